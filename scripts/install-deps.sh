@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the tools need.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config clang
+  libjsoncpp-dev libudev-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  umockdev libumockdev-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
