@@ -288,10 +288,11 @@ TEST_F(ChannelTest, LightFramesAreStreamedOverTheCableWithoutTrace) {
     std::vector<std::string> lines;
     log::SetSink([&](std::string_view l) { lines.emplace_back(l); });
     OpenOn(DeviceKind::kKeyboard, Link::kCable);
-    std::vector<uint8_t> frame(510, 0x33);
+    std::vector<uint8_t> frame(378, 0x33);  // 126 positions
     ASSERT_EQ(channel_.LightFrame(frame), kCmdOk);
     const auto sent = SentPackets();
-    EXPECT_EQ(sent.size(), 10u);
+    EXPECT_EQ(sent.size(), 7u);
+    EXPECT_EQ(emu_.Model(DeviceKind::kKeyboard).LastLightFrame(), frame);
     for (const auto& p : sent) EXPECT_EQ(p[3], CMD_LIGHT_FRAME);
     EXPECT_TRUE(lines.empty()) << lines.front();
 }
