@@ -31,8 +31,12 @@ std::string ReadWholeFile(const std::filesystem::path& path, int& open_error) {
     }
     std::string text;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-        static_cast<uint64_t>(info.st_size) <= kJsonMaxFileSize) {
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const bool too_large = regular && static_cast<uint64_t>(info.st_size) > kJsonMaxFileSize;
+    if (too_large) {
+        log::DebugLineF("readjsonFile %s: larger than %zu bytes", path.c_str(), kJsonMaxFileSize);
+    }
+    if (regular && !too_large && info.st_size > 0) {
         text.resize(static_cast<size_t>(info.st_size));
         size_t done = 0;
         while (done < text.size()) {

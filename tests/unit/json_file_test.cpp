@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
@@ -177,6 +178,18 @@ TEST(ReadJsonFile, NonRegularFilesReadAsNullWithoutBlocking) {
     // Nobody writes into the FIFO: a blocking open would hang the test.
     ASSERT_EQ(::mkfifo((dir / "fifo.Json").c_str(), 0600), 0);
     EXPECT_TRUE(ReadJsonFile(dir / "fifo.Json").isNull());
+}
+
+TEST(ReadJsonFile, OversizedFileIsNotRead) {
+    TempDir dir;
+    const fs::path path = dir / "huge.Json";
+    WriteBytes(path, "[1]");
+    fs::resize_file(path, kJsonMaxFileSize + 1);  // sparse: no disk space used
+    LogCapture log;
+    EXPECT_TRUE(ReadJsonFile(path).isNull());
+    EXPECT_TRUE(log.Contains("larger than"));
+    fs::resize_file(path, 3);
+    EXPECT_EQ(ReadJsonFile(path), ParseJsonText("[1]"));
 }
 
 // ---- Typed readers -----------------------------------------------------------------------
