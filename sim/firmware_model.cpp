@@ -56,14 +56,18 @@ FirmwareModel::FirmwareModel(const ModelTable& table) : table_(table) {
 }
 
 wire::Packet FirmwareModel::HandleCommand(std::span<const uint8_t> packet, Link via) {
+    // Work on a whole 64-byte copy so that a short packet is never read past its end.
+    wire::Packet req{};
+    std::copy_n(packet.begin(), std::min(packet.size(), req.size()), req.begin());
     std::lock_guard lock(mutex_);
     wire::Packet out{};
     uint8_t status = kStatusError;
-    if (packet.size() == kCommandReportSize && packet[kReportId] == kCommandReportId) {
-        if (ChecksumValid(packet)) status = Execute(packet, via, out);
+    if (packet.size() == kCommandReportSize && req[kReportId] == kCommandReportId &&
+        ChecksumValid(req)) {
+        status = Execute(req, via, out);
     }
     // An error answer carries no data.
-    if (status != kStatusOk) out = ResponseTo(packet, status);
+    if (status != kStatusOk) out = ResponseTo(req, status);
     Seal(out);
     return out;
 }

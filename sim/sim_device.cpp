@@ -9,6 +9,7 @@ namespace {
 
 constexpr uint16_t kProfileChanged = 0x1000;
 constexpr uint16_t kProfileAndDpiChanged = 0x1100;
+constexpr uint16_t kButtonPressed = 0x0403;  // sent over the cable only
 
 // The command code a faulty answer names instead of the right one; never 0xAA,
 // which a host reads as "device out of reach".
@@ -177,6 +178,7 @@ bool SimDevice::Linked() const {
 
 std::optional<InputReport> SimDevice::NotificationLocked(uint16_t usage) const {
     if (!model_.Table().has_notifications) return std::nullopt;
+    if (usage == kButtonPressed && !cable_) return std::nullopt;
     // A device on its cable talks over the cable; otherwise over the RF link.
     Link link;
     if (cable_) {

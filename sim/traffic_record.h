@@ -26,7 +26,7 @@ struct TrafficEntry {
 
 class TrafficRecord {
   public:
-    explicit TrafficRecord(size_t capacity = 200000);
+    explicit TrafficRecord(size_t capacity = 20000);
 
     void Add(TrafficEntry entry);
     [[nodiscard]] std::vector<TrafficEntry> Entries() const;
