@@ -1,0 +1,75 @@
+#pragma once
+// Reading and writing the program's JSON files, and reading values out of a tree that
+// may have been edited by hand. Nothing here throws: a file that cannot be used reads as
+// null, and a value of the wrong type reads as 0, false or the empty string.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include <json/value.h>
+
+namespace dz {
+
+// Deepest nesting of values a file may have, counting every array, object and the scalar
+// inside: 256 nested empty arrays parse, 256 nested objects around a number do not. The
+// program's own files nest a few levels; the bound keeps the recursive parser (and the
+// recursive copy and destruction of what it built) far from the end of any thread's stack.
+inline constexpr int kJsonMaxDepth = 256;
+// Larger files are not read: they are not the program's, and reading them would only
+// exhaust memory.
+inline constexpr size_t kJsonMaxFileSize = 64u << 20;
+
+// Parses JSON text, accepting /* */ and // comments (they are kept with the values) and a
+// leading UTF-8 byte order mark. Null when the text is empty, does not parse, or nests
+// deeper than kJsonMaxDepth. What follows the first complete value is ignored.
+[[nodiscard]] Json::Value ParseJsonText(std::string_view text);
+
+// The whole file parsed, or null when it cannot be opened, is empty, cannot be read whole,
+// or does not parse.
+[[nodiscard]] Json::Value ReadJsonFile(const std::filesystem::path& path);
+
+// The value as styled text: three-space indentation, one member per line, LF line ends.
+[[nodiscard]] std::string StyledJsonText(const Json::Value& value);
+
+// Replaces the file with the styled text of `value`, atomically: the text goes to a
+// temporary file in the same folder, is flushed to disk and renamed over the target, so
+// the target is always either the old or the new file. On failure the old file stays, the
+// temporary is removed and a debug line says why.
+[[nodiscard]] bool TryWriteJsonFile(const std::filesystem::path& path, const Json::Value& value);
+
+// The same for callers that do not look at the outcome: the result is always 0.
+int WriteJsonFile(const std::filesystem::path& path, const Json::Value& value);
+
+// ---- Typed readers ----------------------------------------------------------------------
+// None of them inserts into the tree or throws.
+
+// The member `key` of an object; a null value when `object` is not an object or lacks it.
+[[nodiscard]] const Json::Value& JsonMember(const Json::Value& object, std::string_view key);
+// Element `index` of an array; a null value when `array` is not an array or is too short.
+[[nodiscard]] const Json::Value& JsonElement(const Json::Value& array, size_t index);
+// Number of elements of an array or members of an object; 0 for anything else.
+[[nodiscard]] size_t JsonSize(const Json::Value& value);
+
+// Integers as they are, reals truncated, booleans as 0 or 1; 0 for anything else,
+// including numbers outside the int range and strings.
+[[nodiscard]] int JsonAsInt(const Json::Value& value);
+// Booleans as they are, numbers as "not zero"; false for anything else.
+[[nodiscard]] bool JsonAsBool(const Json::Value& value);
+// Strings as they are; empty for anything else.
+[[nodiscard]] std::string JsonAsString(const Json::Value& value);
+
+[[nodiscard]] int JsonInt(const Json::Value& object, std::string_view key);
+[[nodiscard]] bool JsonBool(const Json::Value& object, std::string_view key);
+[[nodiscard]] std::string JsonString(const Json::Value& object, std::string_view key);
+
+// ---- Writing into a tree ----------------------------------------------------------------
+// jsoncpp throws when a member or element is assigned in a value of another type. These
+// turn a value that is neither null nor of the needed kind into an empty object or array
+// first (what a hand-edited file held there was unusable anyway) and return the slot.
+
+[[nodiscard]] Json::Value& JsonMemberForWrite(Json::Value& object, std::string_view key);
+[[nodiscard]] Json::Value& JsonElementForWrite(Json::Value& array, size_t index);
+
+}  // namespace dz
