@@ -47,7 +47,7 @@ struct HidUsageData {
 };
 
 class HidInterface {
-  public:
+public:
     HidInterface();
     ~HidInterface();
     HidInterface(const HidInterface&) = delete;
@@ -91,7 +91,7 @@ class HidInterface {
     // Why the last Open failed (kNone after a success).
     [[nodiscard]] hid::OpenError LastOpenError() const;
 
-  private:
+private:
     struct State;
     std::unique_ptr<State> state_;
 };

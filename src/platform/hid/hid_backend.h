@@ -15,7 +15,7 @@
 namespace dz::hid {
 
 struct HidNodeInfo {
-    std::string node;  // backend-specific id, e.g. "/dev/hidraw3"
+    std::string node;                        // backend-specific id, e.g. "/dev/hidraw3"
     uint16_t vendor_id = 0;
     uint16_t product_id = 0;
     uint16_t version = 0;                    // the USB bcdDevice
@@ -37,7 +37,7 @@ enum class OpenError { kNone, kNotFound, kAccessDenied, kBusy, kFailed };
 // Abort() may be called from any thread: it wakes a waiting Read or Write at once,
 // and every later call on the connection fails with kAborted.
 class HidConnection {
-  public:
+public:
     virtual ~HidConnection() = default;
     // Reads one input report (report id byte first when the node uses report ids).
     // timeout_ms < 0 waits without bound (still ended by Abort).
@@ -48,7 +48,7 @@ class HidConnection {
 };
 
 class HidBackend {
-  public:
+public:
     virtual ~HidBackend() = default;
     // Prefix of every interface path this backend serves, e.g. "hidraw" or "sim".
     [[nodiscard]] virtual std::string_view Scheme() const = 0;
@@ -63,7 +63,7 @@ class HidBackend {
 // Process-wide set of backends. hidraw is present unless DOZADIR_NO_HIDRAW=1;
 // the emulator adds its own while it runs.
 class BackendRegistry {
-  public:
+public:
     static BackendRegistry& Instance();
 
     void Add(std::shared_ptr<HidBackend> backend);
@@ -71,7 +71,7 @@ class BackendRegistry {
     [[nodiscard]] std::shared_ptr<HidBackend> Find(std::string_view scheme) const;
     [[nodiscard]] std::vector<std::shared_ptr<HidBackend>> All() const;
 
-  private:
+private:
     BackendRegistry();
     mutable std::mutex mutex_;
     std::vector<std::shared_ptr<HidBackend>> backends_;
