@@ -107,6 +107,24 @@ bool Describe(udev_device* raw, HidNodeInfo& info) {
     return true;
 }
 
+// The hidraw device behind a character device node. The device number is the key;
+// where udev cannot map it (some sandboxes), the node's name is the kernel's name for
+// the device and the device number is checked against it.
+DevicePtr FindHidraw(udev* u, const std::string& path, dev_t devnum) {
+    DevicePtr dev(udev_device_new_from_devnum(u, 'c', devnum));
+    if (!dev) {
+        const size_t slash = path.rfind('/');
+        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        dev.reset(udev_device_new_from_subsystem_sysname(u, "hidraw", name.c_str()));
+    }
+    if (!dev) return nullptr;
+    const char* subsystem = udev_device_get_subsystem(dev.get());
+    if (subsystem == nullptr || std::strcmp(subsystem, "hidraw") != 0 ||
+        udev_device_get_devnum(dev.get()) != devnum)
+        return nullptr;
+    return dev;
+}
+
 OpenError ErrorFromErrno(int err) {
     switch (err) {
         case EACCES:
@@ -241,10 +259,8 @@ class HidrawBackend final : public HidBackend {
             error = OpenError::kFailed;
             return nullptr;
         }
-        DevicePtr dev(udev_device_new_from_devnum(u.get(), 'c', st.st_rdev));
-        const char* subsystem = dev ? udev_device_get_subsystem(dev.get()) : nullptr;
-        if (subsystem == nullptr || std::strcmp(subsystem, "hidraw") != 0 ||
-            !Describe(dev.get(), info)) {
+        DevicePtr dev = FindHidraw(u.get(), path, st.st_rdev);
+        if (!dev || !Describe(dev.get(), info)) {
             error = OpenError::kNotFound;
             return nullptr;
         }
