@@ -10,10 +10,11 @@ constexpr KeyCode Modifier(uint8_t bit) {
     return {0x20, bit, 0x00};
 }
 
-constexpr int kKeyboardSlots = 132;
+// The largest table a key map transfer carries (170 × 3 = 510 bytes).
+constexpr int kKeyboardSlots = 170;
 // Slots follow the keyboard's scan matrix, not the page's position order: position p
-// sits in slot (p * 5) mod 132, which leaves six slots unused.
-constexpr int kKeyboardSlotStride = 5;
+// sits in slot (p * 3) mod 170, which leaves 44 slots unused.
+constexpr int kKeyboardSlotStride = 3;
 
 std::vector<KeyCode> BuildKeyboardPositions() {
     std::vector<KeyCode> p;

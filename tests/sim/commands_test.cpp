@@ -22,7 +22,7 @@ TEST(SimTablesTest, EveryKindsInfoBlockHoldsItsModelValues) {
         uint8_t dpi_step;
         uint16_t highest, lowest;
     } cases[] = {
-        {DeviceKind::kKeyboard, MouseSensor::kStandard, 132, 32, 0, 0, 0, 0},
+        {DeviceKind::kKeyboard, MouseSensor::kStandard, 170, 32, 0, 0, 0, 0},
         {DeviceKind::kMouse, MouseSensor::kStandard, 16, 16, 0x3389, 50, 319, 100},
         {DeviceKind::kMouse, MouseSensor::k3325, 16, 16, 0x3325, 100, 74, 100},
         {DeviceKind::kMousepad, MouseSensor::kStandard, 0, 0, 0, 0, 0, 0},
@@ -170,13 +170,13 @@ TEST_F(EmulatorTest, SeededProfilesDifferAndByteZeroIsTheCurrentProfile) {
 
 TEST_F(EmulatorTest, KeyboardKeyMapHoldsEachPositionsDefaultCode) {
     Host host = Connect(DeviceKind::kKeyboard);
-    auto map = host.ReadChunked(0x07, 0, 132 * 3);
+    auto map = host.ReadChunked(0x07, 0, 170 * 3);
     ASSERT_TRUE(map);
     auto slot = [&](int s) { return KeyCode{(*map)[s * 3], (*map)[s * 3 + 1], (*map)[s * 3 + 2]}; };
-    // Slot order is the scan matrix: Esc in slot 0, F1 in 5, Space (position 108) in 12.
+    // Slot order is the scan matrix: Esc in slot 0, F1 in 3, Space (position 108) in 154.
     EXPECT_EQ(slot(0), (KeyCode{0x20, 0x00, 0x29}));
-    EXPECT_EQ(slot(5), (KeyCode{0x20, 0x00, 0x3A}));
-    EXPECT_EQ(slot(12), (KeyCode{0x20, 0x00, 0x2C}));
+    EXPECT_EQ(slot(3), (KeyCode{0x20, 0x00, 0x3A}));
+    EXPECT_EQ(slot(154), (KeyCode{0x20, 0x00, 0x2C}));
     EXPECT_EQ(slot(KeyboardSlotOfPosition(110)), (KeyCode{0xA0, 0x01, 0x00}));  // Fn
     EXPECT_EQ(slot(KeyboardSlotOfPosition(124)), (KeyCode{0xD0, 0xA2, 0x05}));  // M5
     EXPECT_EQ(slot(KeyboardSlotOfPosition(84)), (KeyCode{0x20, 0x02, 0x00}));   // LShift
@@ -185,12 +185,12 @@ TEST_F(EmulatorTest, KeyboardKeyMapHoldsEachPositionsDefaultCode) {
     ASSERT_EQ(positions.size(), 126u);
     for (int p = 0; p < 126; ++p) EXPECT_EQ(slot(KeyboardSlotOfPosition(p)), positions[p]) << p;
     int empty = 0;
-    for (int s = 0; s < 132; ++s) empty += slot(s) == KeyCode{0, 0, 0};
-    EXPECT_EQ(empty, 6);
+    for (int s = 0; s < 170; ++s) empty += slot(s) == KeyCode{0, 0, 0};
+    EXPECT_EQ(empty, 44);
 
-    auto leds = host.ReadChunked(0x1B, 0, 132);
+    auto leds = host.ReadChunked(0x1B, 0, 170);
     ASSERT_TRUE(leds);
-    EXPECT_EQ((*leds)[12], 108);  // Space's light
+    EXPECT_EQ((*leds)[154], 108);  // Space's light
     EXPECT_EQ((*leds)[0], 0);
 }
 
@@ -269,7 +269,7 @@ TEST_F(EmulatorTest, ShootImageOnlyOnTheMouse) {
 
 TEST_F(EmulatorTest, KeyColourPagesAreAddressedByPageTimesPageSize) {
     Host host = Connect(DeviceKind::kKeyboard);
-    Bytes colours(132 * 3);
+    Bytes colours(170 * 3);
     for (size_t i = 0; i < colours.size(); ++i) colours[i] = static_cast<uint8_t>(i);
     ASSERT_EQ(host.WriteChunked(0x0B, 2 * 512, colours), 0);
     auto back = host.ReadChunked(0x0A, 2 * 512, colours.size());

@@ -31,9 +31,10 @@ Result RunCtl(std::vector<std::string> args) {
     return {code, out.str(), err.str()};
 }
 
+// Runs a shell command and captures what it writes to standard output.
 Result Shell(const std::string& command) {
     Result r{0, {}, {}};
-    FILE* p = popen((command + " 2>&1").c_str(), "r");
+    FILE* p = popen(command.c_str(), "r");
     if (!p) return {-1, {}, {}};
     std::array<char, 4096> buf;
     size_t n;

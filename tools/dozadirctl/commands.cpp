@@ -2,6 +2,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <iomanip>
@@ -95,7 +96,9 @@ int NothingBound(const ScanPass& pass, Context& ctx) {
 
 int ListCommand(Context& ctx) {
     DeviceSlotList slots;
-    const ScanPass pass = BindPresentInterfaces(slots);
+    ScanPass pass = BindPresentInterfaces(slots);
+    std::sort(pass.bound.begin(), pass.bound.end(),
+              [](const BoundInterface& a, const BoundInterface& b) { return a.slot < b.slot; });
     if (!pass.listed) {
         ctx.err << "dozadirctl: listing the HID interfaces failed\n";
         return kExitDeviceError;
