@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <deque>
 
 #include "platform/log/debug_log.h"
 
@@ -30,8 +31,9 @@ bool SplitPath(std::string_view path, std::string_view& scheme, std::string_view
     return true;
 }
 
-// What I/O on an open interface needs. Built by Open and never changed afterwards;
-// Read and Write hold their own reference, so Close never frees what a waiting call uses.
+// What I/O on an open interface needs. Built by Open and not changed afterwards except
+// for the read side's queue; Read and Write hold their own reference, so Close never
+// frees what a waiting call uses.
 struct Link {
     std::shared_ptr<hid::HidBackend> backend;  // keeps the backend alive as long as the node
     std::shared_ptr<hid::HidConnection> connection;
@@ -41,7 +43,51 @@ struct Link {
     size_t node_input_length = 0;  // longest input report of any collection of the node
     uint16_t input_length = 0;
     uint16_t output_length = 0;
+
+    // Held by a Read for its whole wait, and briefly by a Write that empties the node's
+    // queue; guards `pending`.
+    mutable std::mutex read_mutex;
+    // Reports of this collection taken off the node by such a Write, oldest first.
+    mutable std::deque<std::vector<uint8_t>> pending;
 };
+
+// Reads one report off the node into `report`, report id byte first (0 for a node
+// whose reports carry none).
+hid::IoResult ReadReport(const Link& link, std::vector<uint8_t>& report, int wait_ms) {
+    report.assign(std::max(link.node_input_length, size_t{2}), 0);
+    uint8_t* data = link.uses_report_ids ? report.data() : report.data() + 1;
+    const size_t room = link.uses_report_ids ? report.size() : report.size() - 1;
+    size_t got = 0;
+    const hid::IoResult result = link.connection->Read(data, room, &got, wait_ms);
+    if (result != hid::IoResult::kOk) return result;
+    if (!link.uses_report_ids && got > 0) ++got;
+    report.resize(std::min(got, report.size()));
+    return hid::IoResult::kOk;
+}
+
+bool IsOwnReport(const Link& link, const std::vector<uint8_t>& report) {
+    return !report.empty() && link.input_ids[report[0]];
+}
+
+// Each open descriptor of a node gets every report of every collection, and the node
+// queues only a few dozen of them, dropping new ones when full. An interface that only
+// reads after it writes (a command collection beside a busy keyboard collection) would
+// find its queue full of foreign reports and lose the answer; so a Write first empties
+// the queue, keeping this collection's reports for the next Read. Skipped while a Read
+// waits: that reader keeps the queue moving itself.
+void DrainBeforeWrite(const Link& link) {
+    constexpr size_t kMaxDrained = 256;
+    constexpr size_t kMaxPending = 64;
+    std::unique_lock lock(link.read_mutex, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+    std::vector<uint8_t> report;
+    for (size_t i = 0; i < kMaxDrained; ++i) {
+        if (ReadReport(link, report, 0) != hid::IoResult::kOk) return;
+        if (!IsOwnReport(link, report)) continue;
+        if (link.pending.size() >= kMaxPending) link.pending.pop_front();
+        link.pending.push_back(report);
+    }
+}
 
 std::vector<HidUsageData> MakeItems(const hid::TopLevelCollection& tlc, ReportKind kind) {
     const auto k = static_cast<size_t>(kind);
@@ -259,35 +305,33 @@ int HidInterface::Read(uint8_t* buffer, size_t length, size_t* bytes_read, int t
     }
     if (!link || buffer == nullptr || length == 0) return 0;
 
-    // Room for the longest report of the node, whichever collection it belongs to,
-    // and a leading 0 id byte for nodes whose reports carry none.
-    std::vector<uint8_t> report(std::max({link->node_input_length, length, size_t{2}}));
-    uint8_t* data = link->uses_report_ids ? report.data() : report.data() + 1;
-    const size_t room = link->uses_report_ids ? report.size() : report.size() - 1;
+    // Reports shorter than the collection's input length arrive zero-padded to it.
+    auto deliver = [&](const std::vector<uint8_t>& report) {
+        const size_t n = std::min(length, std::max(report.size(), size_t{link->input_length}));
+        const size_t copied = std::min(report.size(), n);
+        std::memcpy(buffer, report.data(), copied);
+        std::memset(buffer + copied, 0, n - copied);
+        if (bytes_read != nullptr) *bytes_read = n;
+        return 1;
+    };
 
     const bool bounded = timeout_ms >= 0;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    std::unique_lock read_lock(link->read_mutex);
+    if (!link->pending.empty()) {
+        const std::vector<uint8_t> report = std::move(link->pending.front());
+        link->pending.pop_front();
+        return deliver(report);
+    }
+    std::vector<uint8_t> report;
     for (;;) {
         int wait_ms = kInfiniteTimeout;
         if (bounded) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
             wait_ms = static_cast<int>(std::max<int64_t>(0, left.count()));
         }
-        size_t got = 0;
-        if (link->connection->Read(data, room, &got, wait_ms) != hid::IoResult::kOk) return 0;
-        if (!link->uses_report_ids) {
-            report[0] = 0;
-            ++got;
-        }
-        if (got > 0 && link->input_ids[report[0]]) {
-            // Reports shorter than the collection's input length arrive zero-padded to it.
-            const size_t n = std::min(length, std::max(got, size_t{link->input_length}));
-            const size_t copied = std::min(got, n);
-            std::memcpy(buffer, report.data(), copied);
-            std::memset(buffer + copied, 0, n - copied);
-            if (bytes_read != nullptr) *bytes_read = n;
-            return 1;
-        }
+        if (ReadReport(*link, report, wait_ms) != hid::IoResult::kOk) return 0;
+        if (IsOwnReport(*link, report)) return deliver(report);
         // A report of another collection of the same node: not ours, keep waiting for
         // the time that is left.
         if (bounded && Clock::now() >= deadline) return 0;
@@ -305,6 +349,7 @@ int HidInterface::Write(const uint8_t* buffer, size_t length, size_t* bytes_writ
     if (!link || buffer == nullptr || length == 0) return 0;
     // Only this collection's output reports go out through it.
     if (!link->output_ids[buffer[0]] || length > link->output_length) return 0;
+    DrainBeforeWrite(*link);
     size_t put = 0;
     if (link->connection->Write(buffer, length, &put, timeout_ms) != hid::IoResult::kOk) return 0;
     if (bytes_written != nullptr) *bytes_written = put;

@@ -1,15 +1,16 @@
 #pragma once
-// One hidraw node emulated in a umockdev testbed, for running the real hidraw backend
+// Emulated USB HID devices in a umockdev testbed, for running the real hidraw backend
 // end to end: sysfs parents with the USB ids, bcdDevice, interface number and the
-// report descriptor, and a /dev node that keeps report boundaries.
+// report descriptor, and /dev nodes that keep report boundaries, answered by the
+// emulator's device model.
 //
 // umockdev's default node for a character device is a PTY, a byte stream in which two
 // queued reports would run together. Here the node is a FIFO in the testbed's /dev
 // that carries one token byte per queued input report, so poll() on the client's fd
 // behaves as on hidraw, while read() and write() on it are served by an ioctl handler
 // attached to the node: each read returns exactly one report and each write hands
-// over exactly one report, as the hidraw driver does. A responder thread plays the
-// device: it answers each written report with the responder function's reply.
+// over exactly one report, as the hidraw driver does. A device thread hands every
+// written report to the emulated device and queues what it answers on this node.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,75 +19,87 @@
 
 #include <cerrno>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <deque>
-#include <functional>
 #include <mutex>
-#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/hid/hid_backend.h"
+#include "sim/sim_device.h"
+
 namespace dz::test {
 
 using Bytes = std::vector<uint8_t>;
 
+inline std::string TakeString(gchar* text) {
+    std::string s = text != nullptr ? text : "";
+    g_free(text);
+    return s;
+}
+
+inline std::string Hex(unsigned value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*x", digits, value);
+    return text;
+}
+
+// The usb_device parent of a device's interfaces.
+class EmulatedUsbDevice {
+  public:
+    EmulatedUsbDevice(UMockdevTestbed* testbed, int port, uint16_t vendor_id, uint16_t product_id,
+                      uint16_t bcd_device)
+        : testbed_(testbed), name_("1-" + std::to_string(port)) {
+        syspath_ = TakeString(umockdev_testbed_add_device(
+            testbed, "usb", name_.c_str(), nullptr, "idVendor", Hex(vendor_id, 4).c_str(),
+            "idProduct", Hex(product_id, 4).c_str(), "bcdDevice", Hex(bcd_device, 4).c_str(),
+            nullptr, "DEVTYPE", "usb_device", nullptr));
+    }
+    void Remove() { umockdev_testbed_remove_device(testbed_, syspath_.c_str()); }
+    const std::string& Syspath() const { return syspath_; }
+    const std::string& Name() const { return name_; }
+
+  private:
+    UMockdevTestbed* testbed_;
+    std::string name_;
+    std::string syspath_;
+};
+
+// One interface of a USB device with its hid and hidraw devices and /dev/hidraw<index>.
 class EmulatedHidraw {
   public:
-    struct Spec {
-        int index = 0;  // hidraw<index>, usb bus port 1-<index+1>
-        uint16_t vendor_id = 0;
-        uint16_t product_id = 0;
-        uint16_t bcd_device = 0;
-        int interface_number = 0;
-        std::span<const uint8_t> descriptor;
-    };
-    // Reply to one written report, or nothing.
-    using Responder = std::function<std::optional<Bytes>(const Bytes& written)>;
-
-    EmulatedHidraw(UMockdevTestbed* testbed, const Spec& spec, Responder responder)
-        : testbed_(testbed), responder_(std::move(responder)) {
+    EmulatedHidraw(UMockdevTestbed* testbed, const EmulatedUsbDevice& usb, int index,
+                   const hid::HidNodeInfo& node, sim::SimDevice& device, sim::Link link)
+        : testbed_(testbed), device_(device), link_(link), interface_(node.interface_number) {
+        const std::string intf_name = usb.Name() + ":1." + std::to_string(node.interface_number);
+        const std::string intf = TakeString(umockdev_testbed_add_device(
+            testbed, "usb", intf_name.c_str(), usb.Syspath().c_str(), "bInterfaceNumber",
+            Hex(static_cast<unsigned>(node.interface_number), 2).c_str(), nullptr, "DEVTYPE",
+            "usb_interface", nullptr));
         char text[64];
-        const std::string port = "1-" + std::to_string(spec.index + 1);
-        auto hex4 = [&](uint16_t v) {
-            std::snprintf(text, sizeof text, "%04x", v);
-            return std::string(text);
-        };
-        const std::string vid = hex4(spec.vendor_id);
-        const std::string pid = hex4(spec.product_id);
-        const std::string bcd = hex4(spec.bcd_device);
-        std::snprintf(text, sizeof text, "%02x", spec.interface_number);
-        const std::string mi = text;
-        usb_ = Own(umockdev_testbed_add_device(
-            testbed, "usb", port.c_str(), nullptr, "idVendor", vid.c_str(), "idProduct",
-            pid.c_str(), "bcdDevice", bcd.c_str(), nullptr, "DEVTYPE", "usb_device", nullptr));
-        const std::string intf_name = port + ":1." + std::to_string(spec.interface_number);
-        const std::string intf = Own(umockdev_testbed_add_device(
-            testbed, "usb", intf_name.c_str(), usb_.c_str(), "bInterfaceNumber", mi.c_str(),
-            nullptr, "DEVTYPE", "usb_interface", nullptr));
-        std::snprintf(text, sizeof text, "0003:%04X:%04X.%04X", spec.vendor_id, spec.product_id,
-                      spec.index + 1);
+        std::snprintf(text, sizeof text, "0003:%04X:%04X.%04X", node.vendor_id, node.product_id,
+                      index + 1);
         const std::string hid_name = text;
-        std::snprintf(text, sizeof text, "0003:%08X:%08X", spec.vendor_id, spec.product_id);
-        const std::string hid = Own(umockdev_testbed_add_device(
+        std::snprintf(text, sizeof text, "0003:%08X:%08X", node.vendor_id, node.product_id);
+        const std::string hid = TakeString(umockdev_testbed_add_device(
             testbed, "hid", hid_name.c_str(), intf.c_str(), nullptr, "HID_ID", text, nullptr));
-        Bytes descriptor(spec.descriptor.begin(), spec.descriptor.end());
+        Bytes descriptor = node.report_descriptor;
         umockdev_testbed_set_attribute_binary(testbed, hid.c_str(), "report_descriptor",
                                               descriptor.data(),
                                               static_cast<gint>(descriptor.size()));
-        const std::string name = "hidraw" + std::to_string(spec.index);
+        const std::string name = "hidraw" + std::to_string(index);
         devnode_ = "/dev/" + name;
-        const std::string minor = std::to_string(spec.index);
+        const std::string minor = std::to_string(index);
         const std::string majmin = "241:" + minor;
-        raw_ = Own(umockdev_testbed_add_device(testbed, "hidraw", name.c_str(), hid.c_str(), "dev",
-                                               majmin.c_str(), nullptr, "DEVNAME", devnode_.c_str(),
-                                               "MAJOR", "241", "MINOR", minor.c_str(), nullptr));
+        raw_ = TakeString(umockdev_testbed_add_device(
+            testbed, "hidraw", name.c_str(), hid.c_str(), "dev", majmin.c_str(), nullptr, "DEVNAME",
+            devnode_.c_str(), "MAJOR", "241", "MINOR", minor.c_str(), nullptr));
 
-        gchar* root = umockdev_testbed_get_root_dir(testbed);
-        const std::string fifo = std::string(root) + devnode_;
-        g_free(root);
+        const std::string fifo = TakeString(umockdev_testbed_get_root_dir(testbed)) + devnode_;
         if (::mkfifo(fifo.c_str(), 0666) != 0) throw std::runtime_error("mkfifo failed");
         token_fd_ = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (token_fd_ < 0) throw std::runtime_error("cannot open the node's FIFO");
@@ -100,7 +113,7 @@ class EmulatedHidraw {
             g_clear_error(&error);
             throw std::runtime_error(what);
         }
-        device_ = std::thread([this] { DeviceLoop(); });
+        thread_ = std::thread([this] { DeviceLoop(); });
     }
 
     ~EmulatedHidraw() {
@@ -109,7 +122,7 @@ class EmulatedHidraw {
             stopping_ = true;
             cv_.notify_all();
         }
-        device_.join();
+        thread_.join();
         umockdev_testbed_detach_ioctl(testbed_, devnode_.c_str(), nullptr);
         g_object_unref(handler_);
         ::close(token_fd_);
@@ -120,13 +133,14 @@ class EmulatedHidraw {
 
     const std::string& Devnode() const { return devnode_; }
 
-    // Queues an input report as if the device had sent it.
-    void SendInput(Bytes report) {
+    // Queues an input report the device sends, when it is meant for this node.
+    void Deliver(const sim::InputReport& input) {
+        if (input.link != link_ || input.interface_number != interface_) return;
         std::lock_guard lock(mutex_);
-        QueueInputLocked(std::move(report));
+        QueueInputLocked(input.bytes);
     }
 
-    // Pulls the plug: the node and its sysfs devices go, open descriptors fail.
+    // The node goes (its device is unplugged): descriptors open on it fail from now on.
     void Unplug() {
         {
             std::lock_guard lock(mutex_);
@@ -136,21 +150,15 @@ class EmulatedHidraw {
             [[maybe_unused]] const ssize_t n = ::write(token_fd_, &token, 1);
         }
         umockdev_testbed_remove_device(testbed_, raw_.c_str());
-        umockdev_testbed_remove_device(testbed_, usb_.c_str());
     }
 
+    // Every report written to the node, in order.
     std::vector<Bytes> Written() {
         std::lock_guard lock(mutex_);
         return written_;
     }
 
   private:
-    static std::string Own(gchar* text) {
-        std::string s = text != nullptr ? text : "";
-        g_free(text);
-        return s;
-    }
-
     void QueueInputLocked(Bytes report) {
         outbox_.push_back(std::move(report));
         const char token = 'r';
@@ -201,18 +209,22 @@ class EmulatedHidraw {
         for (;;) {
             cv_.wait(lock, [&] { return stopping_ || !inbox_.empty(); });
             if (stopping_) return;
-            const Bytes packet = std::move(inbox_.front());
+            const Bytes report = std::move(inbox_.front());
             inbox_.pop_front();
             lock.unlock();
-            std::optional<Bytes> reply = responder_ ? responder_(packet) : std::nullopt;
+            const sim::NodeReply reply = device_.HandleOutput(link_, interface_, report);
             lock.lock();
-            if (reply && !unplugged_) QueueInputLocked(std::move(*reply));
+            if (unplugged_) continue;
+            for (const sim::InputReport& input : reply.inputs)
+                if (input.link == link_ && input.interface_number == interface_)
+                    QueueInputLocked(input.bytes);
         }
     }
 
     UMockdevTestbed* testbed_;
-    Responder responder_;
-    std::string usb_;
+    sim::SimDevice& device_;
+    const sim::Link link_;
+    const int interface_;
     std::string raw_;
     std::string devnode_;
     int token_fd_ = -1;
@@ -225,23 +237,7 @@ class EmulatedHidraw {
     std::vector<Bytes> written_;
     bool unplugged_ = false;
     bool stopping_ = false;
-    std::thread device_;
+    std::thread thread_;
 };
-
-// The stand-in device: answers a 64-byte command packet (report id 4) with the
-// command code in byte 3, status 0 in byte 7, the packet's length and offset bytes,
-// and its data bytes inverted (so an answer is never mistaken for the packet).
-inline std::optional<Bytes> EchoCommand(const Bytes& packet) {
-    if (packet.size() != 64 || packet[0] != 0x04) return std::nullopt;
-    Bytes reply(64, 0);
-    reply[0] = 0x04;
-    reply[3] = packet[3];
-    reply[4] = packet[4];
-    reply[5] = packet[5];
-    reply[6] = packet[6];
-    reply[7] = 0x00;
-    for (size_t i = 8; i < 64; ++i) reply[i] = static_cast<uint8_t>(~packet[i]);
-    return reply;
-}
 
 }  // namespace dz::test

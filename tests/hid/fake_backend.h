@@ -1,7 +1,7 @@
 #pragma once
 // A small in-memory backend for HidInterface tests: nodes with a descriptor, each
-// open connection with its own queue of input reports (as every hidraw reader gets
-// its own copy), removal, and a record of what was written.
+// open connection with its own bounded queue of input reports (as every hidraw reader
+// gets its own copy), removal, and a record of what was written.
 
 #include <algorithm>
 #include <chrono>
@@ -39,10 +39,14 @@ class FakeNode : public std::enable_shared_from_this<FakeNode> {
   public:
     explicit FakeNode(hid::HidNodeInfo info) : info_(std::move(info)) {}
 
+    // hidraw keeps 64 reports per open descriptor and drops new ones when full.
+    static constexpr size_t kQueueLimit = 64;
+
     // Delivers one input report (as the node sends it) to every open connection.
     void Send(std::vector<uint8_t> report) {
         std::lock_guard lock(mutex_);
-        for (FakeConnection* c : connections_) c->queue_.push_back(report);
+        for (FakeConnection* c : connections_)
+            if (c->queue_.size() < kQueueLimit) c->queue_.push_back(report);
         cv_.notify_all();
     }
     void Remove() {

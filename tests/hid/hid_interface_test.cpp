@@ -305,6 +305,28 @@ TEST_F(HidInterfaceTest, WritesGoOutOnlyAsThisCollectionsOutputReports) {
     EXPECT_EQ(node->Written(), std::vector<Bytes>{packet});
 }
 
+TEST_F(HidInterfaceTest, AnswerSurvivesAQueueFullOfOtherCollectionsReports) {
+    auto node = AddKeyboard();
+    HidInterface command;
+    ASSERT_EQ(command.Open(kCommandPath, true, true, true, false), 1);
+    // While the command interface sits idle, an earlier answer and then a burst of
+    // keyboard reports fill its queue.
+    node->Send(Report(0x04, 64, 0xAA));
+    for (size_t i = 1; i < test::FakeNode::kQueueLimit; ++i) node->Send(Report(0x01, 17));
+
+    const Bytes packet = Report(0x04, 64);
+    size_t put = 0;
+    ASSERT_EQ(command.Write(packet.data(), packet.size(), &put, 1000), 1);
+    node->Send(Report(0x04, 64, 0x55));  // the device answers
+
+    uint8_t buf[64];
+    size_t got = 0;
+    ASSERT_EQ(command.Read(buf, sizeof buf, &got, 1000), 1);
+    EXPECT_EQ(buf[1], 0xAA);  // the earlier report of this collection is not lost
+    ASSERT_EQ(command.Read(buf, sizeof buf, &got, 1000), 1);
+    EXPECT_EQ(buf[1], 0x55);
+}
+
 TEST_F(HidInterfaceTest, SetOutputReportSendsTheHeadsetLedReport) {
     auto node = AddHeadset();
     HidInterface hid;

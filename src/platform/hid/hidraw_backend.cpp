@@ -204,7 +204,14 @@ class HidrawConnection final : public HidConnection {
                 return IoResult::kOk;
             }
             if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+                const int err = errno;
                 if (bounded && Clock::now() >= deadline) return IoResult::kTimeout;
+                // A node that reports POLLOUT but refuses the write would make this loop
+                // spin; pause a millisecond (still woken by the abort) before retrying.
+                if (err == EAGAIN && events == POLLOUT) {
+                    pollfd abort_only = {abort_fd_, POLLIN, 0};
+                    (void)::poll(&abort_only, 1, 1);
+                }
                 continue;
             }
             return IoResult::kFailed;  // 0 bytes, ENODEV, EIO, ...: the device is gone
