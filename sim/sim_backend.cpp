@@ -132,6 +132,8 @@ class SimConnection final : public hid::HidConnection {
         for (auto& input : reply.inputs) core_->DeliverLocked(node_, std::move(input.bytes), {});
         if (reply.disconnect) {
             core_->RemoveUsbDeviceLocked(UsbNameOf(node_->info.node));
+            lock.unlock();
+            hid::BackendRegistry::Instance().NotifyNodesChanged();
             return IoResult::kFailed;
         }
         if (put) *put = len;
@@ -260,11 +262,17 @@ void SimBackend::AddNode(hid::HidNodeInfo info, OutputHandler handler) {
     node->handler = std::move(handler);
     const std::string id = node->info.node;
     core_->nodes.emplace(id, std::move(node));
+    hid::BackendRegistry::Instance().NotifyNodesChanged();
 }
 
 size_t SimBackend::RemoveUsbDevice(std::string_view usb_name) {
-    std::lock_guard lock(core_->mutex);
-    return core_->RemoveUsbDeviceLocked(usb_name);
+    size_t removed = 0;
+    {
+        std::lock_guard lock(core_->mutex);
+        removed = core_->RemoveUsbDeviceLocked(usb_name);
+    }
+    if (removed > 0) hid::BackendRegistry::Instance().NotifyNodesChanged();
+    return removed;
 }
 
 void SimBackend::RemoveAll() {

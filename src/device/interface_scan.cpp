@@ -4,7 +4,7 @@
 
 namespace dz {
 
-ScanPass BindPresentInterfaces(DeviceSlotList& slots) {
+ScanPass BindPresentInterfaces(DeviceSlotList& slots, const BoundCallback& on_bound) {
     ScanPass pass;
     HidInterface lister;
     pass.listed = lister.Enumerate() == 1;
@@ -31,10 +31,17 @@ ScanPass BindPresentInterfaces(DeviceSlotList& slots) {
         const uint16_t version = probe.VersionNumber();
         probe.Close();
         const int slot = slots.Match(record);
-        if (slot >= 0) pass.bound.push_back({slot, slots.Slot(slot), version});
+        if (slot < 0) continue;
+        pass.bound.push_back({slot, slots.Slot(slot), version});
+        if (on_bound) on_bound(pass.bound.back());
     }
     lister.ReleaseList();
     return pass;
+}
+
+bool InterfacePresent(const std::string& path) {
+    HidInterface probe;
+    return probe.Open(path, false, false, false, false) == 1;
 }
 
 }  // namespace dz

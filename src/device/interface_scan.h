@@ -4,6 +4,7 @@
 // scanner thread and the command-line tool both run this pass.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,13 @@ struct ScanPass {
     std::vector<UnopenedInterface> unopened;
 };
 
-// Binds every present interface that matches a free slot of `slots`.
-[[nodiscard]] ScanPass BindPresentInterfaces(DeviceSlotList& slots);
+// Binds every present interface that matches a free slot of `slots`. `on_bound`, when
+// given, runs right after each binding, before the next interface is probed.
+using BoundCallback = std::function<void(const BoundInterface&)>;
+[[nodiscard]] ScanPass BindPresentInterfaces(DeviceSlotList& slots,
+                                             const BoundCallback& on_bound = {});
+
+// True while the interface at `path` can still be opened (no access asked).
+[[nodiscard]] bool InterfacePresent(const std::string& path);
 
 }  // namespace dz

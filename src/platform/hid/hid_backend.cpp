@@ -42,4 +42,22 @@ std::vector<std::shared_ptr<HidBackend>> BackendRegistry::All() const {
     return backends_;
 }
 
+int BackendRegistry::AddChangeListener(ChangeListener listener) {
+    std::lock_guard lock(listeners_mutex_);
+    const int id = next_listener_id_++;
+    listeners_.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void BackendRegistry::RemoveChangeListener(int id) {
+    std::lock_guard lock(listeners_mutex_);
+    std::erase_if(listeners_, [id](const auto& l) { return l.first == id; });
+}
+
+void BackendRegistry::NotifyNodesChanged() {
+    // Under the lock, so that a listener being removed is never called afterwards.
+    std::lock_guard lock(listeners_mutex_);
+    for (const auto& l : listeners_) l.second();
+}
+
 }  // namespace dz::hid

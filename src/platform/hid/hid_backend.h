@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -71,10 +72,20 @@ public:
     [[nodiscard]] std::shared_ptr<HidBackend> Find(std::string_view scheme) const;
     [[nodiscard]] std::vector<std::shared_ptr<HidBackend>> All() const;
 
+    // Told whenever a backend's nodes may have come or gone (the scanner wakes on it).
+    // Listeners run on the notifying thread and must only signal, never block.
+    using ChangeListener = std::function<void()>;
+    int AddChangeListener(ChangeListener listener);
+    void RemoveChangeListener(int id);
+    void NotifyNodesChanged();
+
 private:
     BackendRegistry();
     mutable std::mutex mutex_;
     std::vector<std::shared_ptr<HidBackend>> backends_;
+    std::mutex listeners_mutex_;
+    std::vector<std::pair<int, ChangeListener>> listeners_;
+    int next_listener_id_ = 1;
 };
 
 }  // namespace dz::hid
