@@ -19,6 +19,7 @@
 #include "ui/resource_map.h"
 #include "ui/widget_text.h"
 #include "ui/widgets/color_palette.h"
+#include "ui/window_base.h"
 
 namespace dz::ui {
 namespace {
@@ -226,6 +227,7 @@ void AddListRow(QWidget* list, QWidget* row) {
     auto* item = new QListWidgetItem(l);
     item->setSizeHint(row->sizeHint());
     l->setItemWidget(item, row);
+    if (WindowBase* w = WindowOf(l)) w->AttachControls(row);
 }
 QWidget* ListRow(const QWidget* list, int index) {
     auto* l = qobject_cast<const QListWidget*>(list);

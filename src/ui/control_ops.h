@@ -48,7 +48,8 @@ bool SelectItem(QWidget* w, int index, bool notify = false);
 // Adds a text item; with resourceText the text is an identifier shown in the current language.
 void AddItem(QWidget* w, const QString& text, bool resourceText = false);
 void RemoveAll(QWidget* w);
-// Lists whose rows are widgets (custom list rows): add, get, make visible.
+// Lists whose rows are widgets (custom list rows): add (its controls then notify the
+// list's window), get, make visible.
 void AddListRow(QWidget* list, QWidget* row);
 [[nodiscard]] QWidget* ListRow(const QWidget* list, int index);
 void EnsureVisible(QWidget* list, int index);
