@@ -204,11 +204,12 @@ void AddItem(QWidget* w, const QString& text, bool resourceText) {
     const QString shown = resourceText ? ResourceManager::Instance().Text(text) : text;
     if (auto* c = qobject_cast<QComboBox*>(w)) {
         const QSignalBlocker block(c);
-        c->addItem(shown, resourceText ? QVariant(text) : QVariant());
+        c->addItem(shown);
+        if (resourceText) c->setItemData(c->count() - 1, text, ResourceManager::kItemTextIdRole);
     } else if (auto* l = qobject_cast<QListWidget*>(w)) {
         const QSignalBlocker block(l);
         auto* item = new QListWidgetItem(shown, l);
-        if (resourceText) item->setData(Qt::UserRole, text);
+        if (resourceText) item->setData(ResourceManager::kItemTextIdRole, text);
     }
 }
 void RemoveAll(QWidget* w) {

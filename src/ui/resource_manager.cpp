@@ -1,9 +1,12 @@
 #include "ui/resource_manager.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QListWidget>
+#include <QSignalBlocker>
 #include <QVariant>
 
 #include "platform/log/debug_log.h"
@@ -147,6 +150,18 @@ void ResourceManager::SetControlText(QWidget* w, const QString& text) const {
 void ResourceManager::ReloadText() const {
     for (QWidget* w : QApplication::allWidgets()) {
         if (IsResourceText(w)) Apply(w);
+        if (auto* c = qobject_cast<QComboBox*>(w)) {
+            const QSignalBlocker block(c);
+            for (int i = 0; i < c->count(); ++i) {
+                const QVariant id = c->itemData(i, kItemTextIdRole);
+                if (id.isValid()) c->setItemText(i, Text(id.toString(), c->objectName()));
+            }
+        } else if (auto* l = qobject_cast<QListWidget*>(w)) {
+            for (int i = 0; i < l->count(); ++i) {
+                const QVariant id = l->item(i)->data(kItemTextIdRole);
+                if (id.isValid()) l->item(i)->setText(Text(id.toString(), l->objectName()));
+            }
+        }
     }
 }
 

@@ -13,6 +13,9 @@ namespace dz::ui {
 
 class ResourceManager {
   public:
+    // Item data role holding the identifier of a combo or list item in resource-text mode.
+    static constexpr int kItemTextIdRole = Qt::UserRole + 0x7A7;
+
     static ResourceManager& Instance();
 
     // The folder language files are looked up in (relative names).
@@ -45,7 +48,8 @@ class ResourceManager {
     [[nodiscard]] static bool IsResourceText(const QWidget* w);
     // Sets a control's text: in resource-text mode `text` is an identifier.
     void SetControlText(QWidget* w, const QString& text) const;
-    // Shows the current language's texts on every resource-text control of every window.
+    // Shows the current language's texts on every resource-text control (and resource-text
+    // combo and list item) of every window.
     void ReloadText() const;
 
     void Clear();

@@ -1,5 +1,6 @@
 #include "ui/window_base.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QLayout>
@@ -140,6 +141,12 @@ void WindowBase::SetDPI(int dpi) {
     }
     resize(qRound(width() * ratio), qRound(height() * ratio));
     update();
+}
+
+void WindowBase::SetDPIForAll(int dpi) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* w = qobject_cast<WindowBase*>(top)) w->SetDPI(dpi);
+    }
 }
 
 double WindowBase::ScaleFactor() const {

@@ -66,6 +66,8 @@ class WindowBase : public QWidget {
     // DPI value as the UI scale factor; an unaccepted value becomes 96 with
     // "<tag> DPI SET ERROR". A change rescales the window's size and font.
     void SetDPI(int dpi);
+    // SetDPI on every open window of this kind.
+    static void SetDPIForAll(int dpi);
     [[nodiscard]] int GetDPI() const { return dpi_; }
     [[nodiscard]] double ScaleFactor() const;
 

@@ -62,6 +62,23 @@ TEST_F(LanguageTest, SwitchingLanguageReloadsEveryWindow) {
     EXPECT_EQ(Text(C("plain_label")), QStringLiteral("close_text"));
 }
 
+TEST_F(LanguageTest, ResourceTextItemsFollowTheLanguage) {
+    QWidget* combo = C("light_combo_modeSelect");
+    RemoveAll(combo);
+    AddItem(combo, QStringLiteral("option_a_text"), true);
+    AddItem(combo, QStringLiteral("option_b_text"));
+    QWidget* list = C("macro_name_list");
+    RemoveAll(list);
+    AddItem(list, QStringLiteral("close_text"), true);
+    EXPECT_EQ(ItemText(combo, 0), QStringLiteral("Option A"));
+    ASSERT_TRUE(rm.LoadLanguage(QStringLiteral("test_cn.lang")));
+    rm.ReloadText();
+    EXPECT_EQ(ItemText(combo, 0), QString::fromUtf8("选项一"));
+    EXPECT_EQ(ItemText(combo, 1), QStringLiteral("option_b_text"));  // a plain item
+    EXPECT_EQ(ItemText(list, 0), QString::fromUtf8("关闭"));
+    EXPECT_TRUE(w.Of(QStringLiteral("itemselect")).empty());
+}
+
 TEST_F(LanguageTest, MissingLanguageFileKeepsTheTexts) {
     test::LogCapture log;
     EXPECT_FALSE(rm.LoadLanguage(QStringLiteral("no_such_language.lang")));

@@ -136,6 +136,19 @@ TEST(WindowBase, DpiValuesAndScale) {
         EXPECT_TRUE(log.Contains("MAIN_WND DPI SET ERROR")) << dpi;
         w.SetDPI(144);
     }
+    TestWindow other(QStringLiteral("XML_TEST_WINDOW"), QStringLiteral("SET_WND"));
+    ASSERT_TRUE(other.Create());
+    other.show();
+    w.show();
+    WindowBase::SetDPIForAll(120);
+    EXPECT_EQ(w.GetDPI(), 120);
+    EXPECT_EQ(other.GetDPI(), 120);
+    {
+        LogCapture log;
+        WindowBase::SetDPIForAll(100);
+        EXPECT_TRUE(log.Contains("SET_WND DPI SET ERROR"));
+        EXPECT_TRUE(log.Contains("MAIN_WND DPI SET ERROR"));
+    }
     EXPECT_EQ(ScalePx(20, 144), 30);
     EXPECT_EQ(ScalePx(29, 120), 36);
 }
