@@ -30,16 +30,20 @@ class FactoryLoader : public QUiLoader {
 
 }  // namespace
 
-QWidget* BuildSkinFile(const QString& path, QWidget* parent, const CreateCallback& callback) {
+namespace {
+
+// `what` names the skin in the log line: the system name and, when known, its file.
+QWidget* Build(const QString& path, const QString& what, QWidget* parent,
+               const CreateCallback& callback) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        log::DebugLineF("skin file %s not readable: built empty", qUtf8Printable(path));
+        log::DebugLineF("skin %s not readable: built empty", qUtf8Printable(what));
         return nullptr;
     }
     FactoryLoader loader(callback);
     QWidget* root = loader.load(&file, parent);
     if (root == nullptr) {
-        log::DebugLineF("skin file %s did not load: %s", qUtf8Printable(path),
+        log::DebugLineF("skin %s did not load (%s): built empty", qUtf8Printable(what),
                         qUtf8Printable(loader.errorString()));
         return nullptr;
     }
@@ -49,6 +53,12 @@ QWidget* BuildSkinFile(const QString& path, QWidget* parent, const CreateCallbac
     return root;
 }
 
+}  // namespace
+
+QWidget* BuildSkinFile(const QString& path, QWidget* parent, const CreateCallback& callback) {
+    return Build(path, path, parent, callback);
+}
+
 QWidget* BuildSkin(const QString& skinName, QWidget* parent, const CreateCallback& callback) {
     const QString path = ResourceMap::Instance().Resolve(skinName);
     if (path.isEmpty()) {
@@ -56,7 +66,7 @@ QWidget* BuildSkin(const QString& skinName, QWidget* parent, const CreateCallbac
                         qUtf8Printable(skinName));
         return nullptr;
     }
-    return BuildSkinFile(path, parent, callback);
+    return Build(path, QStringLiteral("'%1' (%2)").arg(skinName, path), parent, callback);
 }
 
 }  // namespace dz::ui

@@ -61,10 +61,7 @@ bool WindowBase::Create() {
         resize(root_->size().expandedTo(root_->minimumSize()));
         notifier_->SetRoot(root_);
         notifier_->Attach(root_);
-    } else {
-        log::DebugLineF("%s: skin '%s' not built, window is empty", qUtf8Printable(windowTag_),
-                        qUtf8Printable(skinName_));
-    }
+    }  // else the loader has said why, in one line
     InitWindow();
     return ok;
 }

@@ -290,6 +290,13 @@ TEST_F(WidgetsTest, ComboEditRowsSelectClickAndReturn) {
     QTest::keyClick(a, Qt::Key_Return);
     EXPECT_EQ(w.Count(QStringLiteral("return"), QStringLiteral("event_0")), 1);
 
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(3, 3), QPoint(70, 80));
+    QApplication::sendEvent(b, &menu);  // the list has context menus on
+    const auto menus = w.Of(QStringLiteral("menu"));
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].name, QStringLiteral("event_1"));
+    EXPECT_EQ(menus[0].lParam, 80);
+
     QWidget* edit = b->Child("delay_edit");
     edit->setFocus();
     QTest::keyClicks(edit, QStringLiteral("5"));

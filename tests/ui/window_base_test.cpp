@@ -56,7 +56,9 @@ TEST(WindowBase, MissingSkinBuildsEmptyWindow) {
         EXPECT_EQ(w.Root(), nullptr);
         EXPECT_EQ(w.FindControl(QStringLiteral("closebtn")), nullptr);
         EXPECT_EQ(w.FindControl(QStringLiteral("root")), nullptr);
+        ASSERT_EQ(log.lines.size(), 1u);
         EXPECT_TRUE(log.Contains("built empty"));
+        EXPECT_TRUE(log.Contains(skin));
         w.show();  // showing and closing an empty window is harmless
         w.Close(3);
     }

@@ -1,5 +1,7 @@
 #include "ui/widgets/combo_edit_container_element.h"
 
+#include <QAbstractItemView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -84,6 +86,17 @@ void ComboEditContainerElement::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !pressed_) return QWidget::mouseReleaseEvent(event);
     pressed_ = false;
     RaiseNotify(this, QString::fromLatin1(notify::kItemClick));
+    event->accept();
+}
+
+void ComboEditContainerElement::contextMenuEvent(QContextMenuEvent* event) {
+    bool enabled = property("menu").toBool();
+    for (QWidget* p = parentWidget(); p && !enabled; p = p->parentWidget()) {
+        if (qobject_cast<QAbstractItemView*>(p)) enabled = p->property("menu").toBool();
+    }
+    if (!enabled) return QWidget::contextMenuEvent(event);
+    RaiseNotify(this, QString::fromLatin1(notify::kMenu), event->globalPos().x(),
+                event->globalPos().y());
     event->accept();
 }
 

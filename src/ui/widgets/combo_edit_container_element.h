@@ -2,7 +2,8 @@
 // "ComboEditContainerElement": a macro-event row built from the skin
 // "XML\CustomControlXML\ComboEditElementItem.xml" with the children "text1", "text2" and
 // "delay_edit". Return while enabled activates it and raises "return"; a click selects it
-// (toggles with Control held); the release raises "itemclick". The stock row images of the
+// (toggles with Control held); the release raises "itemclick"; a right click raises "menu"
+// when context menus are on ("menu" on the row or its list). The stock row images of the
 // skin ("normalimage", "hotimage", "selectedimage") are accepted and ignored.
 
 #include <QString>
@@ -37,6 +38,7 @@ class ComboEditContainerElement : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     [[nodiscard]] QString Ignored() const { return {}; }
