@@ -38,7 +38,7 @@ void ApplyBackgroundStyle(QWidget* w) {
                     .arg(c.blue())
                     .arg(c.alpha());
     }
-    const ImageSpec img = ParseImageString(w->property("bkimage").toString());
+    const ImageRef img = ParseImageString(w->property("bkimage").toString());
     if (!img.file.isEmpty()) {
         rule += QStringLiteral("border-image: url(\"%1\") 0 0 0 0 stretch stretch;")
                     .arg(ResourceMap::Instance().FilePath(img.file));

@@ -10,13 +10,13 @@
 
 namespace dz::ui {
 
-struct ImageSpec {
+struct ImageRef {
     QString file;
     QRect source;  // null: the whole image; else left, top, right, bottom as given
     int fade = 255;
 };
 
-[[nodiscard]] ImageSpec ParseImageString(const QString& image);
+[[nodiscard]] ImageRef ParseImageString(const QString& image);
 // The picture of a file under the skin folder (cached); null when it cannot be read.
 [[nodiscard]] QPixmap SkinPixmap(const QString& file);
 // Draws the image string scaled into dest; nothing when its file cannot be read.
