@@ -6,6 +6,7 @@ packages=(
   libjsoncpp-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   umockdev libumockdev-dev
+  qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-tools-dev-tools
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,50 @@
+#include "ui/widgets/device_key_button.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "ui/image_string.h"
+#include "ui/notification.h"
+#include "ui/window_base.h"
+
+namespace dz::ui {
+
+DeviceKeyButton::DeviceKeyButton(QWidget* parent) : QPushButton(parent) {}
+
+void DeviceKeyButton::SetLightImage(const QString& image) {
+    lightImage_ = image;
+    update();
+}
+void DeviceKeyButton::SetKeySetImage(const QString& image) {
+    keySetImage_ = image;
+    update();
+}
+void DeviceKeyButton::SetLightOverlay(bool on) {
+    lightOverlay_ = on;
+    update();
+}
+void DeviceKeyButton::SetKeySetOverlayHidden(bool hidden) {
+    keySetHidden_ = hidden;
+    update();
+}
+void DeviceKeyButton::SetSelectedByBand(bool selected) {
+    selectedByBand_ = selected;
+    update();
+}
+
+void DeviceKeyButton::paintEvent(QPaintEvent* event) {
+    QPushButton::paintEvent(event);
+    if (!lightOverlay_ && keySetHidden_) return;
+    QPainter p(this);
+    if (lightOverlay_) DrawImageString(p, rect(), lightImage_);
+    if (!keySetHidden_) DrawImageString(p, rect(), keySetImage_);
+}
+
+void DeviceKeyButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPushButton::mouseDoubleClickEvent(event);
+    if (isEnabled() && rect().contains(event->position().toPoint())) {
+        RaiseNotify(this, QString::fromLatin1(notify::kDbClick));
+    }
+}
+
+}  // namespace dz::ui
