@@ -1,0 +1,326 @@
+#include "ui/control_ops.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <climits>
+#include <memory>
+#include <vector>
+
+#include "ui/image_string.h"
+#include "ui/resource_manager.h"
+#include "ui/resource_map.h"
+#include "ui/widget_text.h"
+#include "ui/widgets/color_palette.h"
+
+namespace dz::ui {
+namespace {
+
+constexpr char kBaseStyle[] = "dz_basestyle";
+
+// Background colour and image as one style rule that applies to this control only.
+void ApplyBackgroundStyle(QWidget* w) {
+    if (!w->property(kBaseStyle).isValid()) w->setProperty(kBaseStyle, w->styleSheet());
+    QString rule;
+    const QColor c = w->property("bkcolor").value<QColor>();
+    if (c.isValid() && c.alpha() != 0) {
+        rule += QStringLiteral("background-color: rgba(%1,%2,%3,%4);")
+                    .arg(c.red())
+                    .arg(c.green())
+                    .arg(c.blue())
+                    .arg(c.alpha());
+    }
+    const ImageSpec img = ParseImageString(w->property("bkimage").toString());
+    if (!img.file.isEmpty()) {
+        rule += QStringLiteral("border-image: url(\"%1\") 0 0 0 0 stretch stretch;")
+                    .arg(ResourceMap::Instance().FilePath(img.file));
+    }
+    QString sheet = w->property(kBaseStyle).toString();
+    if (!rule.isEmpty() && !w->objectName().isEmpty()) {
+        sheet += QStringLiteral("\n#%1 { %2 }").arg(w->objectName(), rule);
+    }
+    w->setStyleSheet(sheet);
+    w->update();
+}
+
+void RefreshValidator(QLineEdit* e) {
+    if (!e->property("numberonly").toBool()) {
+        e->setValidator(nullptr);
+        return;
+    }
+    const QVariant lo = e->property("minvalue"), hi = e->property("maxvalue");
+    auto* v = new QIntValidator(lo.isValid() ? lo.toInt() : INT_MIN,
+                                hi.isValid() ? hi.toInt() : INT_MAX, e);
+    e->setValidator(v);
+}
+
+// Blocks the signals of every option of w's group while a state is set from code.
+std::vector<std::unique_ptr<QSignalBlocker>> BlockGroup(QAbstractButton* b) {
+    std::vector<std::unique_ptr<QSignalBlocker>> blockers;
+    blockers.push_back(std::make_unique<QSignalBlocker>(b));
+    if (QButtonGroup* g = b->group()) {
+        for (QAbstractButton* other : g->buttons()) {
+            if (other != b) blockers.push_back(std::make_unique<QSignalBlocker>(other));
+        }
+    }
+    return blockers;
+}
+
+}  // namespace
+
+QString Name(const QWidget* w) {
+    return w ? w->objectName() : QString();
+}
+
+QString Text(const QWidget* w) {
+    return ShownText(w);
+}
+
+void SetText(QWidget* w, const QString& text) {
+    ResourceManager::Instance().SetControlText(w, text);
+}
+
+bool IsVisible(const QWidget* w) {
+    return w != nullptr && !w->isHidden();
+}
+void SetVisible(QWidget* w, bool visible) {
+    if (w) w->setVisible(visible);
+}
+bool IsEnabled(const QWidget* w) {
+    return w != nullptr && w->isEnabled();
+}
+void SetEnabled(QWidget* w, bool enabled) {
+    if (w) w->setEnabled(enabled);
+}
+
+void SetBkColor(QWidget* w, QRgb argb) {
+    if (!w) return;
+    w->setProperty("bkcolor", QColor::fromRgba(argb));
+    ApplyBackgroundStyle(w);
+}
+QRgb BkColor(const QWidget* w) {
+    if (!w) return 0;
+    const QColor c = w->property("bkcolor").value<QColor>();
+    return c.isValid() ? c.rgba() : 0;
+}
+void SetBkImage(QWidget* w, const QString& image) {
+    if (!w) return;
+    w->setProperty("bkimage", image);
+    ApplyBackgroundStyle(w);
+}
+QString BkImage(const QWidget* w) {
+    return w ? w->property("bkimage").toString() : QString();
+}
+
+void SetForeImage(QWidget* w, const QString& image) {
+    if (!w) return;
+    w->setProperty("foreimage", image);
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        const QPixmap pm = SkinPixmap(ParseImageString(image).file);
+        b->setIcon(pm.isNull() ? QIcon() : QIcon(pm));
+    }
+    w->update();
+}
+QString ForeImage(const QWidget* w) {
+    return w ? w->property("foreimage").toString() : QString();
+}
+
+void SetUserData(QWidget* w, const QString& data) {
+    if (w) w->setProperty("userdata", data);
+}
+QString UserData(const QWidget* w) {
+    return w ? w->property("userdata").toString() : QString();
+}
+
+bool IsSelected(const QWidget* w) {
+    auto* b = qobject_cast<const QAbstractButton*>(w);
+    return b != nullptr && b->isCheckable() && b->isChecked();
+}
+void SetSelected(QWidget* w, bool selected, bool notify) {
+    auto* b = qobject_cast<QAbstractButton*>(w);
+    if (!b) return;
+    if (!b->isCheckable()) b->setCheckable(true);
+    if (notify) {
+        b->setChecked(selected);
+        return;
+    }
+    const auto blockers = BlockGroup(b);
+    // An exclusive group refuses to clear its checked option; lift that for the moment.
+    QButtonGroup* g = b->group();
+    const bool exclusive = g && g->exclusive();
+    if (exclusive && !selected) g->setExclusive(false);
+    b->setChecked(selected);
+    if (exclusive && !selected) g->setExclusive(true);
+}
+QString Group(const QWidget* w) {
+    return w ? w->property("group").toString() : QString();
+}
+
+int CurSel(const QWidget* w) {
+    if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentIndex();
+    if (auto* l = qobject_cast<const QListWidget*>(w)) return l->currentRow();
+    return -1;
+}
+bool SelectItem(QWidget* w, int index, bool notify) {
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+        if (index < -1 || index >= c->count()) return false;
+        const QSignalBlocker block(notify ? nullptr : c);
+        c->setCurrentIndex(index);
+        return true;
+    }
+    if (auto* l = qobject_cast<QListWidget*>(w)) {
+        if (index < -1 || index >= l->count()) return false;
+        const QSignalBlocker block(notify ? nullptr : l);
+        l->setCurrentRow(index);
+        return true;
+    }
+    return false;
+}
+int Count(const QWidget* w) {
+    if (auto* c = qobject_cast<const QComboBox*>(w)) return c->count();
+    if (auto* l = qobject_cast<const QListWidget*>(w)) return l->count();
+    return 0;
+}
+QString ItemText(const QWidget* w, int index) {
+    if (auto* c = qobject_cast<const QComboBox*>(w)) return c->itemText(index);
+    if (auto* l = qobject_cast<const QListWidget*>(w)) {
+        const QListWidgetItem* item = l->item(index);
+        if (!item) return {};
+        if (QWidget* row = l->itemWidget(const_cast<QListWidgetItem*>(item))) return Text(row);
+        return item->text();
+    }
+    return {};
+}
+void AddItem(QWidget* w, const QString& text, bool resourceText) {
+    const QString shown = resourceText ? ResourceManager::Instance().Text(text) : text;
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+        const QSignalBlocker block(c);
+        c->addItem(shown, resourceText ? QVariant(text) : QVariant());
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
+        const QSignalBlocker block(l);
+        auto* item = new QListWidgetItem(shown, l);
+        if (resourceText) item->setData(Qt::UserRole, text);
+    }
+}
+void RemoveAll(QWidget* w) {
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+        const QSignalBlocker block(c);
+        c->clear();
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
+        const QSignalBlocker block(l);
+        l->clear();
+    }
+}
+void AddListRow(QWidget* list, QWidget* row) {
+    auto* l = qobject_cast<QListWidget*>(list);
+    if (!l || !row) return;
+    const QSignalBlocker block(l);
+    auto* item = new QListWidgetItem(l);
+    item->setSizeHint(row->sizeHint());
+    l->setItemWidget(item, row);
+}
+QWidget* ListRow(const QWidget* list, int index) {
+    auto* l = qobject_cast<const QListWidget*>(list);
+    if (!l) return nullptr;
+    QListWidgetItem* item = l->item(index);
+    return item ? l->itemWidget(item) : nullptr;
+}
+void EnsureVisible(QWidget* list, int index) {
+    auto* l = qobject_cast<QListWidget*>(list);
+    if (!l) return;
+    if (QListWidgetItem* item = l->item(index)) l->scrollToItem(item);
+}
+
+void SetNumberOnly(QWidget* edit, bool on) {
+    auto* e = qobject_cast<QLineEdit*>(edit);
+    if (!e) return;
+    e->setProperty("numberonly", on);
+    RefreshValidator(e);
+}
+bool IsNumberOnly(const QWidget* edit) {
+    return qobject_cast<const QLineEdit*>(edit) && edit->property("numberonly").toBool();
+}
+void SetMaxChar(QWidget* edit, int maxLength) {
+    if (auto* e = qobject_cast<QLineEdit*>(edit)) e->setMaxLength(maxLength);
+}
+int MaxChar(const QWidget* edit) {
+    auto* e = qobject_cast<const QLineEdit*>(edit);
+    return e ? e->maxLength() : 0;
+}
+
+void SetMinValue(QWidget* w, int value) {
+    if (auto* s = qobject_cast<QAbstractSlider*>(w)) {
+        const QSignalBlocker block(s);
+        s->setMinimum(value);
+    } else if (auto* p = qobject_cast<QProgressBar*>(w)) {
+        p->setMinimum(value);
+    } else if (auto* sp = qobject_cast<QSpinBox*>(w)) {
+        const QSignalBlocker block(sp);
+        sp->setMinimum(value);
+    } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        e->setProperty("minvalue", value);
+        RefreshValidator(e);
+    }
+}
+void SetMaxValue(QWidget* w, int value) {
+    if (auto* s = qobject_cast<QAbstractSlider*>(w)) {
+        const QSignalBlocker block(s);
+        s->setMaximum(value);
+    } else if (auto* p = qobject_cast<QProgressBar*>(w)) {
+        p->setMaximum(value);
+    } else if (auto* sp = qobject_cast<QSpinBox*>(w)) {
+        const QSignalBlocker block(sp);
+        sp->setMaximum(value);
+    } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        e->setProperty("maxvalue", value);
+        RefreshValidator(e);
+    }
+}
+int MinValue(const QWidget* w) {
+    if (auto* s = qobject_cast<const QAbstractSlider*>(w)) return s->minimum();
+    if (auto* p = qobject_cast<const QProgressBar*>(w)) return p->minimum();
+    if (auto* sp = qobject_cast<const QSpinBox*>(w)) return sp->minimum();
+    if (w) return w->property("minvalue").toInt();
+    return 0;
+}
+int MaxValue(const QWidget* w) {
+    if (auto* s = qobject_cast<const QAbstractSlider*>(w)) return s->maximum();
+    if (auto* p = qobject_cast<const QProgressBar*>(w)) return p->maximum();
+    if (auto* sp = qobject_cast<const QSpinBox*>(w)) return sp->maximum();
+    if (w) return w->property("maxvalue").toInt();
+    return 0;
+}
+int Value(const QWidget* w) {
+    if (auto* s = qobject_cast<const QAbstractSlider*>(w)) return s->value();
+    if (auto* p = qobject_cast<const QProgressBar*>(w)) return p->value();
+    if (auto* sp = qobject_cast<const QSpinBox*>(w)) return sp->value();
+    return 0;
+}
+void SetValue(QWidget* w, int value, bool notify) {
+    const QSignalBlocker block(notify ? nullptr : w);
+    if (auto* s = qobject_cast<QAbstractSlider*>(w)) {
+        s->setValue(value);
+    } else if (auto* p = qobject_cast<QProgressBar*>(w)) {
+        p->setValue(value);
+        p->update();
+    } else if (auto* sp = qobject_cast<QSpinBox*>(w)) {
+        sp->setValue(value);
+    }
+}
+
+QRgb SelectColor(const QWidget* w) {
+    auto* p = qobject_cast<const ColorPalette*>(w);
+    return p ? p->SelectColor().rgba() : 0;
+}
+void SetSelectColor(QWidget* w, QRgb argb, bool notify) {
+    if (auto* p = qobject_cast<ColorPalette*>(w)) p->SetSelectColor(QColor::fromRgba(argb), notify);
+}
+
+}  // namespace dz::ui

@@ -1,0 +1,159 @@
+#include "ui/resource_manager.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QVariant>
+
+#include "platform/log/debug_log.h"
+#include "ui/widget_text.h"
+
+namespace dz::ui {
+namespace {
+
+constexpr char kTextIdProperty[] = "dz_textid";
+constexpr char kResourceTextProperty[] = "resourcetext";
+
+QString Unescape(const QString& s) {
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c != QLatin1Char('\\') || i + 1 == s.size()) {
+            out += c;
+            continue;
+        }
+        const QChar n = s[++i];
+        if (n == QLatin1Char('n')) {
+            out += QLatin1Char('\n');
+        } else if (n == QLatin1Char('t')) {
+            out += QLatin1Char('\t');
+        } else if (n == QLatin1Char('\\')) {
+            out += QLatin1Char('\\');
+        } else {
+            out += c;
+            out += n;
+        }
+    }
+    return out;
+}
+
+// The nearest "resourcetext" property on the control or its ancestors decides.
+bool InheritsResourceText(const QWidget* w) {
+    for (const QWidget* p = w; p != nullptr; p = p->parentWidget()) {
+        const QVariant v = p->property(kResourceTextProperty);
+        if (v.isValid()) return v.toBool();
+    }
+    return false;
+}
+
+}  // namespace
+
+ResourceManager& ResourceManager::Instance() {
+    static ResourceManager manager;
+    return manager;
+}
+
+QHash<QString, QString> ResourceManager::ParseLanguage(const QString& content) {
+    QHash<QString, QString> table;
+    const auto lines = content.split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#'))) continue;
+        const auto eq = trimmed.indexOf(QLatin1Char('='));
+        if (eq <= 0) continue;
+        const QString id = trimmed.left(eq).trimmed();
+        if (id.isEmpty()) continue;
+        table.insert(id, Unescape(trimmed.mid(eq + 1).trimmed()));
+    }
+    return table;
+}
+
+bool ResourceManager::LoadLanguage(const QString& file) {
+    QString path = QFileInfo(file).isAbsolute() ? file : QDir(langDir_).filePath(file);
+    if (!QFileInfo(path).isFile()) {
+        const QFileInfo info(path);
+        const QString alt = info.dir().filePath(info.completeBaseName() + QStringLiteral(".lang"));
+        if (QFileInfo(alt).isFile()) path = alt;
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        log::DebugLineF("language file %s not readable: texts unchanged", qUtf8Printable(path));
+        return false;
+    }
+    texts_ = ParseLanguage(QString::fromUtf8(f.readAll()));
+    return true;
+}
+
+std::optional<QString> ResourceManager::FindText(const QString& id) const {
+    const auto it = texts_.constFind(id);
+    if (it == texts_.constEnd()) return std::nullopt;
+    return *it;
+}
+
+QString ResourceManager::Text(const QString& id, const QString& controlName) const {
+    if (query_) {
+        if (auto answer = query_(id, controlName)) return *answer;
+    }
+    return FindText(id).value_or(id);
+}
+
+bool ResourceManager::IsResourceText(const QWidget* w) {
+    return w != nullptr && w->property(kTextIdProperty).isValid();
+}
+
+void ResourceManager::Apply(QWidget* w) const {
+    SetShownText(w, Text(w->property(kTextIdProperty).toString(), w->objectName()));
+}
+
+void ResourceManager::SetResourceText(QWidget* w, bool on) const {
+    if (w == nullptr) return;
+    if (!on) {
+        if (IsResourceText(w)) {
+            const QString id = w->property(kTextIdProperty).toString();
+            w->setProperty(kTextIdProperty, QVariant());
+            SetShownText(w, id);
+        }
+        w->setProperty(kResourceTextProperty, false);
+        return;
+    }
+    if (!IsResourceText(w)) w->setProperty(kTextIdProperty, ShownText(w));
+    Apply(w);
+}
+
+void ResourceManager::BindResourceText(QWidget* root) const {
+    if (root == nullptr) return;
+    QList<QWidget*> all = root->findChildren<QWidget*>();
+    all.prepend(root);
+    for (QWidget* w : all) {
+        if (!IsResourceText(w) && InheritsResourceText(w)) {
+            SetResourceText(w, true);
+        }
+    }
+}
+
+void ResourceManager::SetControlText(QWidget* w, const QString& text) const {
+    if (w == nullptr) return;
+    if (IsResourceText(w)) {
+        w->setProperty(kTextIdProperty, text);
+        Apply(w);
+    } else {
+        SetShownText(w, text);
+    }
+}
+
+void ResourceManager::ReloadText() const {
+    for (QWidget* w : QApplication::allWidgets()) {
+        if (IsResourceText(w)) Apply(w);
+    }
+}
+
+void ResourceManager::Clear() {
+    texts_.clear();
+    language_.clear();
+    query_ = {};
+}
+
+}  // namespace dz::ui

@@ -1,0 +1,212 @@
+#include "ui/window_base.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QLayout>
+#include <QVBoxLayout>
+
+#include "platform/log/debug_log.h"
+#include "ui/control_timers.h"
+#include "ui/dpi.h"
+#include "ui/notifier.h"
+#include "ui/skin_loader.h"
+
+namespace dz::ui {
+
+WindowBase::WindowBase(QString skinName, QString windowTag, QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags),
+      skinName_(std::move(skinName)),
+      windowTag_(std::move(windowTag)),
+      notifier_(new Notifier([this](const Notification& n) { Notify(n); }, this)),
+      timers_(new ControlTimers(
+          [this](QWidget* control, int id) {
+              if (control == nullptr) {
+                  OnTimer(id);
+              } else {
+                  SendNotify(control, QString::fromLatin1(notify::kTimer), id, 0);
+              }
+          },
+          this)),
+      port_(std::make_shared<MessagePort>(
+          [this](unsigned msg, qintptr w, qintptr l) { return DispatchMessage(msg, w, l); })) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+WindowBase::~WindowBase() {
+    port_->Close();
+    if (loop_) loop_->exit(0);
+}
+
+bool WindowBase::Create() {
+    if (root_ != nullptr) return true;
+    auto callback = [this](const QString& className, QWidget* parent) {
+        return CreateControl(className, parent);
+    };
+    root_ = BuildSkin(skinName_, this, callback);
+    const bool ok = root_ != nullptr;
+    if (ok) {
+        layout()->addWidget(root_);
+        if (!root_->windowTitle().isEmpty() && windowTitle().isEmpty()) {
+            setWindowTitle(root_->windowTitle());
+        }
+        resize(root_->size().expandedTo(root_->minimumSize()));
+        notifier_->SetRoot(root_);
+        notifier_->Attach(root_);
+    } else {
+        log::DebugLineF("%s: skin '%s' not built, window is empty", qUtf8Printable(windowTag_),
+                        qUtf8Printable(skinName_));
+    }
+    InitWindow();
+    return ok;
+}
+
+QWidget* WindowBase::FindControl(const QString& name) const {
+    if (root_ == nullptr || name.isEmpty()) return nullptr;
+    if (root_->objectName() == name) return root_;
+    QWidget* w = root_->findChild<QWidget*>(name);
+    if (w == nullptr) {
+        log::DebugLineF("%s: no control named '%s'", qUtf8Printable(windowTag_),
+                        qUtf8Printable(name));
+    }
+    return w;
+}
+
+QWidget* WindowBase::FindSubControlByName(QWidget* parent, const QString& name) const {
+    if (parent == nullptr || name.isEmpty()) return nullptr;
+    return parent->findChild<QWidget*>(name);
+}
+
+void WindowBase::SendNotify(QWidget* control, const QString& type, qintptr wParam, qintptr lParam) {
+    notifier_->Emit(control, type, wParam, lParam);
+}
+
+void WindowBase::Notify(const Notification&) {}
+
+bool WindowBase::SetTimer(QWidget* control, int id, int ms) {
+    return timers_->SetTimer(control, id, ms);
+}
+void WindowBase::KillTimer(QWidget* control, int id) {
+    timers_->KillTimer(control, id);
+}
+void WindowBase::KillTimer(QWidget* control) {
+    timers_->KillTimers(control);
+}
+bool WindowBase::IsTimerActive(const QWidget* control, int id) const {
+    return timers_->IsActive(control, id);
+}
+void WindowBase::OnTimer(int) {}
+
+bool WindowBase::PostMessage(unsigned msg, qintptr wParam, qintptr lParam) {
+    return port_->Post(msg, wParam, lParam);
+}
+qintptr WindowBase::SendMessage(unsigned msg, qintptr wParam, qintptr lParam) {
+    return port_->Send(msg, wParam, lParam);
+}
+void WindowBase::ClosePort() {
+    port_->Close();
+}
+
+qintptr WindowBase::DispatchMessage(unsigned msg, qintptr wParam, qintptr lParam) {
+    bool handled = false;
+    return HandleMessage(msg, wParam, lParam, handled);
+}
+
+qintptr WindowBase::HandleMessage(unsigned, qintptr, qintptr, bool& handled) {
+    handled = false;
+    return 0;
+}
+
+QWidget* WindowBase::CreateControl(const QString&, QWidget*) {
+    return nullptr;
+}
+
+void WindowBase::SetDPI(int dpi) {
+    const int next = CheckedDpi(dpi, windowTag_);
+    if (next == dpi_) return;
+    const double ratio = static_cast<double>(next) / dpi_;
+    dpi_ = next;
+    QFont f = font();
+    if (f.pointSizeF() > 0) {
+        f.setPointSizeF(f.pointSizeF() * ratio);
+        setFont(f);
+    }
+    resize(qRound(width() * ratio), qRound(height() * ratio));
+    update();
+}
+
+double WindowBase::ScaleFactor() const {
+    return ScaleOf(dpi_);
+}
+
+int WindowBase::ShowModal() {
+    if (loop_ != nullptr) return -1;  // already running modally
+    QEventLoop loop;
+    loop_ = &loop;
+    closeCode_ = 0;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    const int code = loop.exec();
+    loop_ = nullptr;
+    return code;
+}
+
+void WindowBase::Close(int code) {
+    closeCode_ = code;
+    close();
+}
+
+void WindowBase::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!initSent_) {
+        initSent_ = true;
+        SendNotify(root_, QString::fromLatin1(notify::kWindowInit));
+    }
+}
+
+void WindowBase::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (!event->isAccepted()) return;
+    const int code = closeCode_;
+    closeCode_ = 0;
+    if (loop_) loop_->exit(code);
+    emit closed(code);
+}
+
+QWidget* WindowBase::BuildSubtree(const QString& skinName, QWidget* parent) {
+    if (parent == nullptr) return nullptr;
+    auto callback = [this](const QString& className, QWidget* p) {
+        return CreateControl(className, p);
+    };
+    QWidget* sub = BuildSkin(skinName, parent, callback);
+    if (sub == nullptr) return nullptr;
+    if (parent->layout() == nullptr) {
+        auto* l = new QVBoxLayout(parent);
+        l->setContentsMargins(0, 0, 0, 0);
+        l->setSpacing(0);
+    }
+    parent->layout()->addWidget(sub);
+    notifier_->Attach(sub);
+    return sub;
+}
+
+void WindowBase::AttachControls(QWidget* subtree) {
+    notifier_->Attach(subtree);
+}
+
+WindowBase* WindowOf(const QWidget* control) {
+    for (const QWidget* p = control; p != nullptr; p = p->parentWidget()) {
+        if (auto* w = qobject_cast<WindowBase*>(const_cast<QWidget*>(p))) return w;
+    }
+    return nullptr;
+}
+
+bool RaiseNotify(QWidget* control, const QString& type, qintptr wParam, qintptr lParam) {
+    WindowBase* w = WindowOf(control);
+    if (w == nullptr) return false;
+    w->SendNotify(control, type, wParam, lParam);
+    return true;
+}
+
+}  // namespace dz::ui
