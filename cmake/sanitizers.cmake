@@ -7,3 +7,9 @@ elseif(DOZADIR_SANITIZE STREQUAL "thread")
 elseif(NOT DOZADIR_SANITIZE STREQUAL "")
   message(FATAL_ERROR "DOZADIR_SANITIZE must be empty, address or thread")
 endif()
+
+# Fuzz builds instrument every library for coverage feedback, not only the targets.
+if(DOZADIR_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

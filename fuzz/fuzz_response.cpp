@@ -1,5 +1,6 @@
 // Feeds arbitrary device answers to the command channel: every command operation
 // must return one of its result codes without reading or writing out of bounds.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
