@@ -61,7 +61,7 @@ TEST(SkinContent, MainMessageAndAboutSkinsNameTheirControls) {
           "cloudbtn", "smarteyesbtn", "setbtn", "device_select_layout", "device_switch",
           "device_power_switch", "No_device_Link", "nodevice_ok_btn", "control_light_status",
           "str_test", "text_test", "setting_progress"}},
-        {"skin/msgwnd.ui",
+        {"skin/msgbox.ui",
          {"MessageTitle", "MessageText", "confirm_btn", "cancel_btn", "closebtn"}},
         {"skin/about.ui",
          {"closebtn", "maxbtn", "restorebtn", "minbtn", "menubtn", "software_ver_label",
@@ -83,13 +83,24 @@ TEST(SkinContent, MenusHoldEveryRoutedItemAndNothingUnrouted) {
         EXPECT_TRUE(RouteMenuCommand(item.toStdString())) << item.toStdString() << " is not routed";
 }
 
-TEST(SkinContent, ResourceMapNamesExistingFiles) {
-    const QSet<QString> files = Attributes(DataFile("skin/res.xml"), "", "file");
-    const QSet<QString> names = Attributes(DataFile("skin/res.xml"), "", "name");
-    for (const char* n : {"XML_MAIN", "XML_MSG", "AboutWnd.xml", "menu.xml"})
-        EXPECT_TRUE(names.contains(n)) << n;
-    for (const QString& f : files)
-        EXPECT_TRUE(QFile::exists(DataFile("skin/") + f)) << f.toStdString();
+TEST(SkinContent, ResourceMapNamesTheShellsFiles) {
+    // name -> file for the windows and menus of the application shell.
+    QHash<QString, QString> map;
+    QFile f(DataFile("skin/res.xml"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&f);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const auto a = xml.attributes();
+        if (a.hasAttribute("name"))
+            map.insert(a.value("name").toString(), a.value("file").toString());
+    }
+    for (const char* n :
+         {"XML_MAIN", "XML_MSG", "AboutWnd.xml", "menu.xml", "XML\\Menus\\macro_action_menu.xml"}) {
+        ASSERT_TRUE(map.contains(n)) << n;
+        EXPECT_TRUE(QFile::exists(DataFile("skin/") + map[n]))
+            << n << " -> " << map[n].toStdString();
+    }
 }
 
 TEST(SkinContent, LanguagesListedAndEveryIdentifierInBoth) {
@@ -112,7 +123,7 @@ TEST(SkinContent, LanguagesListedAndEveryIdentifierInBoth) {
     for (const char* file : {"skin/menu.xml", "skin/XML/Menus/macro_action_menu.xml"})
         needed += Attributes(DataFile(file), "", "text");
     const QRegularExpression text_id(QStringLiteral("<string>([a-z_0-9]+_text)</string>"));
-    for (const char* file : {"skin/main.ui", "skin/msgwnd.ui", "skin/about.ui"}) {
+    for (const char* file : {"skin/main.ui", "skin/msgbox.ui", "skin/about.ui"}) {
         QFile ui(DataFile(file));
         ASSERT_TRUE(ui.open(QIODevice::ReadOnly));
         const QString content = QString::fromUtf8(ui.readAll());
