@@ -176,6 +176,25 @@ TEST_F(ShellUiTest, MissingSkinBuildsEmptyWithALineAndStillRuns) {
     EXPECT_TRUE(Logged("XML_MSG")) << "the missing skin is named in the log";
 }
 
+TEST_F(ShellUiTest, MainWindowWithoutItsSkinBuildsEmptyAndStillWorks) {
+    ui::ResourceMap::Instance().Clear();
+    CMainWnd wnd(NoBus(), NoBus());
+    EXPECT_FALSE(wnd.Create());
+    EXPECT_TRUE(Logged("XML_MAIN"));
+    EXPECT_EQ(wnd.FindControl("closebtn"), nullptr);
+    wnd.show();
+    ASSERT_TRUE(
+        WaitUntil([&] { return wnd.isVisible() && wnd.Workers().Running(kSlotDeviceWatch); }));
+    wnd.OnToggleLightStatus();  // the text control is absent: state still changes
+    EXPECT_EQ(wnd.Core().LightControlState(), 0);
+    wnd.OnTrayLeftClick();
+    wnd.OnTrayLeftClick();
+    wnd.OnMenuCommand("exit");
+    EXPECT_TRUE(wnd.Exiting());
+    EXPECT_EQ(wnd.LastStopReport().joined, 1u);
+    QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+}
+
 class MainWndTest : public ShellUiTest {
   protected:
     void SetUp() override {
