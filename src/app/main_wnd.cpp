@@ -151,6 +151,15 @@ void CMainWnd::OnWindowInit() {
         screen_w_ = s->geometry().width();
         screen_h_ = s->geometry().height();
     }
+    (void)sleep_->Start();  // one debug line when there is no logind
+    // A display change lays the window out again for its monitor.
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        connect(s, &QScreen::geometryChanged, this, [this] {
+            if (!core_->SystemAwake()) return;
+            display_changed_ = true;
+            DpiLayout();
+        });
+    }
     hide();  // shown when the device watch has made its first pass
     StartWorkers();
     SetTimer(nullptr, kTimerDpiLayout.id, kTimerDpiLayout.period_ms);
