@@ -4,7 +4,6 @@
 #include <QAbstractSlider>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QIntValidator>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "ui/image_string.h"
+#include "ui/number_validator.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
 #include "ui/widget_text.h"
@@ -52,13 +52,14 @@ void ApplyBackgroundStyle(QWidget* w) {
 
 void RefreshValidator(QLineEdit* e) {
     if (!e->property("numberonly").toBool()) {
+        delete e->validator();
         e->setValidator(nullptr);
         return;
     }
     const QVariant lo = e->property("minvalue"), hi = e->property("maxvalue");
-    auto* v = new QIntValidator(lo.isValid() ? lo.toInt() : INT_MIN,
-                                hi.isValid() ? hi.toInt() : INT_MAX, e);
-    e->setValidator(v);
+    delete e->validator();
+    e->setValidator(new NumberValidator(lo.isValid() ? lo.toLongLong() : 0,
+                                        hi.isValid() ? hi.toLongLong() : INT_MAX, e));
 }
 
 // Blocks the signals of every option of w's group while a state is set from code.

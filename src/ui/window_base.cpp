@@ -37,6 +37,12 @@ WindowBase::WindowBase(QString skinName, QString windowTag, QWidget* parent, Qt:
 WindowBase::~WindowBase() {
     port_->Close();
     if (loop_) loop_->exit(0);
+    // QWidget's destructor still moves focus and hides children; by then this is no longer a
+    // WindowBase, so nothing may reach Notify or the timers any more.
+    delete notifier_;
+    notifier_ = nullptr;
+    delete timers_;
+    timers_ = nullptr;
 }
 
 bool WindowBase::Create() {
