@@ -144,6 +144,21 @@ TEST_F(ShellUiTest, MessageBoxTextsByIdentifierOrLiteralAndCentredOnScreen) {
     EXPECT_LE(std::abs(centre_offset.y()), 1);
 }
 
+TEST_F(ShellUiTest, MessageBoxCentredOnItsOwner) {
+    QWidget owner;
+    owner.setGeometry(100, 80, 700, 500);
+    owner.show();
+    ASSERT_TRUE(WaitUntil([&] { return owner.isVisible(); }));
+    QPoint offset(999, 999);
+    WhenBoxOpens([&](CMsgWnd& box) {
+        offset = box.geometry().center() - owner.frameGeometry().center();
+        box.Close(0);
+    });
+    (void)ShowMessageBox(&owner, {}, QStringLiteral("x"), 96, false, 0);
+    EXPECT_LE(std::abs(offset.x()), 1);
+    EXPECT_LE(std::abs(offset.y()), 1);
+}
+
 TEST_F(ShellUiTest, MessageBoxDpiRule) {
     struct C {
         int dpi;
