@@ -48,8 +48,7 @@ const std::vector<Case> kCases = {
     {"click", "DPI_color_option_2", {{A::DpiColourDialog, 2}}},
     {"click", "audiocolor_option_0", {{A::AudioPresetColour, 0}}},
     {"click", "windowdeviceset_1", {{A::WindowsDeviceSettings, 1}}},
-    // Whole names that share a prefix with a family match as whole names when listed
-    // before... "key_butt_keysave" splits to "key_butt_", not "key_", so it is no key.
+    // "key_butt_keysave" splits to "key_butt_", not "key_": a whole name, no key button.
     {"click", "key_butt_keysave", {{A::KeyApply}}},
     // Non-numeric tails give number 0.
     {"click", "key_abc", {{A::KeyButton, 0}}},
