@@ -6,7 +6,8 @@ packages=(
   libjsoncpp-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   umockdev libumockdev-dev
-  qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-tools-dev-tools
+  qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-tools-dev-tools libqt6opengl6-dev libxkbcommon-dev
+  xvfb xauth dbus dbus-x11 xdotool imagemagick fonts-wqy-microhei
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,109 @@
+#include "app/app_setup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFrame>
+
+#include "platform/log/debug_log.h"
+#include "ui/control_factory.h"
+#include "ui/resource_manager.h"
+#include "ui/resource_map.h"
+
+#ifndef DZ_SOURCE_DATA_DIR
+#define DZ_SOURCE_DATA_DIR ""
+#endif
+#ifndef DZ_INSTALL_DATA_DIR
+#define DZ_INSTALL_DATA_DIR ""
+#endif
+
+namespace dz::app {
+
+QString ProgramFolder() {
+    const QString env = QString::fromLocal8Bit(qgetenv("DOZADIR_DATA_DIR"));
+    if (!env.isEmpty()) return env;
+    // In a build tree the source's data/ holds the skins; installed, the data folder does.
+    const QString source = QStringLiteral(DZ_SOURCE_DATA_DIR);
+    const QString exe_dir = QCoreApplication::applicationDirPath();
+    if (!source.isEmpty() && QFileInfo::exists(exe_dir + QStringLiteral("/CMakeFiles")) &&
+        QFileInfo(source).isDir())
+        return source;
+    const QString installed = QStringLiteral(DZ_INSTALL_DATA_DIR);
+    if (!installed.isEmpty() && QFileInfo(installed).isDir()) return installed;
+    return source.isEmpty() ? exe_dir : source;
+}
+
+FontHolder::~FontHolder() {
+    Release();
+}
+
+bool FontHolder::Load(const QString& relative_path) {
+    QFile file(QDir(folder_).filePath(relative_path));
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    id_ = QFontDatabase::addApplicationFontFromData(file.readAll());
+    return id_ >= 0;
+}
+
+void FontHolder::Release() {
+    if (id_ >= 0) QFontDatabase::removeApplicationFont(id_);
+    id_ = -1;
+}
+
+QWidget* MakePlaceholder(const QString& class_name, QWidget* parent) {
+    auto* placeholder = new QFrame(parent);
+    placeholder->setProperty("controlClass", class_name);
+    return placeholder;
+}
+
+const QStringList& CustomControlClasses() {
+    static const QStringList names = {"CCircleProgressUI",
+                                      "CChartViewUI",
+                                      "CWndUI",
+                                      "CSelectPanelUI",
+                                      "CDeviceKeyButtonUI",
+                                      "CCloudShareListItemUI",
+                                      "CUpdateInfoListItemUI",
+                                      "CDeviceOptionUI",
+                                      "CMpDevicePowerUI",
+                                      "CComboEditContainerElementUI",
+                                      "CHandImgButtonUI",
+                                      "CHandImgSelectButtonUI",
+                                      "CRedioMacroButtonUI",
+                                      "CAudioRecordUI",
+                                      "CLightControlUI",
+                                      "CMacroControlUI",
+                                      "CKeySetControlUI",
+                                      "CDeviceProfileUI",
+                                      "CShootControlUI",
+                                      "CMagicControlUI",
+                                      "CVoice6533ControlUI",
+                                      "CRezazodaUSBDevice",
+                                      "CRezazodaMousePadDevice",
+                                      "CRezazodaDO6533Device"};
+    return names;
+}
+
+void SetupResources(const QString& program_folder) {
+    const QString skin = QDir(program_folder).filePath(QStringLiteral("skin"));
+    if (!ui::ResourceMap::Instance().Load(skin))
+        log::DebugLineF("no resource map in %s: windows build empty", qUtf8Printable(skin));
+    ui::ResourceManager::Instance().SetLanguageDir(
+        QDir(program_folder).filePath(QStringLiteral("lang")));
+
+    ui::ControlFactory& factory = ui::ControlFactory::Instance();
+    for (const QString& name : CustomControlClasses()) {
+        if (factory.IsRegistered(name)) continue;  // a real widget is already there
+        factory.RegistControl(name,
+                              [name](QWidget* parent) { return MakePlaceholder(name, parent); });
+    }
+    QFile theme(QDir(skin).filePath(QStringLiteral("theme.qss")));
+    if (theme.open(QIODevice::ReadOnly)) {
+        qApp->setStyleSheet(QString::fromUtf8(theme.readAll()));
+    } else {
+        log::DebugLine("no theme.qss: default look");
+    }
+}
+
+}  // namespace dz::app

@@ -1,0 +1,517 @@
+#include "app/main_wnd.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QEnterEvent>
+#include <QMenu>
+#include <QScreen>
+#include <QStyle>
+
+#include "app/about_wnd.h"
+#include "app/app_messages.h"
+#include "app/app_setup.h"
+#include "app/layout_rules.h"
+#include "app/msg_wnd.h"
+#include "app/routing.h"
+#include "platform/ipc/registered_messages.h"
+#include "platform/log/debug_log.h"
+#include "ui/control_factory.h"
+#include "ui/control_ops.h"
+#include "ui/menu.h"
+#include "ui/resource_manager.h"
+
+namespace dz::app {
+
+CMainWnd* CMainWnd::instance_ = nullptr;
+
+namespace {
+
+QString Str(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Where the tray menu opens: away from the panel the tray sits in. The panel is where the
+// screen's available area is cut.
+ui::MenuAlign TrayMenuAlign(const QScreen* screen) {
+    if (screen == nullptr) return ui::MenuAlign::kRightDown;
+    const QRect full = screen->geometry();
+    const QRect avail = screen->availableGeometry();
+    if (avail.top() > full.top()) return ui::MenuAlign::kLeftDown;      // panel at the top
+    if (avail.left() > full.left()) return ui::MenuAlign::kRightUp;     // at the left
+    if (avail.bottom() < full.bottom()) return ui::MenuAlign::kLeftUp;  // at the bottom
+    if (avail.right() < full.right()) return ui::MenuAlign::kLeftUp;    // at the right
+    return ui::MenuAlign::kRightDown;
+}
+
+// Builder callback: skin class names answered by the main window, ignoring case.
+struct BuilderRow {
+    const char* skin_name;
+    const char* class_name;  // created through the control factory
+    const char* subtree;     // or built from this skin
+};
+constexpr BuilderRow kBuilderRows[] = {
+    {"CircleProgress", "CCircleProgressUI", nullptr},
+    {"SelectPanel", "CSelectPanelUI", nullptr},
+    {"DeviceKeyButton", "CDeviceKeyButtonUI", nullptr},
+    {"HandImgButton", "CHandImgButtonUI", nullptr},
+    {"AudioRecord", "CAudioRecordUI", nullptr},
+    {"HandImgSelectButton", "CHandImgSelectButtonUI", nullptr},
+    {"RedioMacroButton", "CRedioMacroButtonUI", nullptr},
+    {"ComboEditContainerElement", "CComboEditContainerElementUI", nullptr},
+    {"RezazodaMousePadDevice", "CRezazodaMousePadDevice", nullptr},
+    {"RezazodaDO6533Device", "CRezazodaDO6533Device", nullptr},
+    {"RezazodaMouseDevice", "CRezazodaMouseDevice", nullptr},
+    {"RezazodaKeyboardDevice", "CRezazodaKeyboardDevice", nullptr},
+    {"DeviceProfile", "CDeviceProfileUI", nullptr},
+    {"LightControl", "CLightControlUI", nullptr},
+    {"MagicControl", "CMagicControlUI", nullptr},
+    {"Voice6533Control", "CVoice6533ControlUI", nullptr},
+    {"KeySetControl", "CKeySetControlUI", nullptr},
+    {"ShootControl", "CShootControlUI", nullptr},
+    {"DeviceProfileUI", nullptr, "XML\\CustomControlXML\\DeviceProfile.xml"},
+    {"LightSetControlUI", nullptr, "XML\\CustomControlXML\\LightControl.xml"},
+    {"Voice6533SetControlUI", nullptr, "XML\\CustomControlXML\\Voice6533Control.xml"},
+    {"MagicSetControlUI", nullptr, "XML\\CustomControlXML\\MagicControl.xml"},
+    {"KeySetControlUI", nullptr, "XML\\CustomControlXML\\KeySetControl.xml"},
+    {"MacroSetControlUI", nullptr, "XML\\CustomControlXML\\MacroControl.xml"},
+    {"ShootKeySetControlUI", nullptr, "XML\\CustomControlXML\\ShootControl.xml"},
+    {"VirtualSetControlUI", nullptr, "XML\\CustomControlXML\\VirtualSet.xml"},
+};
+
+}  // namespace
+
+CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
+    : ui::WindowBase(QStringLiteral("XML_MAIN"), QStringLiteral("MAIN_WND"), nullptr,
+                     Qt::Window | Qt::FramelessWindowHint) {
+    setObjectName(Str(kMainWindowName));
+    setWindowTitle(Str(kAppTitle));
+    core_ =
+        std::make_unique<MainWndCore>(std::move(session_bus),
+                                      MainWndCore::Devices{[this] { return CurrentDevicePage(); },
+                                                           [this] { return LitDevices(); }},
+                                      this);
+    sleep_ = std::make_unique<ipc::SleepWatcher>(std::move(system_bus));
+    connect(sleep_.get(), &ipc::SleepWatcher::Suspending, this, [this] { core_->OnSuspend(); });
+    connect(sleep_.get(), &ipc::SleepWatcher::Resumed, this, [this] { core_->OnResume(); });
+    connect(core_.get(), &MainWndCore::ShowRequested, this, [this] { RestoreAndRaise(); });
+    connect(core_.get(), &MainWndCore::LightControlTextChanged, this, [this](const QString& t) {
+        ui::SetText(FindControl(QStringLiteral("control_light_status")), t);
+    });
+    connect(core_.get(), &MainWndCore::ForwardToSettings, this, [this](qint64 w, qint64 l) {
+        if (auto* s = qobject_cast<ui::WindowBase*>(settings_wnd_.data()))
+            (void)s->PostMessage(RegisterAppMessages().setwnd_forward, w, l);
+    });
+    connect(core_.get(), &MainWndCore::HookMessage, this, [](quint32 number, qint64, qint64) {
+        // Macro recording takes these once it exists.
+        log::DebugLineF("hook message 0x%X", number);
+    });
+}
+
+CMainWnd::~CMainWnd() {
+    if (!exiting_) Destroy();
+    if (instance_ == this) instance_ = nullptr;
+}
+
+void CMainWnd::InitWindow() {
+    log::DebugLine("InitWindow");
+    ui::ResourceManager& rm = ui::ResourceManager::Instance();
+    rm.SetTextQueryInterface([](const QString&, const QString&) -> std::optional<QString> {
+        return std::nullopt;  // the main window answers no text itself
+    });
+    if (!rm.LoadLanguage(QStringLiteral("lan_cn"))) log::DebugLine("language lan_cn not loaded");
+    rm.ReloadText();
+    for (const char* name : {"closebtn", "maxbtn", "restorebtn", "minbtn", "skinbtn", "gamemodebtn",
+                             "cloudbtn", "smarteyesbtn", "setbtn"})
+        (void)FindControl(QString::fromLatin1(name));
+    instance_ = this;
+    const QIcon icon = style()->standardIcon(QStyle::SP_ComputerIcon);
+    setWindowIcon(icon);
+    CreateTray();
+}
+
+void CMainWnd::CreateTray() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        log::DebugLine("no system tray: the tray icon is not shown");
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    tray_->setToolTip(Str(kAppTitle));
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (!core_->SystemAwake()) return;
+        if (r == QSystemTrayIcon::Trigger) OnTrayLeftClick();
+        if (r == QSystemTrayIcon::Context) OnTrayRightClick();
+    });
+    tray_->show();
+}
+
+void CMainWnd::OnWindowInit() {
+    core_->BroadcastInitialLightState();
+    // The stored language comes with the language switch; until then index 0 stays.
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        screen_w_ = s->geometry().width();
+        screen_h_ = s->geometry().height();
+    }
+    (void)sleep_->Start();  // one debug line when there is no logind
+    // A display change lays the window out again for its monitor.
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        connect(s, &QScreen::geometryChanged, this, [this] {
+            if (!core_->SystemAwake()) return;
+            display_changed_ = true;
+            DpiLayout();
+        });
+    }
+    hide();  // shown when the device watch has made its first pass
+    StartWorkers();
+    SetTimer(nullptr, kTimerDpiLayout.id, kTimerDpiLayout.period_ms);
+}
+
+void CMainWnd::StartWorkers() {
+    std::shared_ptr<ui::MessagePort> port = Port();
+    const uint32_t app_show = RegisterAppMessages().app_show;
+    // Device watch. Its scanning of HID interfaces comes with the device layer; the first
+    // (empty) pass already tells the window to show itself.
+    const bool started = workers_.Start(kSlotDeviceWatch, [port, app_show](const StopEvent& stop) {
+        bool first_pass = true;
+        while (!stop.WaitFor(std::chrono::milliseconds(first_pass ? 0 : 100))) {
+            if (first_pass) {
+                (void)port->Post(app_show, 0, 0);
+                first_pass = false;
+            }
+        }
+    });
+    if (!started) log::DebugLine("device watch not started");
+}
+
+void CMainWnd::Notify(const ui::Notification& msg) {
+    const std::string type = msg.type.toStdString();
+    const std::string name = msg.name.toStdString();
+    if (msg.type == QLatin1String("menu")) {
+        if (auto hit = RouteMenuHook(name)) Dispatch(*hit, *this);
+        return;
+    }
+    if (msg.type == QLatin1String("setfocus")) {
+        if (auto hit = RouteSetFocusHook(name)) Dispatch(*hit, *this);
+        return;
+    }
+    const RouteResult r = RouteNotification(type, name);
+    if (r.log) log::DebugLineF("%s %s", type.c_str(), name.c_str());
+    for (const RouteHit& hit : r.hits) Dispatch(hit, *this);
+    if (r.pass_to_toolkit) ui::WindowBase::Notify(msg);
+}
+
+void CMainWnd::OnMenuCommand(const QString& item) {
+    if (!core_->SystemAwake()) return;
+    if (auto hit = RouteMenuCommand(item.toStdString())) Dispatch(*hit, *this);
+}
+
+qintptr CMainWnd::HandleMessage(unsigned msg, qintptr wParam, qintptr lParam, bool& handled) {
+    if (msg >= ipc::kFirstRegisteredMessage) {
+        handled = true;
+        return static_cast<qintptr>(core_->HandleRegistered(msg, wParam, lParam));
+    }
+    const PrivateMessageRow* row = FindPrivateMessage(msg);
+    if (row == nullptr) return ui::WindowBase::HandleMessage(msg, wParam, lParam, handled);
+    handled = true;
+    if (row->needs_awake && !core_->SystemAwake()) return 0;
+    switch (msg) {
+        case MSG_TRAY_CALLBACK:
+            if (lParam == 0x0202) OnTrayLeftClick();   // left button up
+            if (lParam == 0x0205) OnTrayRightClick();  // right button up
+            break;
+        case MSG_HOOK_REQUEST:
+            OnHookRequest(static_cast<int>(wParam));
+            break;
+        case MSG_LOGGED_ONLY:
+            log::DebugLineF("message 0x04C8 %lld %lld", (long long)wParam, (long long)lParam);
+            break;
+        case MSG_SHOW_SETTING_PROGRESS:
+            ui::SetVisible(FindControl(QStringLiteral("setting_progress")), true);
+            break;
+        case MSG_LANGUAGE_CHANGED:
+            for (DevicePage* d : LitDevices()) d->RefreshTexts();
+            if (auto* a = qobject_cast<ui::WindowBase*>(about_wnd_.data()))
+                (void)a->PostMessage(MSG_LANGUAGE_CHANGED, 0, 0);
+            break;
+        case MSG_DEVICE_ARRIVED:
+            RestoreAndRaise();
+            break;
+        case MSG_DEVICE_REMOVED:
+            break;  // the device layer unbinds the page
+        case MSG_OPEN_SETTINGS_CENTRED:
+            OnOpenSettings(true);
+            break;
+        case MSG_CLEAR_UPDATE_BADGE:
+            ui::SetForeImage(FindControl(QStringLiteral("setbtn")), {});
+            break;
+        case MSG_IGNORED_0D02:
+            break;
+        case MSG_RECEIVER_LINK_CHANGED:
+            break;  // the selector items own the link state
+        case MSG_UPDATE_NOTICE:
+            update_notice_ = true;
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+QWidget* CMainWnd::CreateControl(const QString& className, QWidget* parent) {
+    for (const BuilderRow& row : kBuilderRows) {
+        if (className.compare(QLatin1String(row.skin_name), Qt::CaseInsensitive) != 0) continue;
+        if (row.subtree != nullptr) {
+            auto* holder = new QWidget(parent);
+            if (BuildSubtree(QString::fromLatin1(row.subtree), holder) == nullptr)
+                log::DebugLineF("subtree %s not built", row.subtree);
+            return holder;
+        }
+        const QString cls = QString::fromLatin1(row.class_name);
+        if (QWidget* w = ui::ControlFactory::Instance().CreateControl(cls, parent)) return w;
+        return MakePlaceholder(cls, parent);
+    }
+    return nullptr;
+}
+
+void CMainWnd::OnTimer(int id) {
+    KillTimer(nullptr, id);
+    if (!core_->SystemAwake()) return;
+    if (id == kTimerDpiLayout.id) {
+        DpiLayout();
+        update();
+    } else if (id == kTimerTrayMenu.id) {
+        OpenTrayMenu();
+    } else if (id == kTimerProfileSwitch.id) {
+        if (DevicePage* page = CurrentDevicePage())
+            if (ProfileBar* bar = page->Profiles()) bar->OnSwitchToSelected();
+    }
+}
+
+void CMainWnd::DpiLayout() {
+    const bool was_shown = isVisible() && !isMinimized();
+    if (!was_shown) showNormal();
+    const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    const QRect monitor = s != nullptr ? s->geometry() : QRect(0, 0, 1024, 768);
+    const int dpi = LayoutDpiForMonitor(monitor.width(), monitor.height());
+    SetDPI(96);
+    resize(kLayoutWidth, kLayoutHeight);
+    SetDPI(dpi);
+    if (s != nullptr) move(s->availableGeometry().center() - rect().center());
+    if (was_shown) {
+        show();
+    } else {
+        hide();
+    }
+}
+
+void CMainWnd::OnRootSized() {
+    if (!display_changed_) return;
+    display_changed_ = false;
+    DpiLayout();
+}
+
+int CMainWnd::ConnectedItemCount() const {
+    // Selector items arrive with the device pages; none is connected before them.
+    return 0;
+}
+
+std::vector<DevicePage*> CMainWnd::LitDevices() const {
+    return {};
+}
+
+DevicePage* CMainWnd::CurrentDevicePage() {
+    return nullptr;
+}
+
+void CMainWnd::SetPowerReadPause(bool pause, bool only_with_power_flag) {
+    for (DevicePage* d : LitDevices()) {
+        if (!only_with_power_flag || d->HasPowerFlag()) d->SetPowerReadPause(pause);
+    }
+}
+
+void CMainWnd::RestoreAndRaise() {
+    ui::SetVisible(FindControl(QStringLiteral("No_device_Link")), ConnectedItemCount() == 0);
+    SetPowerReadPause(false, false);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainWnd::CloseChildWindows() {
+    for (QWidget* w :
+         {about_wnd_.data(), settings_wnd_.data(), colour_wnd_.data(), audio_style_wnd_.data()}) {
+        if (w == nullptr) continue;
+        if (auto* win = qobject_cast<ui::WindowBase*>(w)) {
+            win->Close(0);
+        } else {
+            w->close();
+        }
+    }
+}
+
+void CMainWnd::OnTrayLeftClick() {
+    const int connected = ConnectedItemCount();
+    QWidget* no_device = FindControl(QStringLiteral("No_device_Link"));
+    if (connected == 0) {
+        ui::SetVisible(no_device, true);
+    } else if (update_notice_) {
+        ui::SetVisible(no_device, false);
+    }
+    const bool was_shown = isVisible() && !isMinimized();
+    CloseChildWindows();
+    if (was_shown) {
+        hide();
+        SetPowerReadPause(true, false);
+    } else {
+        show();
+        DpiLayout();
+        showNormal();
+        raise();
+        activateWindow();
+        update();
+        SetPowerReadPause(false, false);
+    }
+}
+
+void CMainWnd::OnTrayRightClick() {
+    SetTimer(nullptr, kTimerTrayMenu.id, kTimerTrayMenu.period_ms);
+}
+
+void CMainWnd::OpenTrayMenu() {
+    if (tray_menu_) tray_menu_->close();  // only one tray menu at a time
+    tray_menu_ = ui::ShowPopupMenu(this, Str(kTrayMenuFile), QCursor::pos(),
+                                   TrayMenuAlign(QGuiApplication::screenAt(QCursor::pos())),
+                                   [this](const QString& item) { OnMenuCommand(item); });
+}
+
+void CMainWnd::OnOpenMacroActionMenu() {
+    (void)ui::ShowPopupMenu(this, Str(kMacroActionMenuFile), QCursor::pos(),
+                            ui::MenuAlign::kRightDown,
+                            [this](const QString& item) { OnMenuCommand(item); });
+}
+
+void CMainWnd::OnCloseBtn() {
+    CloseChildWindows();
+    hide();
+    SetPowerReadPause(true, true);
+}
+
+void CMainWnd::OnNoDeviceOk() {
+    hide();
+}
+
+void CMainWnd::OnToggleLightStatus() {
+    core_->ToggleLightStatus();
+}
+
+void CMainWnd::OnSysCommand(int which) {
+    if (which == 0) showMinimized();
+    if (which == 1) showMaximized();
+    if (which == 2) showNormal();
+}
+
+int CMainWnd::MessageBox(const QString& message, bool text_is_id, int button_mode,
+                         const QString& title) {
+    return ShowMessageBox(this, title, message, GetDPI(), text_is_id, button_mode);
+}
+
+void CMainWnd::OnDefaultBtn() {
+    if (MessageBox(QStringLiteral("message_text_22"), true, 1) != 1) return;
+    DevicePage* page = CurrentDevicePage();
+    if (page == nullptr) return;
+    page->RestoreDefaults();
+    page->WriteCurrentKeyMap(0);
+    page->WriteSystemSettings(0, 0, 1, screen_w_, screen_h_);
+}
+
+void CMainWnd::OnDeviceResetBtn() {
+    if (MessageBox(QStringLiteral("message_text_22"), true, 1) != 1) return;
+    DevicePage* page = CurrentDevicePage();
+    if (page == nullptr) return;
+    if (ProfileBar* bar = page->Profiles()) bar->ResetProfile();
+    page->LoadProfile();
+    page->RefreshPage();
+    page->WriteSystemSettings(0, 0, 1, screen_w_, screen_h_);
+    if (AudioLighting* audio = page->Audio()) audio->RestoreDefaultStyles();
+    if (page->IsKeyboardOrMouse()) {
+        const int result = page->WriteMacros();
+        if (result == -1) {
+            (void)MessageBox(QStringLiteral("message_text_7"), true, 0);
+        } else if (result != 1 && result != 0) {
+            QWidget* probe = FindControl(QStringLiteral("str_test"));
+            ui::ResourceManager::Instance().SetResourceText(probe, true);
+            ui::SetText(probe, QStringLiteral("message_text_16"));
+            (void)MessageBox(ui::Text(probe).replace(QStringLiteral("%d"), QString::number(result)),
+                             false, 0);
+        }
+        page->WriteCurrentKeyMap(0);
+    }
+}
+
+void CMainWnd::OnHookRequest(int install) {
+    // The input hook comes with macro recording.
+    log::DebugLineF("hook request %d", install);
+}
+
+void CMainWnd::OnProfileComboTimer() {
+    SetTimer(nullptr, kTimerProfileSwitch.id, kTimerProfileSwitch.period_ms);
+}
+
+void CMainWnd::OnAbout() {
+    if (about_wnd_) return;
+    auto* about = new CAboutWnd(this);
+    about_wnd_ = about;
+    about->Create();
+    about->resize(kMainWindowWidth, kMainWindowHeight);
+    about->move(frameGeometry().center() - about->rect().center());
+    (void)about->ShowModal();
+    about_wnd_ = nullptr;
+    about->deleteLater();
+}
+
+void CMainWnd::OnExit() {
+    CloseChildWindows();
+    exiting_ = true;
+    Destroy();
+    close();
+    QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
+}
+
+void CMainWnd::Destroy() {
+    exiting_ = true;
+    log::DebugLine("退出测试");
+    hide();
+    if (tray_ != nullptr) tray_->hide();
+    ClosePort();  // no worker stays blocked in a send while we wait for it
+    QElapsedTimer clock;
+    clock.start();
+    stop_report_ = workers_.StopAll();
+    log::DebugLineF("workers joined: %zu in %lld ms, %zu late", stop_report_.joined,
+                    static_cast<long long>(clock.elapsed()), stop_report_.late_slots.size());
+}
+
+void CMainWnd::closeEvent(QCloseEvent* event) {
+    if (!exiting_) {
+        // The window's close only hides it to the tray.
+        event->ignore();
+        OnCloseBtn();
+        return;
+    }
+    ui::WindowBase::closeEvent(event);
+}
+
+void CMainWnd::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) core_->SetActive(isActiveWindow());
+    ui::WindowBase::changeEvent(event);
+}
+
+void CMainWnd::enterEvent(QEnterEvent* event) {
+    core_->SetHover(true);
+    ui::WindowBase::enterEvent(event);
+}
+
+void CMainWnd::leaveEvent(QEvent* event) {
+    core_->SetHover(false);
+    ui::WindowBase::leaveEvent(event);
+}
+
+}  // namespace dz::app

@@ -1,0 +1,111 @@
+#pragma once
+// CMainWnd: the single top-level window and hub of the user interface: skin, caption
+// controls, tray icon, timers, worker slots, private and registered messages, and the
+// routing of every control notification of its pages.
+
+#include <QDBusConnection>
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <chrono>
+#include <memory>
+
+#include "app/main_wnd_core.h"
+#include "app/route_dispatch.h"
+#include "app/worker_table.h"
+#include "device/device_table.h"
+#include "platform/ipc/sleep_watcher.h"
+#include "ui/window_base.h"
+
+namespace dz::app {
+
+class CMainWnd : public ui::WindowBase, public ShellHandlers {
+    Q_OBJECT
+  public:
+    explicit CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus);
+    ~CMainWnd() override;
+
+    static CMainWnd* Instance() { return instance_; }
+
+    [[nodiscard]] MainWndCore& Core() { return *core_; }
+    [[nodiscard]] WorkerTable& Workers() { return workers_; }
+    [[nodiscard]] QSystemTrayIcon* Tray() const { return tray_; }
+    [[nodiscard]] QMenu* TrayMenu() const { return tray_menu_; }
+    [[nodiscard]] QWidget* AboutWindow() const { return about_wnd_; }
+    [[nodiscard]] int ScreenWidth() const { return screen_w_; }
+    [[nodiscard]] int ScreenHeight() const { return screen_h_; }
+    [[nodiscard]] bool Exiting() const { return exiting_; }
+    [[nodiscard]] const StopReport& LastStopReport() const { return stop_report_; }
+
+    // Tray icon mouse messages (the tray callback), also used by tests.
+    void OnTrayLeftClick();
+    void OnTrayRightClick();
+    // A chosen menu item (the menu command).
+    void OnMenuCommand(const QString& item);
+    // Brings the window back: "No_device_Link" by the connected items, shown and raised.
+    void RestoreAndRaise();
+    // The DPI layout pass for the monitor the window is on.
+    void DpiLayout();
+    // Closes every tracked child window that is open.
+    void CloseChildWindows();
+    // Shows a message box owned by this window at its DPI.
+    int MessageBox(const QString& message, bool text_is_id, int button_mode,
+                   const QString& title = {});
+
+    // ShellHandlers.
+    DevicePage* CurrentDevicePage() override;
+    void OnWindowInit() override;
+    void OnRootSized() override;
+    void OnCloseBtn() override;
+    void OnNoDeviceOk() override;
+    void OnToggleLightStatus() override;
+    void OnSysCommand(int which) override;
+    void OnDefaultBtn() override;
+    void OnDeviceResetBtn() override;
+    void OnOpenMacroActionMenu() override;
+    void OnHookRequest(int install) override;
+    void OnProfileComboTimer() override;
+    void OnExit() override;
+    void OnAbout() override;
+
+  protected:
+    void InitWindow() override;
+    void Notify(const ui::Notification& msg) override;
+    qintptr HandleMessage(unsigned msg, qintptr wParam, qintptr lParam, bool& handled) override;
+    QWidget* CreateControl(const QString& className, QWidget* parent) override;
+    void OnTimer(int id) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+  private:
+    void CreateTray();
+    void OpenTrayMenu();
+    void StartWorkers();
+    void Destroy();
+    [[nodiscard]] int ConnectedItemCount() const;
+    [[nodiscard]] std::vector<DevicePage*> LitDevices() const;
+    void SetPowerReadPause(bool pause, bool only_with_power_flag);
+
+    static CMainWnd* instance_;
+
+    std::unique_ptr<MainWndCore> core_;
+    std::unique_ptr<ipc::SleepWatcher> sleep_;
+    WorkerTable workers_;
+    DeviceSlotList slots_;
+    QSystemTrayIcon* tray_ = nullptr;
+    QPointer<QMenu> tray_menu_;
+    QPointer<QWidget> about_wnd_;
+    QPointer<QWidget> settings_wnd_;
+    QPointer<QWidget> colour_wnd_;
+    QPointer<QWidget> audio_style_wnd_;
+    int screen_w_ = 0;
+    int screen_h_ = 0;
+    bool display_changed_ = false;
+    bool update_notice_ = false;
+    bool exiting_ = false;
+    StopReport stop_report_;
+};
+
+}  // namespace dz::app

@@ -1,0 +1,189 @@
+#pragma once
+// What the routing calls. Each interface is the face of one panel or device object that a
+// later piece of work fills in; every operation has an empty default so that the routing
+// is complete before its handlers are. `n` is the index of a numbered control family.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace dz::app {
+
+using LightRecord = std::array<uint8_t, 14>;  // byte 0 the mode, byte 13 a saved mode
+
+class KeyAssignmentPanel {
+  public:
+    virtual ~KeyAssignmentPanel() = default;
+    virtual void OnKeyButton(int /*n*/) {}
+    virtual void OnApply() {}
+    virtual void OnDefault() {}
+    virtual void OnCancel() {}
+    virtual void OnWriteKeyAssignments() {}
+    virtual void OnComboModifier(int /*n*/) {}
+    virtual void OnFunctionCombo() {}
+    virtual void OnMacroOverCombo() {}
+    virtual void Refresh() {}
+};
+
+class LightingPanel {
+  public:
+    virtual ~LightingPanel() = default;
+    virtual void OnPresetColour(int /*n*/) {}
+    virtual void OnBrightness() {}
+    virtual void OnSpeed() {}
+    virtual void OnOption(int /*which: 0 FXL, 1 FXR, 2 colourful*/) {}
+    virtual void OnModeCombo(int /*which: 0 mode, 1 custom, 2 ZZCC*/) {}
+    virtual void OnPalette() {}
+    virtual void OnEditRgb(int /*channel*/) {}
+    virtual void SelectMode(int /*mode*/) {}
+};
+
+class AudioLighting {
+  public:
+    virtual ~AudioLighting() = default;
+    virtual void OnPresetColour(int /*n*/) {}
+    virtual void OnBackgroundOff() {}
+    virtual void OnOpenStyleWindow() {}
+    virtual void OnOption(int /*which: 0 colourful, 1 background, 2 foreground*/) {}
+    virtual void OnRgbSlider(int /*channel*/) {}
+    virtual void OnModeCombo() {}
+    virtual void OnPalette() {}
+    virtual void OnEditRgb(int /*channel*/) {}
+    virtual void RestoreDefaultStyles() {}
+};
+
+class MouseSettings {
+  public:
+    virtual ~MouseSettings() = default;
+    virtual void OnDpiColourDialog(int /*n*/) {}
+    virtual void OnDpiEnable(int /*n*/) {}
+    virtual void OnDpiSelect(int /*n*/) {}
+    virtual void OnDpiSlider(int /*n*/) {}
+    virtual void OnDpiDrag(int /*n*/) {}
+    virtual void OnDpiEdit(int /*n*/) {}
+    virtual void OnRodavDpiDrag(int /*n*/) {}
+    virtual void OnRodavDpiEdit(int /*n*/) {}
+    virtual void OnSystemOption(int /*which: 0 precision, 1 scroll pages*/) {}
+    virtual void OnSystemSlider(int /*which: 0 pointer, 1 scroll, 2 double click*/) {}
+    virtual void OnMouseOption(int /*n*/) {}
+    virtual void OnPollingRate(int /*n*/) {}
+};
+
+class KeyboardSettings {
+  public:
+    virtual ~KeyboardSettings() = default;
+    virtual void OnPollingRate(int /*n*/) {}
+    virtual void OnRepeatDelay(int /*n*/) {}
+    virtual void OnRepeatRate() {}
+    virtual void OnLockFlag(int /*which: 0 win lock, 1 W flag, 2 6 flag*/) {}
+    virtual void OnResetRepeat() {}
+    virtual void FillCustomColour(int /*bright*/) {}
+};
+
+class ShootingPanel {
+  public:
+    virtual ~ShootingPanel() = default;
+    virtual void OnSave() {}
+    virtual void OnReset() {}
+    virtual void OnBulletPrev() {}
+    virtual void OnBulletNext() {}
+    virtual void OnImport() {}
+    virtual void OnExport() {}
+    virtual void OnGunOption(int /*n*/) {}
+    virtual void OnBulletOption(int /*n*/) {}
+    virtual void OnAxis(int /*which: 0 x, 1 y*/) {}
+    virtual void OnEdit(int /*which: 0 x, 1 y, 2 delay*/) {}
+};
+
+class HeadsetPanels {
+  public:
+    virtual ~HeadsetPanels() = default;
+    virtual void OnVoiceEffect(int /*n*/) {}
+    virtual void OnEqPreset(int /*n*/) {}
+    virtual void OnEqBand(int /*n*/) {}
+    virtual void OnEqSave() {}
+    virtual void OnEqDelete() {}
+    virtual void OnSwitch(int /*which: 0 voice effect, 1 mic in, 2 mic monitor*/) {}
+    virtual void OnMicSlider(int /*which: 0 mic in, 1 mic monitor*/) {}
+    virtual void OnCustomEqCombo() {}
+};
+
+class ProfileBar {
+  public:
+    virtual ~ProfileBar() = default;
+    virtual void OnAdd() {}
+    virtual void OnDelete() {}
+    virtual void OnCopy() {}
+    virtual void OnRename() {}
+    virtual void OnExpand() {}
+    virtual void OnImport() {}
+    virtual void OnExport() {}
+    virtual void OnSwitchToSelected() {}  // timer 1055
+    virtual void ResetProfile() {}
+};
+
+class MacroEditor {
+  public:
+    virtual ~MacroEditor() = default;
+    virtual void OnRecordStart() {}
+    virtual void OnRecordStop() {}
+    virtual void OnNameAdd() {}
+    virtual void OnNameSub() {}
+    virtual void OnNameEdit() {}
+    virtual void OnSave() {}
+    virtual void OnCancel() {}
+    virtual void OnImport() {}
+    virtual void OnExport() {}
+    virtual void OnMoveOrDelete(int /*which: 0 up, 1 top, 2 bottom, 3 delete, 4 delete all*/) {}
+    virtual void OnMoveDown() {}
+    virtual void OnInsertCursorMove(int /*0 left, 1 right, 2 up, 3 down*/) {}
+    virtual void OnNameList() {}
+    virtual void OnDelay() {}
+    virtual void OnRecordOption(int /*0..5 previous record/constant/ignore, later ...*/) {}
+    virtual void OnActionEdit() {}
+    virtual void OnInsertMouseEvent(int /*button 0..4*/, int /*0 down, 1 up, 2 click*/) {}
+};
+
+// The device object of a device page (the page's root). Operations keep the names of the
+// device operation interface.
+class DevicePage {
+  public:
+    virtual ~DevicePage() = default;
+    [[nodiscard]] virtual int KindIndex() const { return -1; }
+    [[nodiscard]] virtual bool IsKeyboardOrMouse() const { return false; }
+    [[nodiscard]] virtual bool HasPowerFlag() const { return false; }
+
+    virtual void SetLightSync(bool /*on*/) {}
+    [[nodiscard]] virtual LightRecord GetLightInfo() const { return {}; }
+    virtual void SetLightInfo(const LightRecord& /*record*/) {}
+    virtual void ApplyLighting() {}
+    virtual void SaveProfile() {}
+    virtual void LoadProfile() {}
+    virtual void RefreshPage() {}
+    virtual void RestoreDefaults() {}
+    virtual void WriteCurrentKeyMap(int /*page*/) {}
+    virtual void WriteSystemSettings(int /*profile*/, int /*value*/, int /*flag*/, int /*screen_w*/,
+                                     int /*screen_h*/) {}
+    // Result of writing the macro memory (1 success, -1 not written, other failures).
+    [[nodiscard]] virtual int WriteMacros() { return 1; }
+    virtual void OnFeatureTab(int /*which*/) {}
+
+    // The state the main window hands every device.
+    virtual void SetLightControlState(int /*state*/) {}
+    virtual void SetHoverState(int /*hover*/) {}
+    virtual void SetPowerReadPause(bool /*pause*/) {}
+    virtual void RefreshTexts() {}
+
+    // Panels of the page; none until the page has them.
+    virtual KeyAssignmentPanel* KeyAssignment() { return nullptr; }
+    virtual LightingPanel* Lighting() { return nullptr; }
+    virtual AudioLighting* Audio() { return nullptr; }
+    virtual MouseSettings* Mouse() { return nullptr; }
+    virtual KeyboardSettings* Keyboard() { return nullptr; }
+    virtual ShootingPanel* Shooting() { return nullptr; }
+    virtual HeadsetPanels* Headset() { return nullptr; }
+    virtual ProfileBar* Profiles() { return nullptr; }
+    virtual MacroEditor* Macros() { return nullptr; }
+};
+
+}  // namespace dz::app

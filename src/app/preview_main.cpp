@@ -1,0 +1,18 @@
+// Shows one message box on the real skin, for screenshots and skin review; not installed.
+// Usage: dozadir-shell-preview [text-identifier] [button-mode]
+#include <QApplication>
+
+#include "app/app_setup.h"
+#include "app/msg_wnd.h"
+#include "ui/resource_manager.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    dz::app::SetupResources(dz::app::ProgramFolder());
+    const QString lang = qEnvironmentVariable("DOZADIR_PREVIEW_LANG", QStringLiteral("lan_en"));
+    (void)dz::ui::ResourceManager::Instance().LoadLanguage(lang);
+    const QString id =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("message_text_22");
+    const int mode = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 1;
+    return dz::app::ShowMessageBox(nullptr, QStringLiteral("tips_text"), id, 96, true, mode);
+}

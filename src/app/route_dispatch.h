@@ -1,0 +1,39 @@
+#pragma once
+// Turns a routing hit into the call of its handler: the main window's own operations, or
+// the panel or device object of the current device page (nothing when there is none).
+
+#include "app/page_handlers.h"
+#include "app/routing.h"
+
+namespace dz::app {
+
+// The main window's side of the routing.
+class ShellHandlers {
+  public:
+    virtual ~ShellHandlers() = default;
+    [[nodiscard]] virtual DevicePage* CurrentDevicePage() { return nullptr; }
+    virtual void OnWindowInit() {}
+    virtual void OnRootSized() {}
+    virtual void OnBandSelectEnd(int /*0 keyboard picture, 1 mouse picture*/) {}
+    virtual void OnCloseBtn() {}
+    virtual void OnNoDeviceOk() {}
+    virtual void OnToggleLightStatus() {}
+    virtual void OnSysCommand(int /*0 minimise, 1 maximise, 2 restore*/) {}
+    virtual void OnOpenSkinWindow() {}
+    virtual void OnOpenSettings(bool /*centred on screen*/) {}
+    virtual void OnWindowsDeviceSettings(int /*n*/) {}
+    virtual void OnDefaultBtn() {}
+    virtual void OnDeviceResetBtn() {}
+    virtual void OnSameModeAllDevices() {}
+    virtual void OnOpenMacroActionMenu() {}
+    virtual void OnHookRequest(int /*1 install, 0 remove*/) {}
+    virtual void OnDeviceSelected(int /*0 synchro selector, 1 device selector*/) {}
+    virtual void OnDeviceStep(int /*-1 previous, +1 next*/) {}
+    virtual void OnProfileComboTimer() {}
+    virtual void OnExit() {}
+    virtual void OnAbout() {}
+};
+
+void Dispatch(const RouteHit& hit, ShellHandlers& shell);
+
+}  // namespace dz::app

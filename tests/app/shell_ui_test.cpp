@@ -1,0 +1,333 @@
+// The shell's windows on the real skins with Qt's offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/about_wnd.h"
+#include "app/app_messages.h"
+#include "app/app_setup.h"
+#include "app/main_wnd.h"
+#include "app/msg_wnd.h"
+#include "platform/ipc/registered_messages.h"
+#include "platform/log/debug_log.h"
+#include "ui/control_ops.h"
+#include "ui/resource_manager.h"
+#include "ui/resource_map.h"
+
+namespace dz::app {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "shell_ui_test";
+    static char* argv[] = {name, nullptr};
+    // Left for process exit: destroying a QApplication among static destructors crashes in Qt.
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 3000) {
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+QDBusConnection NoBus() {
+    return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/none"),
+                                         QStringLiteral("none"));
+}
+
+CMsgWnd* OpenBox() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<CMsgWnd*>(w); box && box->isVisible() && box->IsModalRunning())
+            return box;
+    return nullptr;
+}
+
+// Runs `act` on the message box once it is up; the box is then ended by `act`.
+void WhenBoxOpens(std::function<void(CMsgWnd&)> act) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (CMsgWnd* box = OpenBox()) {
+            poll->stop();
+            poll->deleteLater();
+            act(*box);
+        }
+    });
+    poll->start(5);
+}
+
+void ClickControl(ui::WindowBase& w, const char* name) {
+    auto* b = qobject_cast<QAbstractButton*>(w.FindControl(QString::fromLatin1(name)));
+    ASSERT_NE(b, nullptr) << name;
+    b->click();
+}
+
+class ShellUiTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        App();
+        SetupResources(ProgramFolder());
+        ASSERT_TRUE(ui::ResourceManager::Instance().LoadLanguage(QStringLiteral("lan_en")));
+        old_ = log::SetSink([this](std::string_view l) { lines_.emplace_back(l); });
+    }
+    void TearDown() override { log::SetSink(old_); }
+    bool Logged(const std::string& text) const {
+        for (const auto& l : lines_)
+            if (l.find(text) != std::string::npos) return true;
+        return false;
+    }
+    std::vector<std::string> lines_;
+    log::Sink old_;
+};
+
+TEST_F(ShellUiTest, MessageBoxModesButtonsAndResults) {
+    struct C {
+        int mode;
+        const char* press;
+        bool confirm_visible, cancel_visible;
+        int result;
+    };
+    const std::vector<C> cases = {
+        {0, "confirm_btn", true, false, 1}, {0, "closebtn", true, false, 0},
+        {1, "confirm_btn", true, true, 1},  {1, "cancel_btn", true, true, 0},
+        {1, "closebtn", true, true, 0},     {7, "cancel_btn", true, true, 0},
+    };
+    for (const C& c : cases) {
+        bool confirm = false, cancel = false;
+        WhenBoxOpens([&](CMsgWnd& box) {
+            confirm = ui::IsVisible(box.FindControl("confirm_btn"));
+            cancel = ui::IsVisible(box.FindControl("cancel_btn"));
+            ClickControl(box, c.press);
+        });
+        const int r = ShowMessageBox(nullptr, {}, QStringLiteral("literal"), 96, false, c.mode);
+        EXPECT_EQ(r, c.result) << "mode " << c.mode << " " << c.press;
+        EXPECT_EQ(confirm, c.confirm_visible) << c.mode;
+        EXPECT_EQ(cancel, c.cancel_visible) << c.mode;
+    }
+}
+
+TEST_F(ShellUiTest, MessageBoxTextsByIdentifierOrLiteralAndCentredOnScreen) {
+    QString shown_id, shown_literal, title;
+    QPoint centre_offset;
+    WhenBoxOpens([&](CMsgWnd& box) {
+        shown_id = ui::Text(box.FindControl("MessageText"));
+        title = ui::Text(box.FindControl("MessageTitle"));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        centre_offset = box.geometry().center() - screen.center();
+        box.Close(0);
+    });
+    (void)ShowMessageBox(nullptr, QStringLiteral("tips_text"), QStringLiteral("message_text_22"),
+                         96, true, 1);
+    WhenBoxOpens([&](CMsgWnd& box) {
+        shown_literal = ui::Text(box.FindControl("MessageText"));
+        box.Close(0);
+    });
+    (void)ShowMessageBox(nullptr, {}, QStringLiteral("message_text_22"), 96, false, 0);
+    EXPECT_EQ(shown_id, ui::ResourceManager::Instance().Text("message_text_22"));
+    EXPECT_NE(shown_id, QStringLiteral("message_text_22"));
+    EXPECT_EQ(shown_literal, QStringLiteral("message_text_22"));
+    EXPECT_EQ(title, QStringLiteral("Tips"));
+    EXPECT_LE(std::abs(centre_offset.x()), 1);
+    EXPECT_LE(std::abs(centre_offset.y()), 1);
+}
+
+TEST_F(ShellUiTest, MessageBoxCentredOnItsOwner) {
+    QWidget owner;
+    owner.setGeometry(100, 80, 700, 500);
+    owner.show();
+    ASSERT_TRUE(WaitUntil([&] { return owner.isVisible(); }));
+    QPoint offset(999, 999);
+    WhenBoxOpens([&](CMsgWnd& box) {
+        offset = box.geometry().center() - owner.frameGeometry().center();
+        box.Close(0);
+    });
+    (void)ShowMessageBox(&owner, {}, QStringLiteral("x"), 96, false, 0);
+    EXPECT_LE(std::abs(offset.x()), 1);
+    EXPECT_LE(std::abs(offset.y()), 1);
+}
+
+TEST_F(ShellUiTest, MessageBoxDpiRule) {
+    struct C {
+        int dpi;
+        int expected;
+        bool error_line;
+    };
+    for (C c : {C{96, 96, false}, C{100, 96, true}, C{144, 144, false}, C{0, 96, true}}) {
+        lines_.clear();
+        int seen = -1;
+        WhenBoxOpens([&](CMsgWnd& box) {
+            seen = box.GetDPI();
+            box.Close(0);
+        });
+        (void)ShowMessageBox(nullptr, {}, QStringLiteral("x"), c.dpi, false, 0);
+        EXPECT_EQ(seen, c.expected) << c.dpi;
+        EXPECT_EQ(Logged("MSG_WND DPI SET ERROR"), c.error_line) << c.dpi;
+    }
+}
+
+TEST_F(ShellUiTest, MissingSkinBuildsEmptyWithALineAndStillRuns) {
+    ui::ResourceMap::Instance().Clear();
+    int r = -1;
+    WhenBoxOpens([](CMsgWnd& box) {
+        EXPECT_EQ(box.Root(), nullptr);
+        EXPECT_EQ(box.FindControl("confirm_btn"), nullptr);
+        box.Close(0);
+    });
+    r = ShowMessageBox(nullptr, QStringLiteral("t"), QStringLiteral("m"), 96, false, 1);
+    EXPECT_EQ(r, 0);
+    EXPECT_TRUE(Logged("XML_MSG")) << "the missing skin is named in the log";
+}
+
+TEST_F(ShellUiTest, MainWindowWithoutItsSkinBuildsEmptyAndStillWorks) {
+    ui::ResourceMap::Instance().Clear();
+    CMainWnd wnd(NoBus(), NoBus());
+    EXPECT_FALSE(wnd.Create());
+    EXPECT_TRUE(Logged("XML_MAIN"));
+    EXPECT_EQ(wnd.FindControl("closebtn"), nullptr);
+    wnd.show();
+    ASSERT_TRUE(
+        WaitUntil([&] { return wnd.isVisible() && wnd.Workers().Running(kSlotDeviceWatch); }));
+    wnd.OnToggleLightStatus();  // the text control is absent: state still changes
+    EXPECT_EQ(wnd.Core().LightControlState(), 0);
+    wnd.OnTrayLeftClick();
+    wnd.OnTrayLeftClick();
+    wnd.OnMenuCommand("exit");
+    EXPECT_TRUE(wnd.Exiting());
+    EXPECT_EQ(wnd.LastStopReport().joined, 1u);
+    QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+}
+
+class MainWndTest : public ShellUiTest {
+  protected:
+    void SetUp() override {
+        ShellUiTest::SetUp();
+        wnd_ = std::make_unique<CMainWnd>(NoBus(), NoBus());
+        ASSERT_TRUE(wnd_->Create());
+        ASSERT_TRUE(ui::ResourceManager::Instance().LoadLanguage(QStringLiteral("lan_en")));
+        ui::ResourceManager::Instance().ReloadText();
+        wnd_->show();
+        // Initialisation hides the window; the device watch's first pass shows it again.
+        ASSERT_TRUE(WaitUntil([&] { return wnd_->Workers().Running(kSlotDeviceWatch); }));
+        ASSERT_TRUE(WaitUntil([&] { return wnd_->isVisible(); }));
+    }
+    void TearDown() override {
+        wnd_.reset();
+        ShellUiTest::TearDown();
+    }
+    std::unique_ptr<CMainWnd> wnd_;
+};
+
+TEST_F(MainWndTest, ShowsNoDeviceAndCloseHidesToTheTray) {
+    EXPECT_TRUE(ui::IsVisible(wnd_->FindControl("No_device_Link")));
+    EXPECT_EQ(wnd_->windowTitle(), QStringLiteral("Dozadir Keyboard"));
+    ClickControl(*wnd_, "closebtn");
+    EXPECT_FALSE(wnd_->isVisible());
+    EXPECT_FALSE(wnd_->Exiting());
+    wnd_->OnTrayLeftClick();
+    EXPECT_TRUE(wnd_->isVisible());
+    wnd_->OnTrayLeftClick();
+    EXPECT_FALSE(wnd_->isVisible());
+    wnd_->OnTrayLeftClick();
+    wnd_->close();  // the window's own close also only hides
+    EXPECT_FALSE(wnd_->isVisible());
+    EXPECT_FALSE(wnd_->Exiting());
+}
+
+TEST_F(MainWndTest, LightStatusClickTogglesStateAndText) {
+    QWidget* button = wnd_->FindControl("control_light_status");
+    ClickControl(*wnd_, "control_light_status");
+    EXPECT_EQ(wnd_->Core().LightControlState(), 0);
+    EXPECT_EQ(ui::Text(button), QString::fromUtf8("不控制灯光"));
+    ClickControl(*wnd_, "control_light_status");
+    EXPECT_EQ(wnd_->Core().LightControlState(), 1);
+    EXPECT_EQ(ui::Text(button), QString::fromUtf8("控制灯光"));
+}
+
+TEST_F(MainWndTest, NoDeviceOkHidesAndUnroutedNamesDoNothing) {
+    ClickControl(*wnd_, "skinbtn");      // routed to a later window: no effect yet, no crash
+    ClickControl(*wnd_, "gamemodebtn");  // looked up, never acted on
+    EXPECT_TRUE(wnd_->isVisible());
+    ClickControl(*wnd_, "nodevice_ok_btn");
+    EXPECT_FALSE(wnd_->isVisible());
+}
+
+TEST_F(MainWndTest, AboutWindowVersionLineAndOnlyOne) {
+    QString line;
+    QWidget* first = nullptr;
+    QWidget* during_second = nullptr;
+    QTimer::singleShot(0, [&] {
+        WaitUntil(
+            [&] { return wnd_->AboutWindow() != nullptr && wnd_->AboutWindow()->isVisible(); });
+        first = wnd_->AboutWindow();
+        auto* about = qobject_cast<CAboutWnd*>(first);
+        line = ui::Text(about->FindControl("software_ver_label"));
+        wnd_->OnMenuCommand("about_menu");  // a second one while open: nothing
+        during_second = wnd_->AboutWindow();
+        about->Close(0);
+    });
+    wnd_->OnMenuCommand("about_menu");
+    EXPECT_EQ(line, ui::ResourceManager::Instance().Text("software_rev_text") + "V1.0.0.0");
+    EXPECT_EQ(during_second, first);
+    EXPECT_EQ(wnd_->AboutWindow(), nullptr);
+}
+
+TEST_F(MainWndTest, TrayRightClickOpensOneMenuAtATime) {
+    wnd_->OnTrayRightClick();
+    ASSERT_TRUE(WaitUntil([&] { return wnd_->TrayMenu() != nullptr; }));
+    QPointer<QMenu> first = wnd_->TrayMenu();
+    EXPECT_NE(first->findChild<QAction*>("exit"), nullptr);
+    wnd_->OnTrayRightClick();
+    ASSERT_TRUE(WaitUntil([&] { return wnd_->TrayMenu() != first.data(); }));
+    EXPECT_TRUE(first.isNull() || !first->isVisible());
+    EXPECT_TRUE(wnd_->TrayMenu()->isVisible());
+    wnd_->TrayMenu()->close();
+}
+
+TEST_F(MainWndTest, GameMessageStartsTheFiveSecondRestore) {
+    const uint32_t game_start = *ipc::FindRegisteredMessage("Game_Start");
+    EXPECT_FALSE(wnd_->Core().GameRestoreTimer().isActive());
+    ASSERT_TRUE(wnd_->PostMessage(game_start, 3, 2));  // wParam 3: nothing but the restore
+    ASSERT_TRUE(WaitUntil([&] { return wnd_->Core().GameRestoreTimer().isActive(); }));
+    EXPECT_EQ(wnd_->Core().GameRestoreTimer().interval(), 5000);
+}
+
+TEST_F(MainWndTest, TrayExitJoinsEveryWorkerAndEndsTheWindow) {
+    ASSERT_TRUE(wnd_->Workers().Running(kSlotDeviceWatch));
+    wnd_->OnMenuCommand("exit");
+    EXPECT_TRUE(wnd_->Exiting());
+    EXPECT_FALSE(wnd_->Workers().Running(kSlotDeviceWatch));
+    EXPECT_EQ(wnd_->LastStopReport().joined, 1u);
+    EXPECT_TRUE(wnd_->LastStopReport().late_slots.empty());
+    EXPECT_FALSE(wnd_->isVisible());
+    EXPECT_TRUE(Logged("退出测试"));
+    QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+}
+
+TEST_F(MainWndTest, PrivateMessagesFromAWorkerThread) {
+    EXPECT_FALSE(ui::IsVisible(wnd_->FindControl("setting_progress")));
+    std::thread worker([port = wnd_->Port()] { (void)port->Send(MSG_SHOW_SETTING_PROGRESS); });
+    ASSERT_TRUE(WaitUntil([&] { return ui::IsVisible(wnd_->FindControl("setting_progress")); }));
+    worker.join();
+    // While the system sleeps the range is dropped.
+    wnd_->Core().OnSuspend();
+    ui::SetVisible(wnd_->FindControl("setting_progress"), false);
+    (void)wnd_->SendMessage(MSG_SHOW_SETTING_PROGRESS);
+    EXPECT_FALSE(ui::IsVisible(wnd_->FindControl("setting_progress")));
+    wnd_->Core().OnResume();
+}
+
+}  // namespace
+}  // namespace dz::app
