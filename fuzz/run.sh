@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DDOZADIR_FUZZ=ON \
-  -DDOZADIR_TESTS=OFF -DDOZADIR_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DDOZADIR_TESTS=OFF -DDOZADIR_BENCH=OFF -DDOZADIR_WITH_QT=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build_dir" --target all
 status=0
 for target in "$build_dir"/fuzz/fuzz_*; do

@@ -6,9 +6,9 @@ scripts/install-deps.sh
 scripts/build.sh
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j2
 if [ "${DOZADIR_SANITIZERS:-1}" = "1" ]; then
-  BUILD_DIR=build-asan scripts/build.sh -DDOZADIR_SANITIZE=address -DDOZADIR_BENCH=OFF
+  BUILD_DIR=build-asan scripts/build.sh -DDOZADIR_SANITIZE=address -DDOZADIR_BENCH=OFF -DDOZADIR_WITH_QT=OFF
   ctest --test-dir build-asan --output-on-failure -j2
   # libumockdev and glib are not instrumented: the umockdev test stays out of TSan.
-  BUILD_DIR=build-tsan scripts/build.sh -DDOZADIR_SANITIZE=thread -DDOZADIR_BENCH=OFF
+  BUILD_DIR=build-tsan scripts/build.sh -DDOZADIR_SANITIZE=thread -DDOZADIR_BENCH=OFF -DDOZADIR_WITH_QT=OFF
   ctest --test-dir build-tsan --output-on-failure -j2 -E umockdev
 fi
