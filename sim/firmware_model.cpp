@@ -7,8 +7,6 @@
 namespace dz::sim {
 namespace {
 
-using namespace wire;
-
 // Headset LED blocks: which colour channel and which run of LEDs each one paints.
 struct LedBlock {
     uint8_t code;
@@ -55,104 +53,106 @@ FirmwareModel::FirmwareModel(const ModelTable& table) : table_(table) {
     for (auto& leds : headset_leds_) leds.assign(static_cast<size_t>(table_.headset_leds), Rgb{});
 }
 
-wire::Packet FirmwareModel::HandleCommand(std::span<const uint8_t> packet, Link via) {
-    // Work on a whole 64-byte copy so that a short packet is never read past its end.
-    wire::Packet req{};
-    std::copy_n(packet.begin(), std::min(packet.size(), req.size()), req.begin());
+Packet FirmwareModel::HandleCommand(std::span<const uint8_t> packet, Link via) {
+    const Packet req = wire::ToPacket(packet);
     std::lock_guard lock(mutex_);
-    wire::Packet out{};
-    uint8_t status = kStatusError;
-    if (packet.size() == kCommandReportSize && req[kReportId] == kCommandReportId &&
-        ChecksumValid(req)) {
+    Packet out{};
+    uint8_t status = kStatusErrorFF;
+    if (packet.size() == kPacketSize && req[kOffReportId] == kCommandReportId &&
+        wire::ChecksumValid(req)) {
         status = Execute(req, via, out);
     }
     // An error answer carries no data.
-    if (status != kStatusOk) out = ResponseTo(req, status);
-    Seal(out);
+    if (status != kStatusOk) out = wire::ResponseTo(req, status);
+    SealPacket(out);
     return out;
 }
 
-uint8_t FirmwareModel::Execute(std::span<const uint8_t> req, Link via, wire::Packet& out) {
-    out = ResponseTo(req, kStatusOk);
-    if (req[kLength] > kMaxData) return kStatusError;
-    switch (req[kCommand]) {
-        case kBegin:
+uint8_t FirmwareModel::Execute(const Packet& req, Link via, Packet& out) {
+    out = wire::ResponseTo(req, kStatusOk);
+    const PacketView v{req};
+    if (v.Length() > kMaxPacketData) return kStatusErrorFF;
+    switch (v.Command()) {
+        case CMD_BEGIN:
             ++begins_;
             in_config_ = true;
             return kStatusOk;
-        case kEnd:
+        case CMD_END:
             ++ends_;
             in_config_ = false;
             return kStatusOk;
-        case kReadInfo: {
+        case CMD_READ_INFO: {
             const std::vector<uint8_t> info(table_.info.begin(), table_.info.end());
             return ReadArea(info, req, out);
         }
-        case kReadSettings:
+        case CMD_READ_SETTINGS:
             return ReadArea(settings_, req, out);
-        case kWriteSettings:
+        case CMD_WRITE_SETTINGS:
             return WriteSettings(req);
-        case kReadKeymap:
+        case CMD_READ_KEYMAP:
             return ReadArea(keymap_, req, out);
-        case kWriteKeymap:
+        case CMD_WRITE_KEYMAP:
             return WriteArea(keymap_, 0, req);
-        case kReadKeyColours:
+        case CMD_READ_KEYCOLORS:
             return ReadArea(key_colours_, req, out);
-        case kWriteKeyColours:
+        case CMD_WRITE_KEYCOLORS:
             return WriteArea(key_colours_, 0, req);
-        case kLightFrame:
+        case CMD_LIGHT_FRAME:
             return LightFrame(req);
-        case kWriteMacros:
+        case CMD_WRITE_MACROS:
             return WriteArea(macros_, 0, req);
-        case kWriteShoot:
+        case CMD_WRITE_SHOOT:
             return WriteArea(shoot_, 0, req);
-        case kReadPower: {
+        case CMD_READ_POWER: {
             std::vector<uint8_t> power = power_;
             power[kPowerWireless] = via == Link::kReceiver ? 1 : 0;
             return ReadArea(power, req, out);
         }
-        case kReadLedmap:
+        case CMD_READ_LEDMAP:
             return ReadArea(table_.led_map, req, out);
-        case kHostLighting:
+        case CMD_HOST_LIGHTING:
             ++host_lighting_requests_;
             host_lighting_ = true;
             return kStatusOk;
-        case kLinkQuery:
+        case CMD_LINK_QUERY:
             // Over its own cable a device is always reachable.
-            out[kData] = 0xFF;
+            out[kOffData] = kLinkedMarker;
             return kStatusOk;
         default:
-            return kStatusError;
+            return kStatusErrorFF;
     }
 }
 
-uint8_t FirmwareModel::ReadArea(const std::vector<uint8_t>& area, std::span<const uint8_t> req,
-                                wire::Packet& out) const {
-    const size_t off = Offset(req), len = req[kLength];
-    if (area.empty() || off + len > area.size()) return kStatusError;
-    std::copy_n(area.begin() + static_cast<ptrdiff_t>(off), len, out.begin() + kData);
+uint8_t FirmwareModel::ReadArea(const std::vector<uint8_t>& area, const Packet& req,
+                                Packet& out) const {
+    const PacketView v{req};
+    const size_t off = v.DataOffset(), len = v.Length();
+    if (area.empty() || off + len > area.size()) return kStatusErrorFF;
+    std::copy_n(area.begin() + static_cast<ptrdiff_t>(off), len, out.begin() + kOffData);
     return kStatusOk;
 }
 
-uint8_t FirmwareModel::WriteArea(std::vector<uint8_t>& area, size_t base,
-                                 std::span<const uint8_t> req) {
-    const size_t off = base + Offset(req), len = req[kLength];
-    if (area.empty() || off + len > area.size()) return kStatusError;
-    std::copy_n(req.begin() + kData, len, area.begin() + static_cast<ptrdiff_t>(off));
+uint8_t FirmwareModel::WriteArea(std::vector<uint8_t>& area, size_t base, const Packet& req) {
+    const PacketView v{req};
+    const size_t off = base + v.DataOffset(), len = v.Length();
+    if (area.empty() || off + len > area.size()) return kStatusErrorFF;
+    std::copy_n(v.Data().begin(), len, area.begin() + static_cast<ptrdiff_t>(off));
     return kStatusOk;
 }
 
-uint8_t FirmwareModel::WriteSettings(std::span<const uint8_t> req) {
+uint8_t FirmwareModel::WriteSettings(const Packet& req) {
     // Byte 0 is the current profile: refuse to point it at a profile that does not exist.
-    if (Offset(req) == 0 && req[kLength] > 0 && !ValidProfile(req[kData])) return kStatusError;
+    const PacketView v{req};
+    if (v.DataOffset() == 0 && v.Length() > 0 && !ValidProfile(v.Data()[0])) return kStatusErrorFF;
     return WriteArea(settings_, 0, req);
 }
 
-uint8_t FirmwareModel::LightFrame(std::span<const uint8_t> req) {
-    const size_t off = Offset(req), len = req[kLength];
-    if (frame_.empty() || off + len > frame_.size()) return kStatusError;
+uint8_t FirmwareModel::LightFrame(const Packet& req) {
+    const PacketView v{req};
+    const size_t off = v.DataOffset(), len = v.Length();
+    if (frame_.empty() || off + len > frame_.size()) return kStatusErrorFF;
     if (off == 0) std::fill(frame_.begin(), frame_.end(), 0);
-    std::copy_n(req.begin() + kData, len, frame_.begin() + static_cast<ptrdiff_t>(off));
+    std::copy_n(v.Data().begin(), len, frame_.begin() + static_cast<ptrdiff_t>(off));
     // The chunk that reaches the end of the frame completes it.
     if (off + len == frame_.size()) {
         last_frame_ = frame_;

@@ -25,7 +25,7 @@ class FirmwareModel {
     // Answers one 64-byte command packet (report id first) that reached the device
     // over `via`. A bad checksum, an unknown or unsupported command and an access
     // outside an area answer status 0xFF and change nothing.
-    [[nodiscard]] wire::Packet HandleCommand(std::span<const uint8_t> packet, Link via);
+    [[nodiscard]] Packet HandleCommand(std::span<const uint8_t> packet, Link via);
     // Takes one 17-byte headset LED output report; false when it is not one.
     bool HandleLedReport(std::span<const uint8_t> report);
 
@@ -64,12 +64,11 @@ class FirmwareModel {
     [[nodiscard]] uint64_t LedReportsAccepted() const;
 
   private:
-    uint8_t ReadArea(const std::vector<uint8_t>& area, std::span<const uint8_t> req,
-                     wire::Packet& out) const;
-    static uint8_t WriteArea(std::vector<uint8_t>& area, size_t base, std::span<const uint8_t> req);
-    uint8_t Execute(std::span<const uint8_t> req, Link via, wire::Packet& out);
-    uint8_t WriteSettings(std::span<const uint8_t> req);
-    uint8_t LightFrame(std::span<const uint8_t> req);
+    uint8_t ReadArea(const std::vector<uint8_t>& area, const Packet& req, Packet& out) const;
+    static uint8_t WriteArea(std::vector<uint8_t>& area, size_t base, const Packet& req);
+    uint8_t Execute(const Packet& req, Link via, Packet& out);
+    uint8_t WriteSettings(const Packet& req);
+    uint8_t LightFrame(const Packet& req);
     bool ValidProfile(int p) const { return p >= 0 && p < table_.profiles; }
     size_t DpiStageAt(int profile) const;
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "device/command_packet.h"  // kCommandReportId
+
 namespace dz::sim {
 
 // Interface 0 of the keyboards: the boot keyboard, no report ids.
@@ -19,7 +21,6 @@ std::span<const uint8_t> VendorInterfaceDescriptor();
 // the command reports (id 4, 64 bytes) and the 17-byte LED output report (id 0xFF).
 std::span<const uint8_t> HeadsetInterfaceDescriptor();
 
-inline constexpr uint8_t kCommandReportId = 4;
 inline constexpr uint8_t kNotifyReportId = 3;
 inline constexpr uint8_t kHeadsetLedReportId = 0xFF;
 

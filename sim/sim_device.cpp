@@ -15,11 +15,11 @@ constexpr uint16_t kButtonPressed = 0x0403;  // sent over the cable only
 // which a host reads as "device out of reach".
 uint8_t OtherCode(uint8_t code) {
     uint8_t other = static_cast<uint8_t>(code + 1);
-    if (other == wire::kNotLinked) other = static_cast<uint8_t>(other + 1);
+    if (other == CMD_LINK_QUERY) other = static_cast<uint8_t>(other + 1);
     return other;
 }
 
-InputReport Reply(Link link, int interface_number, const wire::Packet& packet) {
+InputReport Reply(Link link, int interface_number, const Packet& packet) {
     return {link, interface_number, std::vector<uint8_t>(packet.begin(), packet.end())};
 }
 
@@ -71,7 +71,7 @@ NodeReply SimDevice::HandleOutput(Link link, int interface_number,
     // The boot interfaces take their LED reports and do nothing visible with them.
     if (interface_number != CommandInterface()) return reply;
     if (report[0] == kCommandReportId) {
-        if (report.size() != kCommandReportSize) {
+        if (report.size() != kPacketSize) {
             reply.accepted = false;
             return reply;
         }
@@ -90,6 +90,7 @@ NodeReply SimDevice::HandleOutput(Link link, int interface_number,
 NodeReply SimDevice::HandleCommandLocked(Link link, std::span<const uint8_t> report) {
     NodeReply reply;
     const int iface = CommandInterface();
+    const Packet req = wire::ToPacket(report);
     ++packets_;
     const std::optional<FaultKind> fault = TakeFaultLocked();
     if (fault) reply.note = std::string("fault: ") + FaultName(*fault);
@@ -105,36 +106,33 @@ NodeReply SimDevice::HandleCommandLocked(Link link, std::span<const uint8_t> rep
         return reply;
     }
     if (fault == FaultKind::kStatusFF || fault == FaultKind::kStatusFE) {
-        wire::Packet out = wire::ResponseTo(
-            report, fault == FaultKind::kStatusFF ? wire::kStatusError : wire::kStatusBusy);
-        wire::Seal(out);
+        Packet out =
+            wire::ResponseTo(req, fault == FaultKind::kStatusFF ? kStatusErrorFF : kStatusErrorFE);
+        SealPacket(out);
         reply.inputs.push_back(Reply(link, iface, out));
         return reply;
     }
 
-    wire::Packet out{};
+    Packet out{};
     if (link == Link::kCable) {
         out = model_.HandleCommand(report, Link::kCable);
-    } else if (!wire::ChecksumValid(report)) {
-        out = wire::ResponseTo(report, wire::kStatusError);
-        wire::Seal(out);
-    } else if (report[wire::kCommand] == wire::kLinkQuery) {
+    } else if (!wire::ChecksumValid(req)) {
+        out = wire::ResponseTo(req, kStatusErrorFF);
+        SealPacket(out);
+    } else if (req[kOffCommand] == CMD_LINK_QUERY) {
         // The receiver answers this one itself.
-        out = wire::ResponseTo(report, wire::kStatusOk);
-        out[wire::kData] = linked_ ? 0xFF : 0x00;
-        wire::Seal(out);
+        out = wire::ResponseTo(req, kStatusOk);
+        out[kOffData] = linked_ ? kLinkedMarker : 0x00;
+        SealPacket(out);
     } else if (!linked_) {
         if (reply.note.empty()) reply.note = "receiver: device not linked";
-        out = wire::Packet{};
-        out[wire::kReportId] = kCommandReportId;
-        out[wire::kCommand] = wire::kNotLinked;
-        wire::Seal(out);
+        out = wire::NotLinkedAnswer();
     } else {
         out = model_.HandleCommand(report, Link::kReceiver);
     }
     if (fault == FaultKind::kWrongCode) {
-        out[wire::kCommand] = OtherCode(report[wire::kCommand]);
-        wire::Seal(out);
+        out[kOffCommand] = OtherCode(req[kOffCommand]);
+        SealPacket(out);
     }
     reply.inputs.push_back(Reply(link, iface, out));
     return reply;

@@ -24,7 +24,6 @@ enum class FaultKind {
     kDisconnect,  // the path that carried the packet is unplugged at that packet
 };
 
-inline constexpr size_t kCommandReportSize = 64;  // report id included
 inline constexpr size_t kLedReportSize = 17;      // headset LED output report
 inline constexpr size_t kNotifyReportSize = 3;    // id, then one 16-bit usage
 

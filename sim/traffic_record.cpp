@@ -14,15 +14,15 @@ namespace {
 std::string Summary(const TrafficEntry& e) {
     const auto& b = e.bytes;
     char text[160];
-    if (b.size() == kCommandReportSize && b[0] == kCommandReportId) {
-        const char* name = wire::CommandName(b[wire::kCommand]);
-        int n =
-            std::snprintf(text, sizeof text, "cmd %02x %-15s len %2u off %4u", b[wire::kCommand],
-                          name ? name : "?", b[wire::kLength],
-                          static_cast<unsigned>(b[wire::kOffsetLo] | (b[wire::kOffsetHi] << 8)));
+    if (b.size() == kPacketSize && b[0] == kCommandReportId) {
+        const Packet p = wire::ToPacket(b);
+        const PacketView v{p};
+        const char* name = CommandName(v.Command());
+        int n = std::snprintf(text, sizeof text, "cmd %02x %-15s len %2u off %4u", v.Command(),
+                              name ? name : "?", v.Length(), static_cast<unsigned>(v.DataOffset()));
         if (e.direction == Direction::kIn && n > 0)
             std::snprintf(text + n, sizeof text - static_cast<size_t>(n), " status %02x",
-                          b[wire::kStatus]);
+                          v.Status());
         return text;
     }
     if (b.size() == kNotifyReportSize && b[0] == kNotifyReportId) {

@@ -11,13 +11,13 @@ uint16_t PacketChecksum(const Packet& packet) {
     return static_cast<uint16_t>(sum & 0xFFFF);
 }
 
-namespace {
-
-void SealPacket(Packet& p) {
-    const uint16_t sum = PacketChecksum(p);
-    p[kOffChecksum] = static_cast<uint8_t>(sum & 0xFF);
-    p[kOffChecksum + 1] = static_cast<uint8_t>(sum >> 8);
+void SealPacket(Packet& packet) {
+    const uint16_t sum = PacketChecksum(packet);
+    packet[kOffChecksum] = static_cast<uint8_t>(sum & 0xFF);
+    packet[kOffChecksum + 1] = static_cast<uint8_t>(sum >> 8);
 }
+
+namespace {
 
 Packet Header(uint8_t command, uint16_t data_offset, uint8_t length) {
     Packet p{};
@@ -45,11 +45,53 @@ Packet BuildReadPacket(uint8_t command, uint16_t data_offset, uint8_t length) {
     return p;
 }
 
+const char* CommandName(uint8_t code) {
+    switch (code) {
+        case CMD_BEGIN:
+            return "BEGIN";
+        case CMD_END:
+            return "END";
+        case CMD_READ_INFO:
+            return "READ_INFO";
+        case CMD_READ_SETTINGS:
+            return "READ_SETTINGS";
+        case CMD_WRITE_SETTINGS:
+            return "WRITE_SETTINGS";
+        case CMD_READ_KEYMAP:
+            return "READ_KEYMAP";
+        case CMD_WRITE_KEYMAP:
+            return "WRITE_KEYMAP";
+        case CMD_READ_KEYCOLORS:
+            return "READ_KEYCOLORS";
+        case CMD_WRITE_KEYCOLORS:
+            return "WRITE_KEYCOLORS";
+        case CMD_LIGHT_FRAME:
+            return "LIGHT_FRAME";
+        case CMD_WRITE_MACROS:
+            return "WRITE_MACROS";
+        case CMD_WRITE_SHOOT:
+            return "WRITE_SHOOT";
+        case CMD_READ_POWER:
+            return "READ_POWER";
+        case CMD_READ_LEDMAP:
+            return "READ_LEDMAP";
+        case CMD_HOST_LIGHTING:
+            return "HOST_LIGHTING";
+        case CMD_LINK_QUERY:
+            return "LINK_QUERY";
+        default:
+            return nullptr;
+    }
+}
+
 int StatusResult(const Packet& response) {
     switch (response[kOffStatus]) {
-        case kStatusErrorFF: return kCmdStatusFF;
-        case kStatusErrorFE: return kCmdStatusFE;
-        default: return kCmdOk;
+        case kStatusErrorFF:
+            return kCmdStatusFF;
+        case kStatusErrorFE:
+            return kCmdStatusFE;
+        default:
+            return kCmdOk;
     }
 }
 
@@ -73,8 +115,10 @@ std::string FormatTraceLine(std::span<const uint8_t, 32> bytes) {
     char hex[4];
     for (size_t i = 0; i < 32; ++i) {
         if (i > 0) {
-            if (i % 4 != 0) line += ' ';
-            else line += (i <= 12) ? "   " : "  ";
+            if (i % 4 != 0)
+                line += ' ';
+            else
+                line += (i <= 12) ? "   " : "  ";
         }
         std::snprintf(hex, sizeof hex, "%02x", bytes[i]);
         line += hex;

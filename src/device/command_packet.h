@@ -39,7 +39,7 @@ enum CommandCode : uint8_t {
 // Results of every command operation.
 enum CommandResult : int {
     kCmdOk = 1,
-    kCmdNoExchange = 0,    // channel closed, or no response read
+    kCmdNoExchange = 0,  // channel closed, or no response read
     kCmdNotWritten = -1,
     kCmdNotLinked = -101,  // receiver: the device behind it is not reachable
     kCmdStatusFF = -102,
@@ -56,12 +56,16 @@ inline constexpr size_t kOffDataOffset = 5;  // 2 bytes, little-endian
 inline constexpr size_t kOffStatus = 7;      // response only
 inline constexpr size_t kOffData = 8;
 
+inline constexpr uint8_t kStatusOk = 0x00;  // what a device answers on success
 inline constexpr uint8_t kStatusErrorFF = 0xFF;
 inline constexpr uint8_t kStatusErrorFE = 0xFE;
 inline constexpr uint8_t kLinkedMarker = 0xFF;  // byte 8 of a link-query answer
 
 // Low 16 bits of the sum of bytes 3..63.
 [[nodiscard]] uint16_t PacketChecksum(const Packet& packet);
+
+// Writes the checksum of a finished packet into bytes 1..2.
+void SealPacket(Packet& packet);
 
 // A packet with report id, command, data length, data offset, data and checksum set.
 // `data` longer than 56 bytes is cut to 56.
@@ -86,6 +90,9 @@ struct PacketView {
         return std::span<const uint8_t>(bytes).subspan(kOffData);
     }
 };
+
+// Short name of a command code for people reading traffic ("READ_INFO"), or nullptr.
+[[nodiscard]] const char* CommandName(uint8_t code);
 
 // 1 when the response's status byte is a success, else kCmdStatusFF / kCmdStatusFE.
 [[nodiscard]] int StatusResult(const Packet& response);
