@@ -53,6 +53,19 @@ int StatusResult(const Packet& response) {
     }
 }
 
+const char* CommandResultText(int result) {
+    switch (result) {
+        case kCmdOk: return "success";
+        case kCmdNoExchange: return "no answer (channel closed or time-out)";
+        case kCmdNotWritten: return "the packet could not be written";
+        case kCmdNotLinked: return "the device behind the receiver is not linked";
+        case kCmdStatusFF: return "the device answered with status 0xFF";
+        case kCmdStatusFE: return "the device answered with status 0xFE";
+        case kCmdBadPage: return "page not accepted by the command";
+        default: return "unknown result";
+    }
+}
+
 std::string FormatTraceLine(std::span<const uint8_t, 32> bytes) {
     // Groups of four; the first three gaps are three blanks wide, the rest two.
     std::string line;

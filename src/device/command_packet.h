@@ -90,6 +90,9 @@ struct PacketView {
 // 1 when the response's status byte is a success, else kCmdStatusFF / kCmdStatusFE.
 [[nodiscard]] int StatusResult(const Packet& response);
 
+// A short text for a command result, for messages to the user.
+[[nodiscard]] const char* CommandResultText(int result);
+
 // One trace line of 32 bytes in the debug format of the packet dumps.
 [[nodiscard]] std::string FormatTraceLine(std::span<const uint8_t, 32> bytes);
 

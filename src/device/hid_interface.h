@@ -38,6 +38,7 @@ struct HidUsageData {
     uint16_t usage_min = 0;
     uint16_t usage_max = 0;
     std::vector<uint16_t> usages;  // button items: usages that are on, 0-terminated when short
+    uint32_t usage_capacity = 0;   // button items: the longest list the page allows
     uint16_t usage = 0;            // value items
     int32_t raw_value = 0;
     int32_t scaled_value = 0;
@@ -69,7 +70,11 @@ public:
     int SetOutputReport(const uint8_t* buffer, size_t length);
 
     void UnpackInputReport(const uint8_t* report, size_t length);
+    // Valid until the next Unpack, Open or Close; use it on the thread that unpacks.
     [[nodiscard]] const std::vector<HidUsageData>& InputUsageData() const;
+    // The first usage in the list of the first input item (0 when there is none), as
+    // a copy that is safe to take while another thread closes the interface.
+    [[nodiscard]] uint16_t FirstInputUsage() const;
 
     [[nodiscard]] uint16_t VendorId() const;
     [[nodiscard]] uint16_t ProductId() const;

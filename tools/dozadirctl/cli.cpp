@@ -1,0 +1,122 @@
+#include "cli.h"
+
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <ostream>
+
+#include "commands.h"
+#include "platform/hid/hid_backend.h"
+#include "sim/emulator.h"
+#include "sim/simulate_option.h"
+#include "udev_rule.h"
+
+namespace dz::ctl {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: dozadirctl [--simulate[=KINDS]] [--json] COMMAND [ARGS]\n"
+    "\n"
+    "Commands:\n"
+    "  list           every bound interface: slot, type, role, vid:pid, usage page and\n"
+    "                 usage, firmware version, path\n"
+    "  info [DEVICE]  read and print the information block of DEVICE (a slot number or\n"
+    "                 keyboard, keyboard-rx, mouse, mouse-rx, mousepad, headset);\n"
+    "                 without DEVICE, of every connected device\n"
+    "  udev-rule      print the udev rule that gives your user access to the devices\n"
+    "  help           this text\n"
+    "\n"
+    "Options:\n"
+    "  --simulate[=KINDS]  run against the device emulator (also DOZADIR_SIMULATE=KINDS);\n"
+    "                      KINDS is a comma list of: ";
+
+constexpr const char* kUsageTail =
+    "\n"
+    "                      default: keyboard, mouse on cable and receiver, mousepad,\n"
+    "                      headset\n"
+    "  --json              machine-readable output\n"
+    "  -h, --help          this text\n"
+    "\n"
+    "DOZADIR_DEBUG=1 prints the packet traces to standard error.\n"
+    "Exit codes: 0 ok, 1 usage, 2 device error, 3 no device, 4 no access to the devices.\n";
+
+void PrintUsage(std::ostream& s) { s << kUsage << sim::SimulateKindWords() << kUsageTail; }
+
+// Keeps the emulator's transport registered beside hidraw while the command runs.
+class EmulatorSession {
+public:
+    explicit EmulatorSession(const sim::EmulatorConfig& config)
+        : emulator_(std::make_unique<sim::Emulator>(config)) {
+        hid::BackendRegistry::Instance().Add(emulator_->Backend());
+    }
+    ~EmulatorSession() { hid::BackendRegistry::Instance().Remove(emulator_->Backend().get()); }
+    EmulatorSession(const EmulatorSession&) = delete;
+    EmulatorSession& operator=(const EmulatorSession&) = delete;
+
+private:
+    std::unique_ptr<sim::Emulator> emulator_;
+};
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    bool json = false;
+    std::optional<sim::EmulatorConfig> simulate;
+    std::vector<std::string> rest;
+
+    if (const char* env = std::getenv("DOZADIR_SIMULATE"); env && *env && std::string(env) != "0") {
+        const auto parsed = sim::ParseSimulateKinds(env);
+        if (!parsed.ok) {
+            err << "dozadirctl: DOZADIR_SIMULATE: " << parsed.error << "\n";
+            return kExitUsage;
+        }
+        simulate = parsed.config;
+    }
+    for (const auto& a : args) {
+        if (a == "--json") {
+            json = true;
+        } else if (a == "-h" || a == "--help") {
+            PrintUsage(out);
+            return kExitOk;
+        } else if (sim::IsSimulateOption(a)) {
+            const auto parsed = sim::ParseSimulateOption(a);
+            if (!parsed.ok) {
+                err << "dozadirctl: " << parsed.error << "\n";
+                return kExitUsage;
+            }
+            simulate = parsed.config;
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << "dozadirctl: unknown option " << a << "\n";
+            PrintUsage(err);
+            return kExitUsage;
+        } else {
+            rest.push_back(a);
+        }
+    }
+    if (rest.empty()) {
+        PrintUsage(err);
+        return kExitUsage;
+    }
+    const std::string& command = rest[0];
+    if (command == "help") {
+        PrintUsage(out);
+        return kExitOk;
+    }
+    if (command == "udev-rule") {
+        out << UdevRuleText();
+        return kExitOk;
+    }
+
+    std::optional<EmulatorSession> session;
+    if (simulate) session.emplace(*simulate);
+    Context ctx{out, err, json};
+    if (command == "list" && rest.size() == 1) return ListCommand(ctx);
+    if (command == "info" && rest.size() <= 2) {
+        return InfoCommand(ctx, rest.size() == 2 ? std::optional(rest[1]) : std::nullopt);
+    }
+    err << "dozadirctl: unknown command or wrong arguments: " << command << "\n";
+    PrintUsage(err);
+    return kExitUsage;
+}
+
+}  // namespace dz::ctl
