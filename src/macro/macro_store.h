@@ -90,13 +90,13 @@ class MacroStore {
     [[nodiscard]] std::filesystem::path MacroFilePath(int index) const;
 
     // A new macro "macro_%d" without a file (the first save creates it).
-    MacroChange CreateMacro();
+    [[nodiscard]] MacroChange CreateMacro();
     // A new macro named after the file title ("%s_%d" while taken) whose file is a byte
     // copy of `source`.
-    MacroChange ImportMacro(const std::filesystem::path& source);
-    MacroResult ExportMacro(int index, const std::filesystem::path& destination);
-    MacroResult RenameMacro(int index, std::string_view name);
-    MacroDeleteResult DeleteMacro(int index, const MacroDeleteContext& context);
+    [[nodiscard]] MacroChange ImportMacro(const std::filesystem::path& source);
+    [[nodiscard]] MacroResult ExportMacro(int index, const std::filesystem::path& destination);
+    [[nodiscard]] MacroResult RenameMacro(int index, std::string_view name);
+    [[nodiscard]] MacroDeleteResult DeleteMacro(int index, const MacroDeleteContext& context);
 
   private:
     [[nodiscard]] bool WriteList();

@@ -104,8 +104,16 @@ void ProfileStore::Reload() {
     list_tree_ = std::move(tree);
     entries_ = std::move(entries);
     recorded_select_ = JsonInt(list_tree_, "profileselect");
-    if (selected_ >= static_cast<int>(entries_.size())) {
-        selected_ = static_cast<int>(entries_.size()) - 1;
+    // The file may have been changed by another program (the command-line client): the
+    // selection follows its profile, or stays within the list.
+    if (selected_ >= 0) {
+        const auto it = std::find_if(entries_.begin(), entries_.end(), [&](const ProfileEntry& e) {
+            return e.uuid == current_uuid_;
+        });
+        selected_ = it != entries_.end()
+                        ? static_cast<int>(it - entries_.begin())
+                        : std::min(selected_, static_cast<int>(entries_.size()) - 1);
+        current_uuid_ = entries_[static_cast<size_t>(selected_)].uuid;
     }
     if (repaired) {
         log::DebugLine("profile list: unusable profile UUIDs replaced");

@@ -62,20 +62,20 @@ class ProfileStore {
     [[nodiscard]] int RecordedSelection() const { return recorded_select_; }
 
     // Selects the profile and records it in the list file.
-    ProfileResult SelectProfile(int index);
+    [[nodiscard]] ProfileResult SelectProfile(int index);
 
-    ProfileChange AddProfile();
-    ProfileChange CopyProfile();
+    [[nodiscard]] ProfileChange AddProfile();
+    [[nodiscard]] ProfileChange CopyProfile();
     // The name is the file title of `source`; the file's "Device" array is taken unchanged,
     // under a new UUID.
-    ProfileChange ImportProfile(const std::filesystem::path& source);
-    ProfileResult ExportProfile(const std::filesystem::path& destination);
+    [[nodiscard]] ProfileChange ImportProfile(const std::filesystem::path& source);
+    [[nodiscard]] ProfileResult ExportProfile(const std::filesystem::path& destination);
     // The selected profile takes the default data again (a headset keeps
     // "CustomEQNameInfo" and "CustomEQHzValueInfo").
-    ProfileResult ResetProfile();
+    [[nodiscard]] ProfileResult ResetProfile();
     // Removes the selected profile and its file; the one before it becomes selected.
-    ProfileChange DeleteProfile();
-    ProfileResult RenameProfile(std::string_view name);
+    [[nodiscard]] ProfileChange DeleteProfile();
+    [[nodiscard]] ProfileResult RenameProfile(std::string_view name);
 
     // Re-reads the list file.
     [[nodiscard]] int GetProfileCount();

@@ -1,20 +1,35 @@
 #include "profile/stored_names.h"
 
 #include <cwctype>
+#include <locale>
 
 #include "profile/text_util.h"
 
 namespace dz {
+namespace {
+
+// Case folding that knows letters beyond ASCII, whatever locale the process runs in.
+wchar_t FoldCase(wchar_t c) {
+    static const std::ctype<wchar_t>* const facet = []() -> const std::ctype<wchar_t>* {
+        try {
+            static const std::locale utf8("C.UTF-8");
+            return &std::use_facet<std::ctype<wchar_t>>(utf8);
+        } catch (const std::exception&) {
+            return nullptr;
+        }
+    }();
+    return facet != nullptr ? facet->tolower(c)
+                            : static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+}
+
+}  // namespace
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
     const std::wstring wa = Utf8ToWide(a);
     const std::wstring wb = Utf8ToWide(b);
     if (wa.size() != wb.size()) return false;
     for (size_t i = 0; i < wa.size(); ++i) {
-        if (std::towlower(static_cast<wint_t>(wa[i])) !=
-            std::towlower(static_cast<wint_t>(wb[i]))) {
-            return false;
-        }
+        if (FoldCase(wa[i]) != FoldCase(wb[i])) return false;
     }
     return true;
 }

@@ -216,5 +216,50 @@ TEST_F(HeadsetSection, SystemSetStages) {
     EXPECT_EQ(data_.GetSystemSetStages(), (HeadsetSystemValues{1, 2, 13, 1, 1, 80, 0, 50}));
 }
 
+// Hand-edited device sections with members of the wrong type never make a getter or
+// setter throw.
+TEST(DeviceSections, WrongTypesNeverThrow) {
+    test::TempFolder dir;
+    for (const char* wrong : {R"("text")", "[1, [2]]", "17", "false", R"({"x": "y"})"}) {
+        SCOPED_TRACE(wrong);
+        std::string section = "{";
+        for (const char* key :
+             {"SystemStages", "CustomLightMode", "DPIStages", "ReportStages", "CorrectInfo",
+              "SystemSetStages", "EQHzValueInfo", "CustomEQNameInfo", "CustomEQHzValueInfo"}) {
+            section += std::string("\"") + key + "\": " + wrong + ",";
+        }
+        section += R"("End": 0})";
+        Json::Value file;
+        file["Device"][0] = J(section);
+        test::WriteJson(dir / "p.Json", file);
+        CKeyboardProfiledata keyboard;
+        CMouseProfiledata mouse;
+        CDo6533Profiledata headset;
+        EXPECT_NO_THROW({
+            keyboard.LoadDeviceSection(dir / "p.Json");
+            EXPECT_EQ(keyboard.GetSystemStages(), StageWords{});
+            (void)keyboard.GetCustomColors(1, 3);
+            keyboard.SetCustomColors({{1, 2, 3, 4}}, 0);
+            (void)keyboard.GetCustomGroupIndex();
+            keyboard.SetSystemStages({1, 2, 3});
+            mouse.LoadDeviceSection(dir / "p.Json");
+            (void)mouse.GetDpiStages();
+            (void)mouse.GetSystemValues();
+            (void)mouse.GetCorrectionPresets();
+            mouse.SetDpiStages({DpiStageRecord{}});
+            mouse.SetCurrentStage(1);
+            mouse.SetSystemValues({1, 2, 3});
+            headset.LoadDeviceSection(dir / "p.Json");
+            EXPECT_EQ(headset.GetSystemSetStages(), HeadsetSystemValues{});
+            EXPECT_EQ(headset.GetEqBands(2).size(), 10u);
+            (void)headset.GetCustomEqNames();
+            EXPECT_EQ(headset.GetCustomEqBands(0).size(), 10u);
+            headset.SetEqBands(3, {1});
+            headset.SetCustomEqBands(2, {1});
+            headset.SetCustomEqNames({"n"});
+        });
+    }
+}
+
 }  // namespace
 }  // namespace dz

@@ -305,7 +305,9 @@ TEST_F(ProfileDataTest, KilledDuringConsecutiveSavesLeavesAParsableProfile) {
     data_.SetProfilePath(profile_);
     std::mt19937 random(7);
     std::uniform_int_distribution<int> delay_us(0, 30000);
+    int saved_by_child = 0;
     for (int run = 0; run < 12; ++run) {
+        LoadRoot(kDefaultSection);  // SelectItem 3 again before each run
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
@@ -324,6 +326,33 @@ TEST_F(ProfileDataTest, KilledDuringConsecutiveSavesLeavesAParsableProfile) {
         const Json::Value file = ReadJsonFile(profile_);
         ASSERT_TRUE(file["Device"][0]["LightInfo"].isObject()) << "run " << run;
         EXPECT_EQ(file["Device"][0]["KeyList"], J(kDefaultSection)["KeyList"]);
+        if (file["Device"][0]["LightInfo"]["SelectItem"] != 3) ++saved_by_child;
+    }
+    // The kills fell while the child was saving, not before it started.
+    EXPECT_GT(saved_by_child, 0);
+}
+
+// Hand-edited sections with members of every wrong type: no getter or setter throws, and
+// the getters give zero values.
+TEST_F(ProfileDataTest, WrongTypesNeverThrow) {
+    for (const char* wrong : {R"("text")", "[1, 2]", "17", "true", "null", R"({"x": {}})"}) {
+        SCOPED_TRACE(wrong);
+        std::string section = "{";
+        for (const char* key : {"LightInfo", "AudioLightInfo", "LightList", "KeyList"}) {
+            section += std::string("\"") + key + "\": " + wrong + ",";
+        }
+        section += R"("End": 0})";
+        LoadRoot(section);
+        EXPECT_NO_THROW({
+            (void)data_.ReadLightInfo();
+            (void)data_.ReadAudioLightInfo();
+            (void)data_.GetLightList();
+            (void)data_.GetKeyList();
+            (void)data_.GetEffectSteps();
+            data_.WriteLightInfo({});
+            data_.SetKeyList({KeyAssignmentEntry{}});
+            (void)data_.Save();
+        });
     }
 }
 
