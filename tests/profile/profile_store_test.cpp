@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
 
 #include "device/device_table.h"
 #include "profile/json_file.h"
@@ -16,6 +16,18 @@ using test::J;
 
 const char* kDefaults = R"({"Device": [{"LightInfo": {"SelectItem": 1},
     "CustomEQNameInfo": [{"Name": "factory"}]}]})";
+
+// "%d_%02d_%02d_%02d_%02d_%02d_%03d" with a four-digit year.
+bool IsTimestampName(const std::string& text) {
+    const std::string shape = "dddd_dd_dd_dd_dd_dd_ddd";
+    if (text.size() != shape.size()) return false;
+    for (size_t i = 0; i < shape.size(); ++i) {
+        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != '_') {
+            return false;
+        }
+    }
+    return true;
+}
 
 class ProfileStoreTest : public ::testing::Test {
   protected:
@@ -70,8 +82,7 @@ TEST_F(ProfileStoreTest, FirstStartCreatesProfile1FromTheDefaultData) {
     const Json::Value& first = list["profilelist"][0];
     EXPECT_EQ(first["profilename"], "profile1");
     const std::string uuid = first["profileUUID"].asString();
-    EXPECT_TRUE(std::regex_match(uuid, std::regex(R"(\d{4}_\d\d_\d\d_\d\d_\d\d_\d\d_\d{3})")))
-        << uuid;
+    EXPECT_TRUE(IsTimestampName(uuid)) << uuid;
     EXPECT_EQ(first["profileislink"], 0);
     EXPECT_EQ(first["profilelinkmame"], "");
     EXPECT_EQ(list["profileselect"], 0);
