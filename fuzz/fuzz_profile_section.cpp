@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,6 +18,11 @@ const std::filesystem::path& Folder() {
     static const std::filesystem::path folder = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "dz-fuzz-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) abort();
+        static const std::string created = pattern;
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(created, ec);
+        });
         return std::filesystem::path(pattern);
     }();
     return folder;
