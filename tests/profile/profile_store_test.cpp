@@ -1,5 +1,7 @@
 #include "profile/profile_store.h"
 
+#include "profile/profile_bar_model.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -382,6 +384,36 @@ TEST_F(ProfileStoreTest, QuickAddsGetDistinctUuidsAndOthersAreListed) {
     ASSERT_EQ(others.size(), 20u);
     EXPECT_EQ(others[0], store.GetProfilePath(0));
     EXPECT_EQ(others[3], store.GetProfilePath(4));
+}
+
+}  // namespace
+}  // namespace dz
+
+namespace dz {
+namespace {
+
+TEST(ProfileBarModel, OperationTabsByDeviceType) {
+    EXPECT_EQ(OperationTabNumber("deng_Op_tab"), 1);
+    EXPECT_EQ(OperationTabNumber("Virtual7.1_Op_tab"), 8);
+    EXPECT_EQ(OperationTabNumber("key_"), 0);
+    const auto names = [](int type) {
+        std::vector<std::pair<std::string, bool>> out;
+        for (const TabVisibility& t : OperationTabVisibility(type))
+            out.emplace_back(t.tab, t.visible);
+        return out;
+    };
+    using V = std::vector<std::pair<std::string, bool>>;
+    EXPECT_EQ(names(TYPE_KEYBOARD), (V{{"cursor_Op_tab", false}}));
+    EXPECT_TRUE(names(TYPE_MOUSE).empty());
+    EXPECT_TRUE(names(TYPE_MOUSE_RX).empty());
+    EXPECT_TRUE(names(TYPE_KEYBOARD_RX).empty());
+    EXPECT_EQ(names(TYPE_MOUSEPAD).size(), 4u);
+    const V headset = names(TYPE_HEADSET);
+    ASSERT_EQ(headset.size(), 7u);
+    EXPECT_EQ(std::count_if(headset.begin(), headset.end(), [](auto& t) { return t.second; }), 3);
+    EXPECT_EQ(RenameMessageKey(ProfileResult::kNameTaken), "message_text_5");
+    EXPECT_EQ(RenameMessageKey(ProfileResult::kNameBlank), "message_text_25");
+    EXPECT_EQ(RenameMessageKey(ProfileResult::kDone), "");
 }
 
 }  // namespace
