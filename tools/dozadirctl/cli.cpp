@@ -9,6 +9,7 @@
 #include "platform/hid/hid_backend.h"
 #include "sim/emulator.h"
 #include "sim/simulate_option.h"
+#include "store_commands.h"
 #include "udev_rule.h"
 
 namespace dz::ctl {
@@ -38,9 +39,12 @@ constexpr const char* kUsageTail =
     "  -h, --help          this text\n"
     "\n"
     "DOZADIR_DEBUG=1 prints the packet traces to standard error.\n"
-    "Exit codes: 0 ok, 1 usage, 2 device error, 3 no device, 4 no access to the devices.\n";
+    "Exit codes: 0 ok, 1 usage, 2 device error, 3 no device, 4 no access to the devices,\n"
+    "5 refused (a taken or blank name, the last profile, a limit), 6 file error.\n\n";
 
-void PrintUsage(std::ostream& s) { s << kUsage << sim::SimulateKindWords() << kUsageTail; }
+void PrintUsage(std::ostream& s) {
+    s << kUsage << sim::SimulateKindWords() << kUsageTail << kStoreUsage;
+}
 
 // Keeps the emulator's transport registered beside hidraw while the command runs.
 class EmulatorSession {
@@ -85,6 +89,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                 return kExitUsage;
             }
             simulate = parsed.config;
+        } else if (a == "--force" && !rest.empty() && rest[0] == "macro") {
+            rest.push_back(a);
         } else if (a.size() > 1 && a[0] == '-') {
             err << "dozadirctl: unknown option " << a << "\n";
             PrintUsage(err);
@@ -105,6 +111,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (command == "udev-rule") {
         out << UdevRuleText();
         return kExitOk;
+    }
+
+    if (command == "profile" || command == "macro") {
+        Context store_ctx{out, err, json};
+        const std::vector<std::string> sub(rest.begin() + 1, rest.end());
+        return command == "profile" ? ProfileCommand(store_ctx, sub) : MacroCommand(store_ctx, sub);
     }
 
     std::optional<EmulatorSession> session;

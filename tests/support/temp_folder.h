@@ -1,0 +1,71 @@
+#pragma once
+// A temporary folder for tests that write files, and small file helpers.
+
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include <json/value.h>
+
+#include "profile/json_file.h"
+
+namespace dz::test {
+
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "dz-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+inline void WriteText(const std::filesystem::path& path, const std::string& text) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+inline std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void WriteJson(const std::filesystem::path& path, const Json::Value& value) {
+    WriteText(path, StyledJsonText(value));
+}
+
+// Every path below `folder`, relative to it.
+inline std::set<std::string> TreeOf(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        names.insert(std::filesystem::relative(entry.path(), folder).string());
+    }
+    return names;
+}
+
+// Parses a JSON literal written in a test.
+inline Json::Value J(const std::string& text) {
+    return ParseJsonText(text);
+}
+
+}  // namespace dz::test

@@ -1,0 +1,159 @@
+// dozadirctl profile ... and macro ...: the stores from the command line, in a private
+// user data folder.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli.h"
+#include "profile/json_file.h"
+#include "support/temp_folder.h"
+
+namespace dz {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+class StoreCommandsTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ::setenv("DOZADIR_DATA_HOME", home_.path().c_str(), 1); }
+    void TearDown() override { ::unsetenv("DOZADIR_DATA_HOME"); }
+
+    static Result Run(std::vector<std::string> args) {
+        std::ostringstream out, err;
+        const int code = ctl::Run(args, out, err);
+        return {code, out.str(), err.str()};
+    }
+    static Json::Value RunJson(std::vector<std::string> args) {
+        args.insert(args.begin(), "--json");
+        const Result r = Run(args);
+        EXPECT_EQ(r.code, ctl::kExitOk) << r.err;
+        return ParseJsonText(r.out);
+    }
+    fs::path Folder(const char* kind) const { return home_.path() / "Dozadir Keyboard" / kind; }
+
+    test::TempFolder home_;
+};
+
+TEST_F(StoreCommandsTest, ProfileOperations) {
+    Json::Value list = RunJson({"profile", "list", "keyboard"});
+    ASSERT_EQ(list["profiles"].size(), 1u);
+    EXPECT_EQ(list["profiles"][0]["name"], "profile1");
+    EXPECT_TRUE(fs::exists(list["profiles"][0]["file"].asString()));
+    EXPECT_EQ(fs::path(list["profiles"][0]["file"].asString()).parent_path(), Folder("keyboard"));
+
+    EXPECT_EQ(RunJson({"profile", "add", "keyboard"})["name"], "profile2");
+    EXPECT_EQ(RunJson({"profile", "copy", "keyboard", "PROFILE1"})["name"], "profile1 copy");
+    EXPECT_EQ(RunJson({"profile", "rename", "keyboard", "2", "Game"})["name"], "Game");
+    EXPECT_EQ(RunJson({"profile", "select", "keyboard", "game"})["index"], 2);
+    list = RunJson({"profile", "list", "keyboard"});
+    EXPECT_EQ(list["selected"], 2);
+
+    // Copying another profile leaves the selection where it was.
+    EXPECT_EQ(RunJson({"profile", "copy", "keyboard", "profile2"})["name"], "profile2 copy");
+    EXPECT_EQ(RunJson({"profile", "list", "keyboard"})["selected"], 2);
+
+    const fs::path exported = home_ / "Game.json";
+    ASSERT_EQ(Run({"profile", "export", "keyboard", "Game", exported.string()}).code, 0);
+    EXPECT_EQ(RunJson({"profile", "import", "keyboard", exported.string()})["name"], "Game(1)");
+
+    // A reset brings the default settings back.
+    const fs::path game =
+        RunJson({"profile", "list", "keyboard"})["profiles"][2]["file"].asString();
+    Json::Value edited = ReadJsonFile(game);
+    edited["Device"][0]["LightInfo"]["SelectItem"] = 28;
+    ASSERT_TRUE(TryWriteJsonFile(game, edited));
+    ASSERT_EQ(Run({"profile", "reset", "keyboard", "Game"}).code, 0);
+    EXPECT_EQ(ReadJsonFile(game)["Device"][0]["LightInfo"]["SelectItem"], 1);
+
+    const Json::Value deleted = RunJson({"profile", "delete", "keyboard", "Game"});
+    EXPECT_EQ(deleted["deleted"], "Game");
+    EXPECT_FALSE(fs::exists(game));
+}
+
+TEST_F(StoreCommandsTest, RefusedProfileOperationsExplainAndFail) {
+    ASSERT_EQ(Run({"profile", "add", "mouse"}).code, 0);
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"profile", "rename", "mouse", "profile1", "PROFILE2"}, ctl::kExitRefused, "already"},
+        {{"profile", "rename", "mouse", "profile1", "  "}, ctl::kExitRefused, "blank"},
+        {{"profile", "delete", "mouse", "nosuch"}, ctl::kExitRefused, "no profile nosuch"},
+        {{"profile", "import", "mouse", (home_ / "missing.json").string()},
+         ctl::kExitRefused,
+         "not a profile"},
+        {{"profile", "export", "mouse", "0", (home_ / "no/folder/x.json").string()},
+         ctl::kExitFileError,
+         "could not"},
+        {{"profile", "list", "toaster"}, ctl::kExitUsage, "unknown kind"},
+        {{"profile", "rename", "mouse", "profile1"}, ctl::kExitUsage, "wrong arguments"},
+        {{"profile", "frobnicate", "mouse"}, ctl::kExitUsage, "wrong arguments"},
+        {{"profile"}, ctl::kExitUsage, "give an operation"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    ASSERT_EQ(Run({"profile", "delete", "mouse", "profile2"}).code, 0);
+    const Result last = Run({"profile", "delete", "mouse", "profile1"});
+    EXPECT_EQ(last.code, ctl::kExitRefused);
+    EXPECT_NE(last.err.find("last profile"), std::string::npos);
+
+    for (int i = 0; i < 49; ++i) ASSERT_EQ(Run({"profile", "add", "mouse"}).code, 0);
+    const Result full = Run({"profile", "add", "mouse"});
+    EXPECT_EQ(full.code, ctl::kExitRefused);
+    EXPECT_NE(full.err.find("50"), std::string::npos);
+}
+
+TEST_F(StoreCommandsTest, MacroOperationsAndDeletionAcrossProfiles) {
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(Run({"macro", "create", "keyboard"}).code, 0);
+    EXPECT_EQ(RunJson({"macro", "rename", "keyboard", "macro_3", "Last"})["name"], "Last");
+    const Result taken = Run({"macro", "rename", "keyboard", "Last", "MACRO_1"});
+    EXPECT_EQ(taken.code, ctl::kExitRefused);
+
+    // The selected profile plays macro 1 on its first key, another profile macro 2.
+    ASSERT_EQ(Run({"profile", "add", "keyboard"}).code, 0);
+    ASSERT_EQ(Run({"profile", "select", "keyboard", "profile1"}).code, 0);
+    const Json::Value profiles = RunJson({"profile", "list", "keyboard"})["profiles"];
+    const fs::path selected = profiles[0]["file"].asString();
+    const fs::path other = profiles[1]["file"].asString();
+    for (const auto& [path, macro] : {std::pair{selected, 1}, std::pair{other, 2}}) {
+        Json::Value file = ReadJsonFile(path);
+        file["Device"][0]["KeyList"][0]["Assignment"] = 0x700000 | (macro << 8);
+        ASSERT_TRUE(TryWriteJsonFile(path, file));
+    }
+    const std::string before = test::ReadText(selected);
+    const Result in_use = Run({"macro", "delete", "keyboard", "macro_2"});
+    EXPECT_EQ(in_use.code, ctl::kExitRefused);
+    EXPECT_NE(in_use.err.find("--force"), std::string::npos);
+    EXPECT_EQ(test::ReadText(selected), before);
+    EXPECT_EQ(RunJson({"macro", "list", "keyboard"})["macros"].size(), 3u);
+
+    const Json::Value deleted = RunJson({"macro", "delete", "keyboard", "macro_2", "--force"});
+    EXPECT_EQ(deleted["deleted"], "macro_2");
+    EXPECT_TRUE(deleted["currentProfileChanged"].asBool());
+    const int esc = ReadJsonFile(selected)["Device"][0]["KeyList"][0]["DefaultAssignment"].asInt();
+    EXPECT_EQ(ReadJsonFile(selected)["Device"][0]["KeyList"][0]["Assignment"], esc);
+    EXPECT_EQ(ReadJsonFile(other)["Device"][0]["KeyList"][0]["Assignment"], 0x700100);
+
+    const fs::path out = home_ / "Last.mac";
+    EXPECT_EQ(Run({"macro", "export", "keyboard", "Last", out.string()}).code,
+              ctl::kExitFileError);  // never saved: no file yet
+    test::WriteText(out, R"({"Events": []})");
+    EXPECT_EQ(RunJson({"macro", "import", "keyboard", out.string()})["name"], "Last_2");
+    EXPECT_EQ(Run({"macro", "create", "headset"}).code, ctl::kExitRefused);
+    EXPECT_EQ(Run({"macro", "list", "keyboard", "--force"}).code, ctl::kExitUsage);
+}
+
+}  // namespace
+}  // namespace dz
