@@ -12,9 +12,15 @@
 #include "app/main_wnd_core.h"
 #include "app/work_tool.h"
 #include "platform/ipc/window_endpoint.h"
+#include "support/qt_wait.h"
 
 namespace dz::app {
 namespace {
+
+// The bus round trips through another process get more time.
+bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
+    return test::WaitUntil(done, ms);
+}
 
 QCoreApplication& App() {
     static int argc = 1;
@@ -22,15 +28,6 @@ QCoreApplication& App() {
     static char* argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
     return app;
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
 }
 
 // Runs gdbus while this process keeps serving its own bus objects.

@@ -22,9 +22,12 @@
 #include "ui/control_ops.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
+#include "support/qt_wait.h"
 
 namespace dz::app {
 namespace {
+
+using test::WaitUntil;
 
 QApplication& App() {
     static int argc = 1;
@@ -33,15 +36,6 @@ QApplication& App() {
     // Left for process exit: destroying a QApplication among static destructors crashes in Qt.
     static auto* app = new QApplication(argc, argv);
     return *app;
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms = 3000) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
 }
 
 QDBusConnection NoBus() {

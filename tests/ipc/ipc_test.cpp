@@ -21,9 +21,12 @@
 #include "platform/ipc/sleep_watcher.h"
 #include "platform/ipc/window_endpoint.h"
 #include "platform/log/debug_log.h"
+#include "support/qt_wait.h"
 
 namespace dz::ipc {
 namespace {
+
+using test::WaitUntil;
 
 QCoreApplication& App() {
     static int argc = 1;
@@ -31,15 +34,6 @@ QCoreApplication& App() {
     static char* argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
     return app;
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms = 3000) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
 }
 
 // A second connection to the same bus, as another process would have.
