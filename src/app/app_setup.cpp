@@ -7,6 +7,8 @@
 #include <QFontDatabase>
 #include <QFrame>
 
+#include "models/model_sync.h"
+#include "panels/device_option_ui.h"
 #include "platform/log/debug_log.h"
 #include "ui/control_factory.h"
 #include "ui/resource_manager.h"
@@ -92,6 +94,8 @@ void SetupResources(const QString& program_folder) {
     ui::ResourceManager::Instance().SetLanguageDir(
         QDir(program_folder).filePath(QStringLiteral("lang")));
 
+    RegisterDeviceControls();
+    panels::RegisterSelectorControls();
     ui::ControlFactory& factory = ui::ControlFactory::Instance();
     for (const QString& name : CustomControlClasses()) {
         if (factory.IsRegistered(name)) continue;  // a real widget is already there

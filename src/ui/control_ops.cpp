@@ -4,6 +4,8 @@
 #include <QAbstractSlider>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -168,6 +170,8 @@ QString Group(const QWidget* w) {
 int CurSel(const QWidget* w) {
     if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentIndex();
     if (auto* l = qobject_cast<const QListWidget*>(w)) return l->currentRow();
+    if (auto* s = qobject_cast<const QStackedWidget*>(w)) return s->currentIndex();
+    if (auto* t = qobject_cast<const QTabWidget*>(w)) return t->currentIndex();
     return -1;
 }
 bool SelectItem(QWidget* w, int index, bool notify) {
@@ -183,11 +187,25 @@ bool SelectItem(QWidget* w, int index, bool notify) {
         l->setCurrentRow(index);
         return true;
     }
+    if (auto* s = qobject_cast<QStackedWidget*>(w)) {
+        if (index < 0 || index >= s->count()) return false;
+        const QSignalBlocker block(notify ? nullptr : s);
+        s->setCurrentIndex(index);
+        return true;
+    }
+    if (auto* t = qobject_cast<QTabWidget*>(w)) {
+        if (index < 0 || index >= t->count()) return false;
+        const QSignalBlocker block(notify ? nullptr : t);
+        t->setCurrentIndex(index);
+        return true;
+    }
     return false;
 }
 int Count(const QWidget* w) {
     if (auto* c = qobject_cast<const QComboBox*>(w)) return c->count();
     if (auto* l = qobject_cast<const QListWidget*>(w)) return l->count();
+    if (auto* s = qobject_cast<const QStackedWidget*>(w)) return s->count();
+    if (auto* t = qobject_cast<const QTabWidget*>(w)) return t->count();
     return 0;
 }
 QString ItemText(const QWidget* w, int index) {

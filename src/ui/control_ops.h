@@ -40,7 +40,8 @@ void SetUserData(QWidget* w, const QString& data);
 void SetSelected(QWidget* w, bool selected, bool notify = false);
 [[nodiscard]] QString Group(const QWidget* w);
 
-// Combos and lists: the selected index (-1 for none), item count, items.
+// Combos, lists and tab layouts (stacked and tab widgets: the page shown): the selected
+// index (-1 for none), item count, items.
 [[nodiscard]] int CurSel(const QWidget* w);
 bool SelectItem(QWidget* w, int index, bool notify = false);
 [[nodiscard]] int Count(const QWidget* w);

@@ -1,0 +1,20 @@
+#pragma once
+// CRezazodaDO6533Device: the device object of the USB headset. Its own settings, panels and
+// lighting effects build on this; for now it binds the page, reads the device's
+// information block on the first synchronisation and runs the lighting thread.
+
+#include "device/usb_device.h"
+
+namespace dz {
+
+class CRezazodaDO6533Device : public CRezazodaUSBDevice {
+    Q_OBJECT
+  public:
+    explicit CRezazodaDO6533Device(QWidget* parent = nullptr);
+    ~CRezazodaDO6533Device() override;
+
+    void BindPage() override;
+    void FirstSync() override;
+};
+
+}  // namespace dz

@@ -1,0 +1,22 @@
+#pragma once
+// CRezazodaMouseDevice: the device object of the mouse (cable or receiver). Its own settings, panels and
+// lighting effects build on this; for now it binds the page, reads the device's
+// information block on the first synchronisation and runs the lighting thread.
+
+#include "device/usb_device.h"
+
+namespace dz {
+
+class CRezazodaMouseDevice : public CRezazodaUSBDevice {
+    Q_OBJECT
+  public:
+    explicit CRezazodaMouseDevice(QWidget* parent = nullptr);
+    ~CRezazodaMouseDevice() override;
+
+    void BindPage() override;
+    void FirstSync() override;
+    // Through the receiver: whether the receiver reaches the device now.
+    [[nodiscard]] bool IsLinked() override;
+};
+
+}  // namespace dz
