@@ -6,6 +6,7 @@
 #include "panels/device_option_ui.h"
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
+#include "profile/basic_profiledata.h"
 #include "profile/text_util.h"
 #include "ui/control_ops.h"
 #include "ui/widgets/device_key_button.h"
@@ -312,6 +313,36 @@ void CRezazodaUSBDevice::StartResyncTimer() {
     if (item_ == nullptr) return;
     if (ui::WindowBase* window = ui::WindowOf(item_))
         (void)window->SetTimer(item_, kTimerResync, kResyncDelayMs);
+}
+
+// ---- Profile data -----------------------------------------------------------------------
+
+void CRezazodaUSBDevice::SetProfileData(std::unique_ptr<CBasicProfiledata> data) {
+    profile_data_ = std::move(data);
+}
+
+app::LightRecord CRezazodaUSBDevice::GetLightRecord() const {
+    return profile_data_ ? profile_data_->CurrentLightInfo().Bytes() : app::LightRecord{};
+}
+
+void CRezazodaUSBDevice::SetLightRecord(const app::LightRecord& b) {
+    if (!profile_data_) return;
+    LightInfoRecord r;
+    r.mode = b[0];
+    r.brightness = b[1];
+    r.speed = b[2];
+    r.direction = b[3];
+    r.multicolor = b[4];
+    r.red = b[5];
+    r.green = b[6];
+    r.blue = b[7];
+    r.reserved8 = b[8];
+    r.reserved9 = b[9];
+    r.valid = b[10];
+    r.device_mode = b[11];
+    r.custom_group = b[12];
+    r.old_mode = b[13];
+    profile_data_->WriteLightInfo(r);
 }
 
 // ---- Profile folders ------------------------------------------------------------------

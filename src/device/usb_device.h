@@ -155,6 +155,10 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     [[nodiscard]] QWidget* KeyButton(int n) const;
     [[nodiscard]] QWidget* LightButton(int n) const;
 
+    // The profile data of the current profile (the model chooses its class).
+    void SetProfileData(std::unique_ptr<CBasicProfiledata> data);
+    [[nodiscard]] CBasicProfiledata* ProfileData() const { return profile_data_.get(); }
+
     // Channels and state.
     [[nodiscard]] CommandChannel& Channel() { return channel_; }
     [[nodiscard]] const CommandChannel& Channel() const { return channel_; }
@@ -192,6 +196,9 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     [[nodiscard]] bool IsKeyboardOrMouse() const override { return kind_index_ == 0 || kind_index_ == 1; }
     [[nodiscard]] bool HasPowerFlag() const override { return power_flag_; }
     void SetLightControlState(int state) override { SetHostLighting(state != 0); }
+    void SetHoverState(int hover) override { SetPreview(hover != 0); }
+    [[nodiscard]] app::LightRecord GetLightRecord() const override;
+    void SetLightRecord(const app::LightRecord& record) override;
     void SetPowerReadPause(bool pause) override { power_read_pause_.store(pause); }
 
   protected:
@@ -231,6 +238,7 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     CommandChannel notify_channel_;  // its two interfaces and locks carry the listeners
     std::array<std::unique_ptr<NotificationListener>, 2> listeners_;
     DeviceInfoBlock info_{};
+    std::unique_ptr<CBasicProfiledata> profile_data_;
 
     // Lighting state; the words are read by the lighting thread.
     std::array<std::atomic<uint32_t>, 4> light_words_{};

@@ -15,6 +15,11 @@ class CRezazodaKeyboardDevice : public CRezazodaUSBDevice {
 
     void BindPage() override;
     void FirstSync() override;
+    uint32_t ApplyLighting() override;
+    uint32_t LoadProfile() override;
+    void SetProfilePaths() override;
+    [[nodiscard]] QString GetProfileName() const override { return ProfileName(); }
+    void SaveProfile() override;
     // Through the receiver: whether the receiver reaches the device now.
     [[nodiscard]] bool IsLinked() override;
 };

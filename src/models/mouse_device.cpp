@@ -1,10 +1,13 @@
 #include "models/mouse_device.h"
 
 #include "models/model_sync.h"
+#include "profile/device_profiledata.h"
 
 namespace dz {
 
-CRezazodaMouseDevice::CRezazodaMouseDevice(QWidget* parent) : CRezazodaUSBDevice(parent) {}
+CRezazodaMouseDevice::CRezazodaMouseDevice(QWidget* parent) : CRezazodaUSBDevice(parent) {
+    SetProfileData(std::make_unique<CMouseProfiledata>());
+}
 
 CRezazodaMouseDevice::~CRezazodaMouseDevice() {
     StopLightingThread();
@@ -17,6 +20,22 @@ void CRezazodaMouseDevice::BindPage() {
 
 void CRezazodaMouseDevice::FirstSync() {
     RunFirstSync(*this);
+}
+
+uint32_t CRezazodaMouseDevice::ApplyLighting() {
+    return TakeLightingSettings(*this);
+}
+
+uint32_t CRezazodaMouseDevice::LoadProfile() {
+    return LoadCurrentProfile(*this);
+}
+
+void CRezazodaMouseDevice::SetProfilePaths() {
+    SetProfilePathsOf(*this);
+}
+
+void CRezazodaMouseDevice::SaveProfile() {
+    SaveCurrentProfile(*this);
 }
 
 bool CRezazodaMouseDevice::IsLinked() {

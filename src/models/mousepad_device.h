@@ -15,6 +15,11 @@ class CRezazodaMousePadDevice : public CRezazodaUSBDevice {
 
     void BindPage() override;
     void FirstSync() override;
+    uint32_t ApplyLighting() override;
+    uint32_t LoadProfile() override;
+    void SetProfilePaths() override;
+    [[nodiscard]] QString GetProfileName() const override { return ProfileName(); }
+    void SaveProfile() override;
 };
 
 }  // namespace dz
