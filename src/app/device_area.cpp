@@ -265,20 +265,22 @@ void DeviceArea::CommandArrived(int slot, const SupportedDeviceRecord& record) {
 }
 
 void DeviceArea::NotifyArrived(const SupportedDeviceRecord& record) {
+    if (CRezazodaUSBDevice* d = DeviceForNotifySlot(record))
+        d->OpenListener(ListenerPathOf(record.type), record.path);
+}
+
+// The device whose command record, or that record's partner row, has the notification
+// slot's vendor id, product id and type: the receiver's listener belongs to the mouse page.
+CRezazodaUSBDevice* DeviceArea::DeviceForNotifySlot(const SupportedDeviceRecord& record) const {
+    auto same = [&record](const SupportedDeviceFields& r) {
+        return r.vendor_id == record.vendor_id && r.product_id == record.product_id &&
+               r.type == record.type;
+    };
     for (CRezazodaUSBDevice* d : DevicesOfKind(KindIndexOfType(record.type))) {
         const SupportedDeviceRecord& own = d->InterfaceRecord();
-        const bool same = own.vendor_id == record.vendor_id &&
-                          own.product_id == record.product_id && own.type == record.type;
-        bool partner_same = false;
-        if (own.has_partner != 0) {
-            const SupportedDeviceRecord partner = SupportedDeviceRow(own.partner);
-            partner_same = partner.vendor_id == record.vendor_id &&
-                           partner.product_id == record.product_id && partner.type == record.type;
-        }
-        if (!same && !partner_same) continue;
-        d->OpenListener(ListenerPathOf(record.type), record.path);
-        return;
+        if (same(own) || (own.has_partner != 0 && same(SupportedDeviceRow(own.partner)))) return d;
     }
+    return nullptr;
 }
 
 // ---- Removal -----------------------------------------------------------------------------
@@ -309,11 +311,8 @@ void DeviceArea::CommandRemoved(int slot, const SupportedDeviceRecord& record) {
 }
 
 void DeviceArea::NotifyRemoved(const SupportedDeviceRecord& record) {
-    for (CRezazodaUSBDevice* d : DevicesOfKind(KindIndexOfType(record.type))) {
-        if (DeviceForSlot(record, false) != d) continue;
+    if (CRezazodaUSBDevice* d = DeviceForNotifySlot(record))
         d->StopListener(ListenerPathOf(record.type));
-        return;
-    }
 }
 
 // ---- Cable and receiver ------------------------------------------------------------------

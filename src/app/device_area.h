@@ -77,6 +77,7 @@ class DeviceArea : public QObject {
     // The device whose record is the slot's (or, for a receiver type, its partner's).
     [[nodiscard]] CRezazodaUSBDevice* DeviceForSlot(const SupportedDeviceRecord& slot,
                                                     bool only_closed) const;
+    [[nodiscard]] CRezazodaUSBDevice* DeviceForNotifySlot(const SupportedDeviceRecord& slot) const;
     [[nodiscard]] bool PartnerBound(int slot, const SupportedDeviceRecord& record) const;
     void CommandArrived(int slot, const SupportedDeviceRecord& record);
     void NotifyArrived(const SupportedDeviceRecord& record);
