@@ -8,6 +8,7 @@ panels. The keyboard picture is placed from the keyboard's LED matrix: a key sit
 matrix row and column its light has there. Run from anywhere:
     python3 scripts/gen_device_skins.py
 """
+import math
 import xml.etree.ElementTree as ET
 from pathlib import Path
 
@@ -101,10 +102,9 @@ def picture(parent, name, size, bk=(24, 26, 32)):
     return p
 
 
-def key(panel, number, rect, label, light=None):
-    w = widget(panel, "DeviceKeyButton", "key_%d" % number, rect=rect, text=label,
-               userdata=None if light is None else "light_%d" % light)
-    return w
+def key(panel, number, rect, label, led=None):
+    return widget(panel, "DeviceKeyButton", "key_%d" % number, rect=rect, text=label,
+                  userdata=None if led is None else "light_%d" % led)
 
 
 def light(panel, index, rect, name=None):
@@ -366,7 +366,7 @@ def keyboard_page():
     lights = keyboard_lights(keys)
     check_keyboard(keys, lights)
     for number in sorted(keys):
-        key(pic, number, keys[number], LABELS[number], light=number)
+        key(pic, number, keys[number], LABELS[number], led=number)
     for index in sorted(lights):
         light(pic, index, lights[index])
 
@@ -511,7 +511,6 @@ def mousepad_page():
 
 def headset_light_rects():
     """Two ear cups of six lights each (left 0..5, right 6..11) and the microphone tip."""
-    import math
     rects = {}
     for cup, cx in ((0, 110), (1, 370)):
         for i in range(6):
