@@ -13,9 +13,8 @@ constexpr uint8_t Scaled(uint8_t colour, uint8_t alpha) {
 
 }  // namespace
 
-void BuildLightFrame(const lighting::LedArray& leds, int light_count,
-                     const LightVisibleFn& visible, const PaintButtonFn& paint,
-                     LightFrameBytes& frame) {
+void BuildLightFrame(const lighting::LedArray& leds, int light_count, const LightVisibleFn& visible,
+                     const PaintButtonFn& paint, LightFrameBytes& frame) {
     frame.fill(0);
     const int count = std::clamp<int>(light_count, 0, static_cast<int>(leds.Size()));
     for (int i = 0; i < count; ++i) {
@@ -33,7 +32,9 @@ void BuildLightFrame(const lighting::LedArray& leds, int light_count,
 LightFrameStreamer::LightFrameStreamer(CommandChannel& channel, NowFn now)
     : channel_(channel), now_(std::move(now)) {}
 
-bool LightFrameStreamer::InPause() const { return paused_ && now_() < resume_at_; }
+bool LightFrameStreamer::InPause() const {
+    return paused_ && now_() < resume_at_;
+}
 
 FrameOutcome LightFrameStreamer::Stream(const LightFrameBytes& frame, int light_count) {
     if (channel_.IsReceiverMode()) return FrameOutcome::kReceiverMode;
@@ -42,8 +43,7 @@ FrameOutcome LightFrameStreamer::Stream(const LightFrameBytes& frame, int light_
         paused_ = false;
     }
     // 171 lights would ask for one byte past the frame.
-    const size_t length =
-        std::min(static_cast<size_t>(std::max(light_count, 0)) * 3, frame.size());
+    const size_t length = std::min(static_cast<size_t>(std::max(light_count, 0)) * 3, frame.size());
     last_result_ = channel_.LightFrame(std::span<const uint8_t>(frame.data(), length));
     if (last_result_ == kCmdOk) return FrameOutcome::kStreamed;
     paused_ = true;

@@ -36,22 +36,21 @@ using PaintButtonFn = std::function<void(int light, uint32_t colour, uint8_t alp
 // holds): zeros, then each colour byte × alpha / 256 at 3i, 3i+1, 3i+2, except for light
 // 170. `paint` is called for every light `visible` accepts; either may be empty (then no
 // button is painted).
-void BuildLightFrame(const lighting::LedArray& leds, int light_count,
-                     const LightVisibleFn& visible, const PaintButtonFn& paint,
-                     LightFrameBytes& frame);
+void BuildLightFrame(const lighting::LedArray& leds, int light_count, const LightVisibleFn& visible,
+                     const PaintButtonFn& paint, LightFrameBytes& frame);
 
 enum class FrameOutcome {
-    kStreamed,       // every packet was sent or dropped by the channel: result 1
-    kReceiverMode,   // nothing is streamed through a receiver
-    kPaused,         // inside the pause after a failed frame: skipped
-    kFailed,         // the channel gave another result; the pause starts now
+    kStreamed,      // every packet was sent or dropped by the channel: result 1
+    kReceiverMode,  // nothing is streamed through a receiver
+    kPaused,        // inside the pause after a failed frame: skipped
+    kFailed,        // the channel gave another result; the pause starts now
 };
 
 // Streams frames over the cable. After a result other than 1 the frames of the next
 // 200 ms are skipped, so a device that stops answering is not flooded; the caller (the
 // frame timer on the UI thread) is never held up by the pause. Used from one thread.
 class LightFrameStreamer {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
     using NowFn = std::function<Clock::time_point()>;
     static constexpr std::chrono::milliseconds kFailurePause{200};
@@ -65,7 +64,7 @@ public:
     [[nodiscard]] int LastResult() const { return last_result_; }
     [[nodiscard]] bool InPause() const;
 
-private:
+  private:
     CommandChannel& channel_;
     NowFn now_;
     Clock::time_point resume_at_{};
@@ -77,7 +76,7 @@ private:
 // and streamed. Setting it on a keyboard on its cable (device type 1) hands the lighting
 // back to the host with CMD_HOST_LIGHTING.
 class HostLightingFlag {
-public:
+  public:
     static constexpr uint16_t kSendingDeviceType = 1;
 
     explicit HostLightingFlag(CommandChannel& channel) : channel_(channel) {}
@@ -87,7 +86,7 @@ public:
     [[nodiscard]] bool IsSet() const { return value_.load() != 0; }
     [[nodiscard]] int Value() const { return value_.load(); }
 
-private:
+  private:
     CommandChannel& channel_;
     std::atomic<int> value_{1};
 };

@@ -18,7 +18,9 @@ NotificationListener::NotificationListener(HidInterface& hid, std::mutex& interf
                                            Handler handler)
     : hid_(hid), interface_lock_(interface_lock), handler_(std::move(handler)) {}
 
-NotificationListener::~NotificationListener() { Stop(); }
+NotificationListener::~NotificationListener() {
+    Stop();
+}
 
 int NotificationListener::Open(std::string_view path) {
     std::lock_guard control(control_);

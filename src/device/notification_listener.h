@@ -16,7 +16,7 @@
 namespace dz {
 
 class NotificationListener {
-public:
+  public:
     // Runs on the listener thread. The owner posts to its UI thread from here (a timer
     // start, a model update); it must not touch widgets and must not call Stop,
     // Reopen or the destructor of this listener. A slow handler delays Stop.
@@ -56,7 +56,7 @@ public:
     // The thread is (about to be) waiting for a report.
     [[nodiscard]] bool IsReading() const { return reading_.load(); }
 
-private:
+  private:
     void Run();
     int OpenLocked(std::string_view path);
     void StopLocked();

@@ -15,7 +15,7 @@ using sim::DeviceKind;
 using sim::Link;
 
 class CommandPathTest : public test::EmulatedDeviceTest {
-protected:
+  protected:
     void TearDown() override {
         CloseCommandPaths(channel_);
         EmulatedDeviceTest::TearDown();

@@ -26,7 +26,7 @@ inline constexpr int kNotifyCollection = 3;
 inline constexpr int kCommandCollection = 4;
 
 class EmulatedDeviceTest : public ::testing::Test {
-protected:
+  protected:
     // No latency unless a test sets one: the tests count packets, not time.
     EmulatedDeviceTest() { emu_.SetLatency(std::chrono::microseconds(0)); }
     void SetUp() override {
@@ -38,10 +38,14 @@ protected:
     static std::pair<uint16_t, uint16_t> Ids(sim::DeviceKind kind, sim::Link link) {
         const bool cable = link == sim::Link::kCable;
         switch (kind) {
-            case sim::DeviceKind::kKeyboard: return {0x320F, cable ? 0x505B : 0x5001};
-            case sim::DeviceKind::kMouse: return {0x320F, cable ? 0x221C : 0x221D};
-            case sim::DeviceKind::kMousepad: return {0x320F, 0x1004};
-            case sim::DeviceKind::kHeadset: return {0x0C76, 0x1630};
+            case sim::DeviceKind::kKeyboard:
+                return {0x320F, cable ? 0x505B : 0x5001};
+            case sim::DeviceKind::kMouse:
+                return {0x320F, cable ? 0x221C : 0x221D};
+            case sim::DeviceKind::kMousepad:
+                return {0x320F, 0x1004};
+            case sim::DeviceKind::kHeadset:
+                return {0x0C76, 0x1630};
         }
         return {0, 0};
     }

@@ -33,7 +33,7 @@ TEST(LightFrame, BytesAreScaledByAlphaAndButtonsGetThePackedColour) {
     };
     const Case cases[] = {
         {0, {255, 255, 255, 255}, {254, 254, 254}, 0xFFFFFF},
-        {1, {0x11, 0x22, 0x33, 0}, {0, 0, 0}, 0x223311},   // alpha 0: dark, colour kept
+        {1, {0x11, 0x22, 0x33, 0}, {0, 0, 0}, 0x223311},  // alpha 0: dark, colour kept
         {2, {200, 100, 50, 128}, {100, 50, 25}, 50u * 256 + 100u * 65536 + 200},
         {3, {1, 2, 3, 255}, {0, 1, 2}, 3u * 256 + 2u * 65536 + 1},
         {169, {10, 20, 30, 255}, {9, 19, 29}, 30u * 256 + 20u * 65536 + 10},
@@ -47,7 +47,9 @@ TEST(LightFrame, BytesAreScaledByAlphaAndButtonsGetThePackedColour) {
     std::map<int, std::pair<uint32_t, uint8_t>> painted;
     BuildLightFrame(
         leds, 171, [](int light) { return light != 3; },
-        [&](int light, uint32_t colour, uint8_t alpha) { painted[light] = {colour, alpha}; },
+        [&](int light, uint32_t colour, uint8_t alpha) {
+            painted[light] = {colour, alpha};
+        },
         frame);
 
     for (const auto& c : cases) {
@@ -89,7 +91,7 @@ TEST(LightFrame, OnlyTheFirstLightCountLightsAreTaken) {
 }
 
 class LightStreamTest : public test::EmulatedDeviceTest {
-protected:
+  protected:
     void TearDown() override {
         CloseCommandPaths(channel_);
         EmulatedDeviceTest::TearDown();
