@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace dz::app {
@@ -189,6 +190,10 @@ class DevicePage {
     virtual HeadsetPanels* Headset() { return nullptr; }
     virtual ProfileBar* Profiles() { return nullptr; }
     virtual MacroEditor* Macros() { return nullptr; }
+
+    // profile bar
+    // The UUID of the profile the device works on; its profile file is named after it.
+    virtual void SetProfileName(const std::string& /*uuid*/) {}
 };
 
 }  // namespace dz::app
