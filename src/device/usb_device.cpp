@@ -29,10 +29,6 @@ uint64_t SteadyMillis() {
                                      .count());
 }
 
-QRgb ButtonColour(lighting::LedRecord led) {
-    return qRgba(led.red, led.green, led.blue, led.alpha);
-}
-
 }  // namespace
 
 std::atomic<bool>& ProfileListChangedFlag() {
@@ -46,6 +42,7 @@ CRezazodaUSBDevice::CRezazodaUSBDevice(QWidget* parent) : QWidget(parent) {
 
 CRezazodaUSBDevice::~CRezazodaUSBDevice() {
     StopLightingThread();
+    stream_.Stop();
     StopListener(0);
     StopListener(1);
     channel_.SetOpen(false);
@@ -114,8 +111,7 @@ void CRezazodaUSBDevice::SetInterfaceRecord(const SupportedDeviceRecord& record)
 }
 
 void CRezazodaUSBDevice::SetHostLighting(bool on) {
-    host_lighting_.store(on);
-    SetHostLightingFlag(channel_, device_type_.load(), on);
+    (void)host_flag_.Set(on ? 1 : 0, device_type_.load());
 }
 
 // ---- Function page ------------------------------------------------------------------
@@ -180,19 +176,27 @@ uint32_t CRezazodaUSBDevice::GetLedColour(int led) const {
 }
 
 void CRezazodaUSBDevice::PushLightFrame() {
-    if (!host_lighting_.load()) return;
+    if (!host_flag_.IsSet()) return;
     const int count = LightCount();
-    const LightFrame frame = BuildLightFrame(leds_, static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        QWidget* button = light_buttons_[static_cast<size_t>(i)];
-        if (button == nullptr || !button->isVisible()) continue;
-        // Only changed colours are set: a page of 170 buttons at 200 frames a second.
-        const QRgb colour = ButtonColour(leds_.Get(static_cast<size_t>(i)));
-        if (shown_colours_[static_cast<size_t>(i)] == colour) continue;
-        shown_colours_[static_cast<size_t>(i)] = colour;
-        ui::SetBkColor(button, colour);
-    }
-    (void)streamer_.Push(channel_, frame, static_cast<size_t>(count));
+    LightFrameBytes frame{};
+    BuildLightFrame(
+        leds_, count,
+        [this](int i) {
+            const QWidget* b = light_buttons_[static_cast<size_t>(i)];
+            return b != nullptr && b->isVisible();
+        },
+        [this](int i, uint32_t colour, uint8_t alpha) {
+            // Only changed colours are set: 170 buttons at 200 frames a second.
+            const QRgb shown = qRgba(static_cast<int>(colour & 0xFF),
+                                     static_cast<int>((colour >> 16) & 0xFF),
+                                     static_cast<int>((colour >> 8) & 0xFF), alpha);
+            QRgb& last = shown_colours_[static_cast<size_t>(i)];
+            if (last == shown) return;
+            last = shown;
+            ui::SetBkColor(light_buttons_[static_cast<size_t>(i)], shown);
+        },
+        frame);
+    if (channel_.IsOpen() && !channel_.IsReceiverMode()) stream_.Submit(frame, count);
 }
 
 void CRezazodaUSBDevice::SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
@@ -284,7 +288,7 @@ void CRezazodaUSBDevice::OpenListener(int path_index, const std::string& path) {
                 Qt::QueuedConnection);
         });
     }
-    listener->Reopen(path);
+    (void)listener->Reopen(path);
 }
 
 void CRezazodaUSBDevice::StopListener(int path_index) {

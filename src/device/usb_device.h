@@ -29,6 +29,7 @@
 #include "device/lighting/led_array.h"
 #include "device/lighting/reactive.h"
 #include "device/light_frame.h"
+#include "device/light_stream_thread.h"
 #include "device/notification_listener.h"
 #include "panels/selector_device.h"
 
@@ -148,7 +149,7 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
 
     // Host lighting: a non-zero value on a keyboard (device type 1) also tells it so.
     void SetHostLighting(bool on);
-    [[nodiscard]] bool HostLighting() const { return host_lighting_.load(); }
+    [[nodiscard]] bool HostLighting() const { return host_flag_.IsSet(); }
     void SetPreview(bool on) { preview_.store(on); }
 
     // The key and light buttons bound from the page (null where the page has none).
@@ -245,9 +246,9 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     std::array<uint32_t, 3> audio_words_{};
     lighting::LedArray leds_;
     std::vector<uint8_t> key_led_map_;
-    LightFrameStreamer streamer_;
+    HostLightingFlag host_flag_{channel_};
+    LightStreamThread stream_{channel_};
     std::atomic<bool> power_read_pause_{false};
-    std::atomic<bool> host_lighting_{true};
     std::atomic<bool> preview_{true};
 
     // Lighting thread.
