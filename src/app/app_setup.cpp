@@ -7,9 +7,12 @@
 #include <QFontDatabase>
 #include <QFrame>
 
+#include "app/main_wnd.h"
+#include "app/msg_wnd.h"
 #include "models/model_sync.h"
 #include "panels/device_option_ui.h"
 #include "platform/log/debug_log.h"
+#include "profile/device_profile_ui.h"
 #include "ui/control_factory.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
@@ -96,6 +99,14 @@ void SetupResources(const QString& program_folder) {
 
     RegisterDeviceControls();
     panels::RegisterSelectorControls();
+    // The profile bars' questions and failures: owned by the main window unless the bar
+    // says otherwise.
+    RegisterProfileControls([](const ProfileMessageBox& box) {
+        CMainWnd* main = CMainWnd::Instance();
+        QWidget* owner = box.owned_by_main ? main : nullptr;
+        const int dpi = main != nullptr ? main->GetDPI() : 96;
+        return ShowMessageBox(owner, {}, box.message, dpi, box.text_is_id, box.button_mode);
+    });
     ui::ControlFactory& factory = ui::ControlFactory::Instance();
     for (const QString& name : CustomControlClasses()) {
         if (factory.IsRegistered(name)) continue;  // a real widget is already there

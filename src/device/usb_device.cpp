@@ -7,6 +7,7 @@
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
 #include "profile/basic_profiledata.h"
+#include "profile/device_profile_ui.h"
 #include "profile/text_util.h"
 #include "ui/control_ops.h"
 #include "ui/widgets/device_key_button.h"
@@ -58,6 +59,7 @@ void CRezazodaUSBDevice::BindPage() {
         SetLightCount(0);
         return;
     }
+    BindProfileBar();
     auto* panel = findChild<QWidget*>(QStringLiteral("SelectPanel"), Qt::FindDirectChildrenOnly);
     if (panel == nullptr) return;
     for (QObject* child : panel->children()) {
@@ -72,6 +74,30 @@ void CRezazodaUSBDevice::BindPage() {
             ui::SetBkColor(button, kUnlitButton);
         }
     }
+}
+
+// The page's profile bar: the kind's profile list, and the profile the device works on.
+void CRezazodaUSBDevice::BindProfileBar() {
+    QWidget* holder = findChild<QWidget*>(QStringLiteral("DeviceProfileItem"));
+    CDeviceProfileUI* bar = holder != nullptr ? CDeviceProfileUI::Of(holder) : nullptr;
+    if (bar == nullptr) return;
+    profile_bar_ = bar;
+    bar->SetDeviceType(device_type_.load());
+    bar->SetFolders(ProfileFolder(kind_name_), DefaultDataFile(kind_name_));
+    bar->SetDevice(this);
+    bar->Initialise();
+    bar->SelectOpTab(1);
+    SetProfileName(bar->GetCurrentUUID());
+}
+
+app::ProfileBar* CRezazodaUSBDevice::Profiles() {
+    return profile_bar_.data();
+}
+
+void CRezazodaUSBDevice::OnFeatureTab(int which) {
+    const int tab = which + 1;  // the tabs count from 1
+    SetFunctionPage(tab);
+    if (profile_bar_ != nullptr) profile_bar_->SelectOpTab(tab);
 }
 
 void CRezazodaUSBDevice::SetKeyCount(int count) {

@@ -36,6 +36,7 @@
 namespace dz {
 
 class CBasicProfiledata;
+class CDeviceProfileUI;
 
 namespace panels {
 class CDeviceOptionUI;
@@ -145,6 +146,9 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     [[nodiscard]] uint16_t DeviceType() const { return device_type_.load(); }
     [[nodiscard]] uint16_t Role() const { return role_; }
     void SetProfileName(const QString& uuid) { profile_name_ = uuid; }
+    void SetProfileName(const std::string& uuid) override {
+        SetProfileName(QString::fromStdString(uuid));
+    }
     [[nodiscard]] const QString& ProfileName() const { return profile_name_; }
 
     // Host lighting: a non-zero value on a keyboard (device type 1) also tells it so.
@@ -201,6 +205,9 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     [[nodiscard]] app::LightRecord GetLightRecord() const override;
     void SetLightRecord(const app::LightRecord& record) override;
     void SetPowerReadPause(bool pause) override { power_read_pause_.store(pause); }
+    // An operation tab: the page shows that feature and the profile bar marks the tab.
+    void OnFeatureTab(int which) override;
+    app::ProfileBar* Profiles() override;
 
   protected:
     // One step of the model's current effect on the lighting thread. The base shows the
@@ -219,6 +226,7 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
 
   private:
     void OnNotification(uint16_t usage);  // UI thread
+    void BindProfileBar();
     void StartResyncTimer();
     void LightingLoop(std::chrono::milliseconds interval);
 
@@ -261,6 +269,7 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     std::vector<QPointer<QWidget>> key_buttons_;
     std::vector<QPointer<QWidget>> light_buttons_;
     std::vector<QRgb> shown_colours_;  // what each light button shows now
+    QPointer<CDeviceProfileUI> profile_bar_;
     QPointer<QWidget> function_switch_;
     QPointer<QWidget> key_function_switch_;
     bool switches_looked_up_ = false;
