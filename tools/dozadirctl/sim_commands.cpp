@@ -1,5 +1,7 @@
 #include "sim_commands.h"
 
+#include <algorithm>
+#include <iterator>
 #include <ostream>
 
 #include "cli.h"
@@ -243,6 +245,10 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
 
     // Everything is checked here, before the bus: a wrong word is a usage error
     // whether or not an application is running.
+    static constexpr const char* kCommands[] = {"status", "plug",  "unplug", "cable",
+                                                "receiver", "link", "press", "fault"};
+    if (std::find(std::begin(kCommands), std::end(kCommands), op) == std::end(kCommands))
+        return Usage(ctx, "unknown command \"" + op + "\"");
     std::string kind;
     if (op != "status") {
         if (n < 2) return Usage(ctx, op + ": give a device kind");
@@ -281,7 +287,7 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
         if (press == "raw" && (*v < 0 || *v > 0xFFFF))
             return Usage(ctx, "press raw: \"" + args[3] + "\" is not a 16-bit usage");
         value = *v;
-    } else if (op == "fault") {
+    } else {  // fault
         if (n == 3 && args[2] == "clear") {
             // fault stays empty: clear
         } else {
@@ -296,8 +302,6 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
                                       "\" must be a number from 1 (the next packet)");
             value = *at;
         }
-    } else {
-        return Usage(ctx, "unknown command \"" + op + "\"");
     }
 
     SimClient client(ctx);
