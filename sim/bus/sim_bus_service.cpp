@@ -113,11 +113,13 @@ bool SimBusService::Fault(const QString& kind, const QString& fault, int at_pack
     if (!k) return false;
     const std::optional<FaultKind> f = FaultFromWord(fault.toStdString());
     if (!f) {
-        Reject(QStringLiteral("unknown fault \"%1\" (known: %2)").arg(fault, Words(FaultWordList())));
+        Reject(
+            QStringLiteral("unknown fault \"%1\" (known: %2)").arg(fault, Words(FaultWordList())));
         return false;
     }
     if (at_packet < 1) {
-        Reject(QStringLiteral("fault packet %1: packets count from 1 (the next one)").arg(at_packet));
+        Reject(
+            QStringLiteral("fault packet %1: packets count from 1 (the next one)").arg(at_packet));
         return false;
     }
     return emulator_.ArmFault(*k, *f, at_packet);

@@ -54,8 +54,8 @@ struct Ctl {
 
 // The real binary. The event loop keeps running meanwhile, so the service in this
 // process answers the child's calls.
-Ctl RunCtl(const QStringList& args, const QProcessEnvironment& env =
-                                        QProcessEnvironment::systemEnvironment()) {
+Ctl RunCtl(const QStringList& args,
+           const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
     QProcessEnvironment e = env;
     e.remove(QStringLiteral("DOZADIR_SIMULATE"));
@@ -176,10 +176,10 @@ TEST_F(SimBusTest, ImpossibleActionsAnswerFalseAndChangeNothing) {
         const char* method;
         QVariantList args;
     } cases[] = {
-        {"Plug", {"headset", "receiver"}},   {"Unplug", {"mousepad", "receiver"}},
-        {"SetLinked", {"headset", false}},   {"Press", {"headset", "raw", 0x0401}},
+        {"Plug", {"headset", "receiver"}},     {"Unplug", {"mousepad", "receiver"}},
+        {"SetLinked", {"headset", false}},     {"Press", {"headset", "raw", 0x0401}},
         {"Press", {"keyboard", "profile", 5}}, {"Press", {"keyboard", "profile", -1}},
-        {"Press", {"keyboard", "dpi", 1}},   {"Press", {"mouse", "dpi", 5}},
+        {"Press", {"keyboard", "dpi", 1}},     {"Press", {"mouse", "dpi", 5}},
     };
     const std::string before = emulator->Describe();
     const int profile = emulator->Model(DeviceKind::kKeyboard).CurrentProfile();
@@ -228,32 +228,42 @@ TEST_F(SimBusTest, CommandsActOnTheEmulator) {
         Setup setup;
         Check check;
     } cases[] = {
-        {{"plug", "keyboard", "receiver"}, {},
+        {{"plug", "keyboard", "receiver"},
+         {},
          [&](Emulator& e) { EXPECT_TRUE(e.Plugged(K, R) && e.Plugged(K, C)); }},
         {{"plug", "mousepad"}, {}, [&](Emulator& e) { EXPECT_TRUE(e.Plugged(P, C)); }},
-        {{"plug", "mouse", "receiver"}, {},  // already plugged: nothing to do
+        {{"plug", "mouse", "receiver"},
+         {},  // already plugged: nothing to do
          [&](Emulator& e) { EXPECT_TRUE(e.Plugged(M, R) && !e.Plugged(M, C)); }},
-        {{"unplug", "mouse"}, [&](Emulator& e) { e.Plug(M, C); },
+        {{"unplug", "mouse"},
+         [&](Emulator& e) { e.Plug(M, C); },
          [&](Emulator& e) { EXPECT_TRUE(!e.Plugged(M, C) && !e.Plugged(M, R)); }},
-        {{"unplug", "mouse", "cable"}, [&](Emulator& e) { e.Plug(M, C); },
+        {{"unplug", "mouse", "cable"},
+         [&](Emulator& e) { e.Plug(M, C); },
          [&](Emulator& e) { EXPECT_TRUE(!e.Plugged(M, C) && e.Plugged(M, R)); }},
         {{"unplug", "headset"}, {}, [&](Emulator& e) { EXPECT_FALSE(e.Plugged(H, C)); }},
-        {{"cable", "mouse"}, {},
+        {{"cable", "mouse"},
+         {},
          [&](Emulator& e) { EXPECT_TRUE(e.Plugged(M, C) && !e.Plugged(M, R)); }},
-        {{"receiver", "keyboard"}, {},
+        {{"receiver", "keyboard"},
+         {},
          [&](Emulator& e) { EXPECT_TRUE(e.Plugged(K, R) && !e.Plugged(K, C)); }},
         {{"cable", "mousepad"}, {}, [&](Emulator& e) { EXPECT_TRUE(e.Plugged(P, C)); }},
-        {{"link", "mouse", "off"}, {},
-         [&](Emulator& e) { EXPECT_FALSE(e.Device(M).Linked()); }},
-        {{"link", "mouse", "on"}, [&](Emulator& e) { e.SetLinked(M, false); },
+        {{"link", "mouse", "off"}, {}, [&](Emulator& e) { EXPECT_FALSE(e.Device(M).Linked()); }},
+        {{"link", "mouse", "on"},
+         [&](Emulator& e) { e.SetLinked(M, false); },
          [&](Emulator& e) { EXPECT_TRUE(e.Device(M).Linked()); }},
-        {{"press", "keyboard", "profile", "2"}, {},
+        {{"press", "keyboard", "profile", "2"},
+         {},
          [&](Emulator& e) { EXPECT_EQ(e.Model(K).CurrentProfile(), 2); }},
-        {{"press", "mouse", "profile", "0x4"}, {},
+        {{"press", "mouse", "profile", "0x4"},
+         {},
          [&](Emulator& e) { EXPECT_EQ(e.Model(M).CurrentProfile(), 4); }},
-        {{"press", "mouse", "dpi", "3"}, {},
+        {{"press", "mouse", "dpi", "3"},
+         {},
          [&](Emulator& e) { EXPECT_EQ(e.Model(M).CurrentDpiStage(), 3); }},
-        {{"fault", "mouse", "no-answer", "2"}, {},
+        {{"fault", "mouse", "no-answer", "2"},
+         {},
          [&](Emulator& e) { EXPECT_EQ(e.Device(M).ArmedFaults(), 1u); }},
         {{"fault", "mouse", "clear"},
          [&](Emulator& e) { e.ArmFault(M, FaultKind::kStatusFF, 1); },
@@ -324,11 +334,11 @@ TEST_F(SimBusTest, ErrorsGiveTheirExitCodes) {
     } cases[] = {
         {{"receiver", "headset"}, 5, "refused: the headset has no receiver"},
         {{"plug", "headset", "receiver"}, 5, "refused: the headset has no receiver"},
-        {{"unplug", "mousepad", "receiver"}, 5, "refused"},
+        {{"unplug", "mousepad", "receiver"}, 5, "refused: the mousepad has no receiver"},
         {{"link", "mousepad", "off"}, 5, "refused: the mousepad has no receiver"},
-        {{"press", "headset", "raw", "0x0401"}, 5, "refused"},
-        {{"press", "keyboard", "profile", "5"}, 5, "refused"},
-        {{"press", "keyboard", "dpi", "1"}, 5, "refused"},
+        {{"press", "headset", "raw", "0x0401"}, 5, "refused: the headset sends no notifications"},
+        {{"press", "keyboard", "profile", "5"}, 5, "refused: the keyboard has no profile 5"},
+        {{"press", "keyboard", "dpi", "1"}, 5, "refused: the keyboard has no DPI stage 1"},
         {{}, 1, "give a command"},
         {{"dance"}, 1, "unknown command \"dance\""},
         {{"status", "now"}, 1, "takes no arguments"},

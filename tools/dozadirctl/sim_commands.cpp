@@ -245,8 +245,8 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
 
     // Everything is checked here, before the bus: a wrong word is a usage error
     // whether or not an application is running.
-    static constexpr const char* kCommands[] = {"status", "plug",  "unplug", "cable",
-                                                "receiver", "link", "press", "fault"};
+    static constexpr const char* kCommands[] = {"status",   "plug", "unplug", "cable",
+                                                "receiver", "link", "press",  "fault"};
     if (std::find(std::begin(kCommands), std::end(kCommands), op) == std::end(kCommands))
         return Usage(ctx, "unknown command \"" + op + "\"");
     std::string kind;
@@ -254,8 +254,8 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
         if (n < 2) return Usage(ctx, op + ": give a device kind");
         kind = args[1];
         if (!sim::KindFromWord(kind))
-            return Usage(ctx, "unknown device kind \"" + kind + "\" (known: " +
-                                  std::string(sim::KindWordList()) + ")");
+            return Usage(ctx, "unknown device kind \"" + kind +
+                                  "\" (known: " + std::string(sim::KindWordList()) + ")");
     }
     std::optional<sim::Link> link;
     bool linked = false;
@@ -269,14 +269,13 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
         if (n == 3) {
             link = sim::LinkFromWord(args[2]);
             if (!link)
-                return Usage(ctx, "unknown link \"" + args[2] + "\" (known: " +
-                                      std::string(sim::LinkWordList()) + ")");
+                return Usage(ctx, "unknown link \"" + args[2] +
+                                      "\" (known: " + std::string(sim::LinkWordList()) + ")");
         }
     } else if (op == "cable" || op == "receiver") {
         if (n != 2) return Usage(ctx, op + " takes one device kind");
     } else if (op == "link") {
-        if (n != 3 || (args[2] != "on" && args[2] != "off"))
-            return Usage(ctx, "link KIND on|off");
+        if (n != 3 || (args[2] != "on" && args[2] != "off")) return Usage(ctx, "link KIND on|off");
         linked = args[2] == "on";
     } else if (op == "press") {
         if (n != 4 || (args[2] != "profile" && args[2] != "dpi" && args[2] != "raw"))
@@ -294,8 +293,8 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
             if (n != 4) return Usage(ctx, "fault KIND FAULT AT_PACKET | fault KIND clear");
             fault = sim::FaultFromWord(args[2]);
             if (!fault)
-                return Usage(ctx, "unknown fault \"" + args[2] + "\" (known: " +
-                                      std::string(sim::FaultWordList()) + ")");
+                return Usage(ctx, "unknown fault \"" + args[2] +
+                                      "\" (known: " + std::string(sim::FaultWordList()) + ")");
             const std::optional<int> at = ParseNumber(args[3]);
             if (!at || *at < 1)
                 return Usage(ctx, "fault: the packet \"" + args[3] +
@@ -318,8 +317,10 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
     if (op == "link")
         return client.Act("SetLinked", {Q(kind), linked}, "the " + kind + " has no receiver");
     if (op == "press") {
-        return client.Act("Press", {Q(kind), Q(press), value},
-                          "the " + kind + " has no " + press + " press " + args[3]);
+        const std::string why = press == "raw"   ? "the " + kind + " sends no notifications"
+                                : press == "dpi" ? "the " + kind + " has no DPI stage " + args[3]
+                                                 : "the " + kind + " has no profile " + args[3];
+        return client.Act("Press", {Q(kind), Q(press), value}, why);
     }
     if (fault) {
         return client.Act("Fault", {Q(kind), QString::fromLatin1(sim::FaultWord(*fault)), value},
