@@ -23,6 +23,7 @@
 #include "platform/ipc/window_endpoint.h"
 #include "platform/log/debug_log.h"
 #include "platform/hid/hid_backend.h"
+#include "sim/bus/sim_bus_service.h"
 #include "sim/emulator.h"
 #include "sim/simulate_option.h"
 #include "ui/resource_map.h"
@@ -114,6 +115,13 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // The emulator takes its controls over the bus (dozadirctl sim ...).
+    std::unique_ptr<dz::sim::SimBusService> sim_service;
+    if (emulator) {
+        sim_service = std::make_unique<dz::sim::SimBusService>(*emulator, session);
+        if (!sim_service->Register()) dz::log::DebugLine("emulator not controllable over the bus");
+    }
+
     // 7. Resources and control classes.
     dz::app::SetupResources(folder);
 
@@ -147,6 +155,7 @@ int main(int argc, char** argv) {
 
     // Shut-down in reverse order.
     wnd.reset();
+    sim_service.reset();
     if (emulator) dz::hid::BackendRegistry::Instance().Remove(emulator->Backend().get());
     emulator.reset();
     dz::ui::ResourceMap::Instance().Clear();
