@@ -70,6 +70,8 @@ constexpr BuilderRow kBuilderRows[] = {
     {"Voice6533Control", "CVoice6533ControlUI", nullptr},
     {"KeySetControl", "CKeySetControlUI", nullptr},
     {"ShootControl", "CShootControlUI", nullptr},
+    {"DeviceOption", "CDeviceOptionUI", nullptr},
+    {"MpDevicePower", "CMpDevicePowerUI", nullptr},
     {"DeviceProfileUI", nullptr, "XML\\CustomControlXML\\DeviceProfile.xml"},
     {"LightSetControlUI", nullptr, "XML\\CustomControlXML\\LightControl.xml"},
     {"Voice6533SetControlUI", nullptr, "XML\\CustomControlXML\\Voice6533Control.xml"},
