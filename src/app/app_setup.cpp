@@ -10,7 +10,7 @@
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
 #include "models/model_sync.h"
-#include "panels/device_option_ui.h"
+#include "panels/register_selector.h"
 #include "platform/log/debug_log.h"
 #include "profile/device_profile_ui.h"
 #include "ui/control_factory.h"

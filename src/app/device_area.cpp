@@ -141,7 +141,8 @@ CRezazodaUSBDevice* DeviceArea::BuildPage(int kind_index, int record_row) {
         item->setParent(select_layout);
     }
     item->SetDevice(device);
-    item->SetRepaintControl(device);
+    // No repaint control: each light button repaints itself when its colour changes, so
+    // repainting the whole page 200 times a second would only cost CPU.
     item->SetKind(kind.type, 0);
     item->SetGroup(Str(kind.selector_tab_group));
     item->BindPage(QStringLiteral("device_switch"), page_index);
@@ -388,9 +389,9 @@ void DeviceArea::ShowItem(int index, bool present, bool select) {
     if (item == nullptr) return;
     item->SetVisible(present);
     if (select) {
-        QWidget* tabs = window_.FindControl(item->BoundTabName());
+        QWidget* tabs = window_.FindControl(item->BoundTabLayoutName());
         const int tab_index = item->BoundTabIndex();
-        if (item->BoundTabName().isEmpty() || tab_index < 0 || tabs == nullptr) return;
+        if (item->BoundTabLayoutName().isEmpty() || tab_index < 0 || tabs == nullptr) return;
         QWidget* power_tabs = window_.FindControl(item->PowerIndicatorName());
         if (power_tabs == nullptr) return;
         (void)ui::SelectItem(tabs, tab_index);

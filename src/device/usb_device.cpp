@@ -71,7 +71,7 @@ void CRezazodaUSBDevice::BindPage() {
         const auto by_data = SplitIndexedName(ui::UserData(button).toStdString());
         if (PrefixIs(by_data, "light_") && by_data->number < LightCount()) {
             light_buttons_[static_cast<size_t>(by_data->number)] = button;
-            ui::SetBkColor(button, kUnlitButton);
+            button->SetLightColor(kUnlitButton);
         }
     }
 }
@@ -219,7 +219,12 @@ void CRezazodaUSBDevice::PushLightFrame() {
             QRgb& last = shown_colours_[static_cast<size_t>(i)];
             if (last == shown) return;
             last = shown;
-            ui::SetBkColor(light_buttons_[static_cast<size_t>(i)], shown);
+            QWidget* button = light_buttons_[static_cast<size_t>(i)];
+            if (auto* key = qobject_cast<ui::DeviceKeyButton*>(button)) {
+                key->SetLightColor(shown);
+            } else {
+                ui::SetBkColor(button, shown);
+            }
         },
         frame);
     if (channel_.IsOpen() && !channel_.IsReceiverMode()) stream_.Submit(frame, count);

@@ -4,13 +4,13 @@
 #include <QAbstractSlider>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QStackedWidget>
-#include <QTabWidget>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <climits>
 #include <memory>
 #include <vector>
@@ -77,6 +77,31 @@ std::vector<std::unique_ptr<QSignalBlocker>> BlockGroup(QAbstractButton* b) {
     return blockers;
 }
 
+// Rebuilds a button's icon from its state images.
+void ApplyStateImages(QWidget* w) {
+    auto* b = qobject_cast<QAbstractButton*>(w);
+    if (!b) {
+        w->update();
+        return;
+    }
+    const QPixmap normal = SkinPixmap(ParseImageString(NormalImage(w)).file);
+    const QPixmap selected = SkinPixmap(ParseImageString(SelectedImage(w)).file);
+    const QPixmap disabled = SkinPixmap(ParseImageString(DisabledImage(w)).file);
+    QIcon icon;
+    if (!normal.isNull()) icon.addPixmap(normal, QIcon::Normal, QIcon::Off);
+    if (!selected.isNull() || !normal.isNull()) {
+        const QPixmap& on = selected.isNull() ? normal : selected;
+        icon.addPixmap(on, QIcon::Normal, QIcon::On);
+        icon.addPixmap(on, QIcon::Active, QIcon::On);
+    }
+    if (!disabled.isNull()) {
+        icon.addPixmap(disabled, QIcon::Disabled, QIcon::Off);
+        icon.addPixmap(disabled, QIcon::Disabled, QIcon::On);
+    }
+    b->setIcon(icon);
+    b->update();
+}
+
 }  // namespace
 
 QString Name(const QWidget* w) {
@@ -136,6 +161,38 @@ QString ForeImage(const QWidget* w) {
     return w ? w->property("foreimage").toString() : QString();
 }
 
+void SetNormalImage(QWidget* w, const QString& image) {
+    if (!w) return;
+    w->setProperty("normalimage", image);
+    ApplyStateImages(w);
+}
+QString NormalImage(const QWidget* w) {
+    return w ? w->property("normalimage").toString() : QString();
+}
+void SetSelectedImage(QWidget* w, const QString& image) {
+    if (!w) return;
+    w->setProperty("selectedimage", image);
+    ApplyStateImages(w);
+}
+QString SelectedImage(const QWidget* w) {
+    return w ? w->property("selectedimage").toString() : QString();
+}
+void SetDisabledImage(QWidget* w, const QString& image) {
+    if (!w) return;
+    w->setProperty("disabledimage", image);
+    ApplyStateImages(w);
+}
+QString DisabledImage(const QWidget* w) {
+    return w ? w->property("disabledimage").toString() : QString();
+}
+
+void SetToolTip(QWidget* w, const QString& text) {
+    if (w) w->setToolTip(text);
+}
+QString ToolTip(const QWidget* w) {
+    return w ? w->toolTip() : QString();
+}
+
 void SetUserData(QWidget* w, const QString& data) {
     if (w) w->setProperty("userdata", data);
 }
@@ -151,11 +208,8 @@ void SetSelected(QWidget* w, bool selected, bool notify) {
     auto* b = qobject_cast<QAbstractButton*>(w);
     if (!b) return;
     if (!b->isCheckable()) b->setCheckable(true);
-    if (notify) {
-        b->setChecked(selected);
-        return;
-    }
-    const auto blockers = BlockGroup(b);
+    std::vector<std::unique_ptr<QSignalBlocker>> blockers;
+    if (!notify) blockers = BlockGroup(b);
     // An exclusive group refuses to clear its checked option; lift that for the moment.
     QButtonGroup* g = b->group();
     const bool exclusive = g && g->exclusive();

@@ -69,8 +69,8 @@ class DeviceWindowTest : public ::testing::Test {
     DeviceArea& Area() { return wnd_->Devices(); }
     int ItemOfKind(int kind) {
         for (int i = 0; i < Area().ItemCount(); ++i)
-            if (Area().Item(i)->Device() != nullptr &&
-                Area().Item(i)->Device()->DeviceKindIndex() == kind)
+            if (Area().Item(i)->GetDevice() != nullptr &&
+                Area().Item(i)->GetDevice()->DeviceKindIndex() == kind)
                 return i;
         return -1;
     }
