@@ -72,8 +72,8 @@ int ListenerPathOf(uint16_t type) {
 
 }  // namespace
 
-DeviceArea::DeviceArea(ui::WindowBase& window, DeviceSlotList& slots, Hooks hooks)
-    : QObject(&window), window_(window), slots_(slots), hooks_(std::move(hooks)) {}
+DeviceArea::DeviceArea(ui::WindowBase& window, DeviceSlotList& slot_list, Hooks hooks)
+    : QObject(&window), window_(window), slots_(slot_list), hooks_(std::move(hooks)) {}
 
 DeviceArea::~DeviceArea() = default;
 

@@ -41,7 +41,7 @@ class DeviceArea : public QObject {
         std::function<void()> raise_window;
     };
 
-    DeviceArea(ui::WindowBase& window, DeviceSlotList& slots, Hooks hooks);
+    DeviceArea(ui::WindowBase& window, DeviceSlotList& slot_list, Hooks hooks);
     ~DeviceArea() override;
 
     // The mouse and keyboard pages, built at start-up with their items hidden.

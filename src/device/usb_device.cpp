@@ -352,8 +352,8 @@ void CRezazodaUSBDevice::StartResyncTimer() {
 
 // ---- Profile data -----------------------------------------------------------------------
 
-void CRezazodaUSBDevice::SetProfileData(std::unique_ptr<CBasicProfiledata> data) {
-    profile_data_ = std::move(data);
+void CRezazodaUSBDevice::SetProfileData(std::unique_ptr<CBasicProfiledata> profile_data) {
+    profile_data_ = std::move(profile_data);
 }
 
 app::LightRecord CRezazodaUSBDevice::GetLightRecord() const {

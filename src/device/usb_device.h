@@ -31,17 +31,14 @@
 #include "device/light_frame.h"
 #include "device/light_stream_thread.h"
 #include "device/notification_listener.h"
+#include "panels/device_option_ui.h"
+#include "panels/device_power_ui.h"
 #include "panels/selector_device.h"
+#include "profile/device_profile_ui.h"
 
 namespace dz {
 
 class CBasicProfiledata;
-class CDeviceProfileUI;
-
-namespace panels {
-class CDeviceOptionUI;
-class CMpDevicePowerUI;
-}  // namespace panels
 
 using DeviceInfoBlock = std::array<uint8_t, kDeviceInfoSize>;
 // One per-light extra record of the models with stored multi-frame effects.
@@ -161,7 +158,7 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     [[nodiscard]] QWidget* LightButton(int n) const;
 
     // The profile data of the current profile (the model chooses its class).
-    void SetProfileData(std::unique_ptr<CBasicProfiledata> data);
+    void SetProfileData(std::unique_ptr<CBasicProfiledata> profile_data);
     [[nodiscard]] CBasicProfiledata* ProfileData() const { return profile_data_.get(); }
 
     // Channels and state.

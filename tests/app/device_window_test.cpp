@@ -11,6 +11,7 @@
 
 #include "app/app_setup.h"
 #include "app/device_area.h"
+#include "app/layout_rules.h"
 #include "app/main_wnd.h"
 #include "device/usb_device.h"
 #include "panels/device_option_ui.h"
@@ -48,7 +49,7 @@ class DeviceWindowTest : public ::testing::Test {
     void SetUp() override {
         App();
         ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run under xvfb-run";
-        qputenv("XDG_DATA_HOME", data_.Path().c_str());
+        qputenv("XDG_DATA_HOME", data_.path().c_str());
         SetupResources(ProgramFolder());
         emulator_ = std::make_unique<sim::Emulator>(sim::EmulatorConfig{});
         hid::BackendRegistry::Instance().Add(emulator_->Backend());

@@ -44,19 +44,22 @@ class FakeDevice : public app::DevicePage {
         calls.push_back("SetProfileName " + uuid);
         profile_name = uuid;
     }
-    void LoadProfile() override {
+    uint32_t LoadProfile() override {
         calls.push_back("LoadProfile");
         loaded.push_back(profile_name);
+        return 1;
     }
     void RefreshPage() override { calls.push_back("RefreshPage"); }
-    void WriteSystemSettings(int profile, int value, int flag, int w, int h) override {
+    uint32_t WriteSystemSettings(int profile, int value, int flag, int w, int h) override {
         calls.push_back("WriteSystemSettings " + std::to_string(profile) + " " +
                         std::to_string(value) + " " + std::to_string(flag));
         screen_w = w;
         screen_h = h;
+        return 1;
     }
-    void WriteCurrentKeyMap(int page) override {
+    uint32_t WriteCurrentKeyMap(int page) override {
         calls.push_back("WriteCurrentKeyMap " + std::to_string(page));
+        return 1;
     }
     void OnFeatureTab(int which) override { feature_tabs.push_back(which); }
 
