@@ -228,6 +228,8 @@ void DeviceArea::OnDeviceArrived(int slot) {
     if (slot < 0 || slot >= static_cast<int>(slots_.size())) return;
     const SupportedDeviceRecord record = slots_.Slot(slot);
     if (KindIndexOfType(record.type) < 0) return;
+    log::DebugLineF("device arrived: slot %d type %d role %d %s", slot, record.type, record.role,
+                    record.path.c_str());
     if (record.role == ROLE_NOTIFY) {
         NotifyArrived(record);
     } else {
@@ -291,6 +293,7 @@ void DeviceArea::OnDeviceRemoved(int slot) {
     // The slot is free already; its identity is the table row.
     const SupportedDeviceRecord record = SupportedDeviceRow(static_cast<size_t>(slot));
     if (KindIndexOfType(record.type) < 0) return;
+    log::DebugLineF("device removed: slot %d type %d role %d", slot, record.type, record.role);
     if (record.role == ROLE_NOTIFY) {
         NotifyRemoved(record);
     } else {
@@ -365,6 +368,13 @@ void DeviceArea::StartLinkWait(CRezazodaUSBDevice* device) {
             (void)window_.SetTimer(item, kTimerLinkWatch, kLinkWatchAfterSwitchMs);
     });
     timer->start();
+}
+
+void DeviceArea::ResyncAfterResume() {
+    for (CRezazodaUSBDevice* d : AllDevices()) {
+        if (!d->Channel().IsOpen()) continue;
+        if (panels::CDeviceOptionUI* item = d->SelectorItem()) item->Start();
+    }
 }
 
 void DeviceArea::OnLinkChanged(int kind_index, bool linked) {

@@ -53,6 +53,10 @@ class DeviceArea : public QObject {
     // 0x0D03 from an item: the device of kind index `kind_index` is linked or lost.
     void OnLinkChanged(int kind_index, bool linked);
 
+    // After the system resumed: a device still bound is synchronised again as if it had
+    // just arrived, since it may have lost its state while the machine slept.
+    void ResyncAfterResume();
+
     void ShowItem(int index, bool present, bool select);
     void HideItem(int index);
     // "selectchanged" from an item's option: remember it and show its power indicator.

@@ -112,7 +112,7 @@ CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
                                       this);
     sleep_ = std::make_unique<ipc::SleepWatcher>(std::move(system_bus));
     connect(sleep_.get(), &ipc::SleepWatcher::Suspending, this, [this] { core_->OnSuspend(); });
-    connect(sleep_.get(), &ipc::SleepWatcher::Resumed, this, [this] { core_->OnResume(); });
+    connect(sleep_.get(), &ipc::SleepWatcher::Resumed, this, [this] { OnSystemResumed(); });
     connect(core_.get(), &MainWndCore::ShowRequested, this, [this] { RestoreAndRaise(); });
     connect(core_.get(), &MainWndCore::LightControlTextChanged, this, [this](const QString& t) {
         ui::SetText(FindControl(QStringLiteral("control_light_status")), t);
@@ -355,6 +355,11 @@ void CMainWnd::SetPowerReadPause(bool pause, bool only_with_power_flag) {
     for (DevicePage* d : LitDevices()) {
         if (!only_with_power_flag || d->HasPowerFlag()) d->SetPowerReadPause(pause);
     }
+}
+
+void CMainWnd::OnSystemResumed() {
+    core_->OnResume();
+    if (area_) area_->ResyncAfterResume();
 }
 
 void CMainWnd::RestoreAndRaise() {

@@ -46,6 +46,8 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers {
     void OnTrayRightClick();
     // A chosen menu item (the menu command).
     void OnMenuCommand(const QString& item);
+    // The system woke up: the core's state, then every bound device synchronised again.
+    void OnSystemResumed();
     // Brings the window back: "No_device_Link" by the connected items, shown and raised.
     void RestoreAndRaise();
     // The DPI layout pass for the monitor the window is on.

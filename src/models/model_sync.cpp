@@ -39,6 +39,7 @@ uint32_t LoadCurrentProfile(CRezazodaUSBDevice& device) {
     if (data == nullptr || device.ProfileName().isEmpty()) return 0;
     device.SetProfilePaths();
     (void)data->LoadDeviceSection(device.ProfileFile());
+    log::DebugLineF("profile %s loaded", qUtf8Printable(device.ProfileName()));
     (void)data->ReadLightInfo();
     (void)data->ReadAudioLightInfo();
     return TakeLightingSettings(device);

@@ -3,10 +3,15 @@
 // losing their link and unplugged, as a user would meet them in the device area.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QStackedWidget>
+#include <QFile>
+#include <filesystem>
 #include <memory>
 
 #include "app/app_setup.h"
@@ -16,6 +21,8 @@
 #include "device/usb_device.h"
 #include "panels/device_option_ui.h"
 #include "platform/hid/hid_backend.h"
+#include "platform/log/debug_log.h"
+#include "profile/device_profile_ui.h"
 #include "sim/emulator.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
@@ -242,6 +249,118 @@ TEST_F(DeviceWindowTest, ASecondIdenticalKeyboardIsIgnored) {
     ASSERT_TRUE(WaitUntil([&] { return Present(kKeyboardKind); }));
     hid::BackendRegistry::Instance().Remove(second.Backend().get());
     ASSERT_TRUE(WaitUntil([&] { return !Present(kKeyboardKind); }));
+}
+
+size_t CountSent(const sim::TrafficRecord& record, uint8_t command) {
+    size_t n = 0;
+    for (const sim::TrafficEntry& e : record.Entries())
+        n += e.direction == sim::Direction::kOut && e.bytes.size() > 3 && e.bytes[0] == 4 &&
+             e.bytes[3] == command;
+    return n;
+}
+
+TEST_F(DeviceWindowTest, AfterAResumeABoundDeviceIsSynchronisedAgain) {
+    ASSERT_TRUE(emulator_->Plug(DeviceKind::kKeyboard, Link::kCable));
+    ASSERT_TRUE(WaitUntil([&] { return CountSent(emulator_->Traffic(), CMD_READ_INFO) > 0; }));
+    emulator_->Traffic().Clear();
+    wnd_->OnSystemResumed();
+    ASSERT_TRUE(WaitUntil([&] { return CountSent(emulator_->Traffic(), CMD_READ_INFO) > 0; }))
+        << "the keyboard's information block is read again";
+    EXPECT_TRUE(Present(kKeyboardKind));
+    EXPECT_EQ(Area().DevicesOfKind(kKeyboardKind).size(), 1u);
+}
+
+// The profile bar on the keyboard's page, clicked as a user would: the combo and the
+// files in the user data folder follow every operation.
+class ProfileBarWindowTest : public DeviceWindowTest {
+  protected:
+    void SetUp() override {
+        DeviceWindowTest::SetUp();
+        ASSERT_TRUE(emulator_->Plug(DeviceKind::kKeyboard, Link::kCable));
+        ASSERT_TRUE(WaitUntil([&] { return Present(kKeyboardKind); }));
+        keyboard_ = DeviceOf(kKeyboardKind);
+        bar_ = CDeviceProfileUI::Of(keyboard_);
+        ASSERT_NE(bar_, nullptr);
+        combo_ = keyboard_->findChild<QComboBox*>(QStringLiteral("device_profile_combo"));
+        ASSERT_NE(combo_, nullptr);
+    }
+    void Click(const char* name) {
+        auto* b = keyboard_->findChild<QAbstractButton*>(QString::fromLatin1(name));
+        ASSERT_NE(b, nullptr) << name;
+        b->click();
+    }
+    size_t ProfileFiles() const {
+        size_t n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(Folder()))
+            n += e.path().extension() == ".Json";
+        return n;
+    }
+    std::filesystem::path Folder() const { return data_.path() / "Dozadir Keyboard" / "keyboard"; }
+    std::string Uuid(int i) { return bar_->Store()->Profiles()[static_cast<size_t>(i)].uuid; }
+
+    CRezazodaUSBDevice* keyboard_ = nullptr;
+    CDeviceProfileUI* bar_ = nullptr;
+    QComboBox* combo_ = nullptr;
+};
+
+TEST_F(ProfileBarWindowTest, AddCopyRenameAndDeleteChangeTheComboAndTheFiles) {
+    EXPECT_TRUE(std::filesystem::exists(Folder() / "ProfileList.ini"));
+    ASSERT_EQ(combo_->count(), 1);
+    EXPECT_EQ(combo_->itemText(0), "profile1");
+    EXPECT_EQ(keyboard_->ProfileName().toStdString(), Uuid(0)) << "the device works on it";
+    EXPECT_EQ(ProfileFiles(), 1u);
+
+    // A new profile is added to the list; the selection and the device stay.
+    Click("device_add_btn");
+    ASSERT_EQ(combo_->count(), 2);
+    EXPECT_EQ(combo_->itemText(1), "profile2");
+    EXPECT_EQ(combo_->currentText(), "profile1");
+    EXPECT_EQ(keyboard_->ProfileName().toStdString(), Uuid(0));
+    EXPECT_EQ(ProfileFiles(), 2u);
+
+    Click("device_copy_btn");
+    ASSERT_EQ(combo_->count(), 3);
+    EXPECT_EQ(combo_->itemText(2), "profile1 copy");
+    EXPECT_EQ(ProfileFiles(), 3u);
+
+    auto* edit = keyboard_->findChild<QLineEdit*>(QStringLiteral("device_profile_name_edit"));
+    ASSERT_NE(edit, nullptr);
+    edit->setText(QStringLiteral("Game"));
+    Click("device_profile_edit_save_btn");
+    EXPECT_EQ(combo_->currentText(), "Game");
+    QFile list(QString::fromStdString((Folder() / "ProfileList.ini").string()));
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(list.readAll().contains("\"Game\""));
+
+    Click("device_sub_btn");
+    EXPECT_EQ(combo_->count(), 2);
+    EXPECT_EQ(ProfileFiles(), 2u);
+    EXPECT_EQ(combo_->findText(QStringLiteral("Game")), -1);
+    // The device moved onto the profile selected after the delete.
+    EXPECT_EQ(keyboard_->ProfileName().toStdString(), Uuid(combo_->currentIndex()));
+}
+
+TEST_F(ProfileBarWindowTest, TwoPicksWithin400MsLoadOnlyTheLast) {
+    Click("device_add_btn");
+    Click("device_add_btn");
+    ASSERT_EQ(combo_->count(), 3);
+    std::vector<std::string> lines;
+    const log::Sink old = log::SetSink([&lines](std::string_view l) { lines.emplace_back(l); });
+    combo_->setCurrentIndex(0);  // user picks raise "itemselect"
+    combo_->setCurrentIndex(1);
+    const std::string last = Uuid(1);
+    const bool switched =
+        WaitUntil([&] { return keyboard_->ProfileName().toStdString() == last; }, 3000);
+    log::SetSink(old);
+    ASSERT_TRUE(switched);
+    size_t loads = 0;
+    for (const std::string& l : lines) {
+        if (l.find("profile ") == 0 && l.find(" loaded") != std::string::npos) {
+            ++loads;
+            EXPECT_NE(l.find(last), std::string::npos) << l;
+        }
+    }
+    EXPECT_EQ(loads, 1u) << "only the last pick is loaded";
 }
 
 }  // namespace
