@@ -233,6 +233,7 @@ void CRezazodaUSBDevice::PushLightFrame() {
 void CRezazodaUSBDevice::SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
     const std::array<uint32_t, 4> words{w0, w1, w2, w3};
     for (size_t i = 0; i < words.size(); ++i) light_words_[i].store(words[i]);
+    WakeLighting();
 }
 
 std::array<uint32_t, 4> CRezazodaUSBDevice::GetLightInfo() const {
@@ -266,8 +267,17 @@ void CRezazodaUSBDevice::ReactiveClear() {
     lighting::ReactiveClear(reactive_);
 }
 
-void CRezazodaUSBDevice::LightingStep() {
+bool CRezazodaUSBDevice::LightingStep() {
     EffectStatic();
+    return false;
+}
+
+void CRezazodaUSBDevice::WakeLighting() {
+    {
+        std::lock_guard lock(lighting_mutex_);
+        lighting_wake_ = true;
+    }
+    lighting_cv_.notify_all();
 }
 
 void CRezazodaUSBDevice::StartLightingThread(std::chrono::milliseconds interval) {
@@ -283,11 +293,18 @@ void CRezazodaUSBDevice::LightingLoop(std::chrono::milliseconds interval) {
     auto next = std::chrono::steady_clock::now();
     std::unique_lock lock(lighting_mutex_);
     while (!lighting_stop_) {
+        lighting_wake_ = false;
         lock.unlock();
-        LightingStep();
+        const bool animating = LightingStep();
         lock.lock();
-        next += interval;
-        lighting_cv_.wait_until(lock, next, [this] { return lighting_stop_; });
+        const auto woken = [this] { return lighting_stop_ || lighting_wake_; };
+        if (animating) {
+            next += interval;
+            lighting_cv_.wait_until(lock, next, woken);
+        } else {
+            lighting_cv_.wait(lock, woken);
+            next = std::chrono::steady_clock::now();
+        }
     }
 }
 

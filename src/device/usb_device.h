@@ -207,9 +207,12 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     app::ProfileBar* Profiles() override;
 
   protected:
-    // One step of the model's current effect on the lighting thread. The base shows the
-    // lighting settings' colour.
-    virtual void LightingStep();
+    // One step of the model's current effect on the lighting thread. False when the
+    // picture stays as it is until the settings change (the thread then sleeps until they
+    // do). The base shows the lighting settings' colour.
+    virtual bool LightingStep();
+    // Wakes the lighting thread for a step now (the settings changed).
+    void WakeLighting();
     // Called on the UI thread for each notification usage above 0x0402.
     virtual void OnDeviceNotification(uint16_t /*usage*/) {}
     [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;
@@ -260,6 +263,7 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     std::mutex lighting_mutex_;
     std::condition_variable lighting_cv_;
     bool lighting_stop_ = false;
+    bool lighting_wake_ = false;
     std::thread lighting_thread_;
 
     // Page.
