@@ -204,7 +204,18 @@ uint32_t CRezazodaUSBDevice::GetLedColour(int led) const {
 void CRezazodaUSBDevice::PushLightFrame() {
     if (!host_flag_.IsSet()) return;
     const int count = LightCount();
-    LightFrameBytes frame{};
+    // A picture that stands still is neither rebuilt nor repainted; the stream re-sends
+    // it on its own schedule.
+    const uint64_t version = leds_.Version();
+    const bool visible = isVisible();
+    if (version == frame_version_ && visible == frame_was_visible_) {
+        if (channel_.IsOpen() && !channel_.IsReceiverMode()) stream_.Submit(last_frame_, count);
+        return;
+    }
+    frame_version_ = version;
+    frame_was_visible_ = visible;
+    LightFrameBytes& frame = last_frame_;
+    frame.fill(0);
     BuildLightFrame(
         leds_, count,
         [this](int i) {

@@ -270,6 +270,9 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     std::vector<QPointer<QWidget>> key_buttons_;
     std::vector<QPointer<QWidget>> light_buttons_;
     std::vector<QRgb> shown_colours_;  // what each light button shows now
+    LightFrameBytes last_frame_{};     // built from the LED array at frame_version_
+    uint64_t frame_version_ = ~uint64_t{0};
+    bool frame_was_visible_ = false;
     QPointer<CDeviceProfileUI> profile_bar_;
     QPointer<QWidget> function_switch_;
     QPointer<QWidget> key_function_switch_;
