@@ -9,7 +9,7 @@
 
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
-#include "models/model_sync.h"
+#include "models/model_device.h"
 #include "panels/register_selector.h"
 #include "platform/log/debug_log.h"
 #include "profile/device_profile_ui.h"

@@ -1,25 +1,15 @@
 #pragma once
-// CRezazodaDO6533Device: the device object of the USB headset. Its own settings, panels and
-// lighting effects build on this; for now it binds the page, reads the device's
-// information block on the first synchronisation and runs the lighting thread.
+// CRezazodaDO6533Device: the device object of the USB headset, over the shared model behaviour
+// until its own settings, panels and effects come.
 
-#include "device/usb_device.h"
+#include "models/model_device.h"
 
 namespace dz {
 
-class CRezazodaDO6533Device : public CRezazodaUSBDevice {
+class CRezazodaDO6533Device : public CRezazodaModelDevice {
     Q_OBJECT
   public:
     explicit CRezazodaDO6533Device(QWidget* parent = nullptr);
-    ~CRezazodaDO6533Device() override;
-
-    void BindPage() override;
-    void FirstSync() override;
-    uint32_t ApplyLighting() override;
-    uint32_t LoadProfile() override;
-    void SetProfilePaths() override;
-    [[nodiscard]] QString GetProfileName() const override { return ProfileName(); }
-    void SaveProfile() override;
 };
 
 }  // namespace dz

@@ -1,25 +1,15 @@
 #pragma once
-// CRezazodaMousePadDevice: the device object of the lit mousepad. Its own settings, panels and
-// lighting effects build on this; for now it binds the page, reads the device's
-// information block on the first synchronisation and runs the lighting thread.
+// CRezazodaMousePadDevice: the device object of the lit mousepad, over the shared model behaviour
+// until its own settings, panels and effects come.
 
-#include "device/usb_device.h"
+#include "models/model_device.h"
 
 namespace dz {
 
-class CRezazodaMousePadDevice : public CRezazodaUSBDevice {
+class CRezazodaMousePadDevice : public CRezazodaModelDevice {
     Q_OBJECT
   public:
     explicit CRezazodaMousePadDevice(QWidget* parent = nullptr);
-    ~CRezazodaMousePadDevice() override;
-
-    void BindPage() override;
-    void FirstSync() override;
-    uint32_t ApplyLighting() override;
-    uint32_t LoadProfile() override;
-    void SetProfilePaths() override;
-    [[nodiscard]] QString GetProfileName() const override { return ProfileName(); }
-    void SaveProfile() override;
 };
 
 }  // namespace dz
