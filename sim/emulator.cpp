@@ -12,7 +12,8 @@ size_t IndexOf(DeviceKind kind) {
 
 }  // namespace
 
-Emulator::Emulator(const EmulatorConfig& config) : backend_(std::make_shared<SimBackend>()) {
+Emulator::Emulator(const EmulatorConfig& config, std::string scheme)
+    : backend_(std::make_shared<SimBackend>(std::move(scheme))) {
     for (DeviceKind kind : kKinds) {
         devices_[IndexOf(kind)] =
             std::make_shared<SimDevice>(ModelTableFor(kind, config.mouse_sensor));
@@ -134,7 +135,7 @@ std::string Emulator::Describe() const {
             bool first = true;
             for (const auto& node : d.Nodes(link)) {
                 out += first ? "" : ", ";
-                out += "sim:" + node.node;
+                out += std::string(backend_->Scheme()) + ":" + node.node;
                 first = false;
             }
             out += ")";

@@ -20,7 +20,8 @@ namespace dz::sim {
 
 class Emulator {
   public:
-    explicit Emulator(const EmulatorConfig& config = EmulatorConfig::Default());
+    explicit Emulator(const EmulatorConfig& config = EmulatorConfig::Default(),
+                      std::string scheme = "sim");
     // Unplugs everything: connections still open fail, waiting calls end.
     ~Emulator();
     Emulator(const Emulator&) = delete;

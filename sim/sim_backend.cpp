@@ -217,7 +217,8 @@ size_t SimBackend::Core::RemoveUsbDeviceLocked(std::string_view usb_name) {
     return going.size();
 }
 
-SimBackend::SimBackend() : core_(std::make_shared<Core>()) {}
+SimBackend::SimBackend(std::string scheme)
+    : core_(std::make_shared<Core>()), scheme_(std::move(scheme)) {}
 
 SimBackend::~SimBackend() {
     RemoveAll();

@@ -25,12 +25,13 @@ class SimBackend final : public hid::HidBackend {
     // Takes one output report written to the node; answers what the device does.
     using OutputHandler = std::function<NodeReply(std::span<const uint8_t>)>;
 
-    SimBackend();
+    // `scheme` names the transport in interface paths; a second emulator takes another.
+    explicit SimBackend(std::string scheme = "sim");
     ~SimBackend() override;
     SimBackend(const SimBackend&) = delete;
     SimBackend& operator=(const SimBackend&) = delete;
 
-    [[nodiscard]] std::string_view Scheme() const override { return "sim"; }
+    [[nodiscard]] std::string_view Scheme() const override { return scheme_; }
     bool Enumerate(std::vector<hid::HidNodeInfo>& out) override;
     std::unique_ptr<hid::HidConnection> Open(std::string_view node, const hid::OpenFlags& flags,
                                              hid::HidNodeInfo& info,
@@ -60,6 +61,7 @@ class SimBackend final : public hid::HidBackend {
 
   private:
     std::shared_ptr<Core> core_;
+    std::string scheme_;
 };
 
 }  // namespace dz::sim

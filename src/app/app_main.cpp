@@ -22,6 +22,9 @@
 #include "platform/ipc/single_instance.h"
 #include "platform/ipc/window_endpoint.h"
 #include "platform/log/debug_log.h"
+#include "platform/hid/hid_backend.h"
+#include "sim/bus/sim_bus_service.h"
+#include "sim/emulator.h"
 #include "sim/simulate_option.h"
 #include "ui/resource_map.h"
 
@@ -80,7 +83,13 @@ int main(int argc, char** argv) {
     QApplication app(qt_argc, qt_args.data());
     QApplication::setApplicationName(Str(dz::app::kAppTitle));
     QApplication::setQuitOnLastWindowClosed(false);  // closing hides to the tray
-    if (simulate) dz::log::DebugLine("simulated devices requested");
+    // The emulator's transport is listed beside hidraw for as long as the program runs.
+    std::unique_ptr<dz::sim::Emulator> emulator;
+    if (simulate) {
+        dz::log::DebugLine("simulated devices requested");
+        emulator = std::make_unique<dz::sim::Emulator>(*simulate);
+        dz::hid::BackendRegistry::Instance().Add(emulator->Backend());
+    }
 
     // 1. Fonts, in table order.
     const QString folder = dz::app::ProgramFolder();
@@ -104,6 +113,13 @@ int main(int argc, char** argv) {
         if (session.isConnected()) SignalFirstInstance(session);
         release_fonts();
         return 0;
+    }
+
+    // The emulator takes its controls over the bus (dozadirctl sim ...).
+    std::unique_ptr<dz::sim::SimBusService> sim_service;
+    if (emulator) {
+        sim_service = std::make_unique<dz::sim::SimBusService>(*emulator, session);
+        if (!sim_service->Register()) dz::log::DebugLine("emulator not controllable over the bus");
     }
 
     // 7. Resources and control classes.
@@ -139,6 +155,9 @@ int main(int argc, char** argv) {
 
     // Shut-down in reverse order.
     wnd.reset();
+    sim_service.reset();
+    if (emulator) dz::hid::BackendRegistry::Instance().Remove(emulator->Backend().get());
+    emulator.reset();
     dz::ui::ResourceMap::Instance().Clear();
     instance.reset();
     release_fonts();

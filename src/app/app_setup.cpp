@@ -7,7 +7,12 @@
 #include <QFontDatabase>
 #include <QFrame>
 
+#include "app/main_wnd.h"
+#include "app/msg_wnd.h"
+#include "models/model_device.h"
+#include "panels/register_selector.h"
 #include "platform/log/debug_log.h"
+#include "profile/device_profile_ui.h"
 #include "ui/control_factory.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
@@ -92,6 +97,16 @@ void SetupResources(const QString& program_folder) {
     ui::ResourceManager::Instance().SetLanguageDir(
         QDir(program_folder).filePath(QStringLiteral("lang")));
 
+    RegisterDeviceControls();
+    panels::RegisterSelectorControls();
+    // The profile bars' questions and failures: owned by the main window unless the bar
+    // says otherwise.
+    RegisterProfileControls([](const ProfileMessageBox& box) {
+        CMainWnd* main = CMainWnd::Instance();
+        QWidget* owner = box.owned_by_main ? main : nullptr;
+        const int dpi = main != nullptr ? main->GetDPI() : 96;
+        return ShowMessageBox(owner, {}, box.message, dpi, box.text_is_id, box.button_mode);
+    });
     ui::ControlFactory& factory = ui::ControlFactory::Instance();
     for (const QString& name : CustomControlClasses()) {
         if (factory.IsRegistered(name)) continue;  // a real widget is already there

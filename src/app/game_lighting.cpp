@@ -27,8 +27,8 @@ void GameLighting::OnGameMessage(DevicePage* page, int64_t wparam, int64_t lpara
         page->SetLightSync(false);
         if (LightingPanel* panel = page->Lighting()) panel->SelectMode(static_cast<int>(lparam));
         const LightRecord updated =
-            WithGameMode(page->GetLightInfo(), wparam, static_cast<uint8_t>(lparam), pending_);
-        page->SetLightInfo(updated);
+            WithGameMode(page->GetLightRecord(), wparam, static_cast<uint8_t>(lparam), pending_);
+        page->SetLightRecord(updated);
         page->ApplyLighting();
         page->SaveProfile();
         page->RefreshPage();
@@ -40,9 +40,9 @@ void GameLighting::OnRestoreTimer(DevicePage* page) {
     pending_ = false;
     if (page == nullptr) return;
     page->SetLightSync(false);
-    const LightRecord restored = WithSavedModeRestored(page->GetLightInfo());
+    const LightRecord restored = WithSavedModeRestored(page->GetLightRecord());
     if (LightingPanel* panel = page->Lighting()) panel->SelectMode(restored[13]);
-    page->SetLightInfo(restored);
+    page->SetLightRecord(restored);
     page->ApplyLighting();
     page->SaveProfile();
     page->RefreshPage();

@@ -15,6 +15,8 @@
 #include "app/layout_rules.h"
 #include "app/msg_wnd.h"
 #include "app/routing.h"
+#include "device/usb_device.h"
+#include "panels/device_option_ui.h"
 #include "platform/ipc/registered_messages.h"
 #include "platform/log/debug_log.h"
 #include "ui/control_factory.h"
@@ -60,6 +62,8 @@ constexpr BuilderRow kBuilderRows[] = {
     {"HandImgSelectButton", "CHandImgSelectButtonUI", nullptr},
     {"RedioMacroButton", "CRedioMacroButtonUI", nullptr},
     {"ComboEditContainerElement", "CComboEditContainerElementUI", nullptr},
+    {"DeviceOption", "CDeviceOptionUI", nullptr},
+    {"MpDevicePower", "CMpDevicePowerUI", nullptr},
     {"RezazodaMousePadDevice", "CRezazodaMousePadDevice", nullptr},
     {"RezazodaDO6533Device", "CRezazodaDO6533Device", nullptr},
     {"RezazodaMouseDevice", "CRezazodaMouseDevice", nullptr},
@@ -80,6 +84,20 @@ constexpr BuilderRow kBuilderRows[] = {
     {"VirtualSetControlUI", nullptr, "XML\\CustomControlXML\\VirtualSet.xml"},
 };
 
+// The scanner's reports become messages sent to the window (the scanner waits for each).
+class PortScannerEvents : public DeviceScanner::Events {
+  public:
+    PortScannerEvents(std::shared_ptr<ui::MessagePort> port, uint32_t app_show)
+        : port_(std::move(port)), app_show_(app_show) {}
+    void DeviceArrived(int slot) override { (void)port_->Send(MSG_DEVICE_ARRIVED, slot, 0); }
+    void DeviceRemoved(int slot) override { (void)port_->Send(MSG_DEVICE_REMOVED, slot, 0); }
+    void FirstPassDone() override { (void)port_->Post(app_show_, 0, 0); }
+
+  private:
+    std::shared_ptr<ui::MessagePort> port_;
+    uint32_t app_show_;
+};
+
 }  // namespace
 
 CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
@@ -94,7 +112,7 @@ CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
                                       this);
     sleep_ = std::make_unique<ipc::SleepWatcher>(std::move(system_bus));
     connect(sleep_.get(), &ipc::SleepWatcher::Suspending, this, [this] { core_->OnSuspend(); });
-    connect(sleep_.get(), &ipc::SleepWatcher::Resumed, this, [this] { core_->OnResume(); });
+    connect(sleep_.get(), &ipc::SleepWatcher::Resumed, this, [this] { OnSystemResumed(); });
     connect(core_.get(), &MainWndCore::ShowRequested, this, [this] { RestoreAndRaise(); });
     connect(core_.get(), &MainWndCore::LightControlTextChanged, this, [this](const QString& t) {
         ui::SetText(FindControl(QStringLiteral("control_light_status")), t);
@@ -126,6 +144,11 @@ void CMainWnd::InitWindow() {
                              "cloudbtn", "smarteyesbtn", "setbtn"})
         (void)FindControl(QString::fromLatin1(name));
     instance_ = this;
+    area_ = std::make_unique<DeviceArea>(
+        *this, slots_,
+        DeviceArea::Hooks{[this] { CloseChildWindows(); }, [this] { OnHookRequest(0); },
+                          [this] { RestoreAndRaise(); }});
+    area_->BuildStartupPages();
     const QIcon icon = style()->standardIcon(QStyle::SP_ComputerIcon);
     setWindowIcon(icon);
     CreateTray();
@@ -166,19 +189,12 @@ void CMainWnd::OnWindowInit() {
 }
 
 void CMainWnd::StartWorkers() {
-    std::shared_ptr<ui::MessagePort> port = Port();
-    const uint32_t app_show = RegisterAppMessages().app_show;
-    // Device watch. Its scanning of HID interfaces comes with the device layer; the first
-    // (empty) pass already tells the window to show itself.
-    const bool started = workers_.Start(kSlotDeviceWatch, [port, app_show](const StopEvent& stop) {
-        bool first_pass = true;
-        while (!stop.WaitFor(std::chrono::milliseconds(first_pass ? 0 : 100))) {
-            if (first_pass) {
-                (void)port->Post(app_show, 0, 0);
-                first_pass = false;
-            }
-        }
-    });
+    scanner_events_ =
+        std::make_unique<PortScannerEvents>(Port(), RegisterAppMessages().app_show);
+    scanner_ = std::make_unique<DeviceScanner>(slots_, *scanner_events_);
+    DeviceScanner* scanner = scanner_.get();
+    const bool started = workers_.Start(kSlotDeviceWatch,
+                                        [scanner](const StopEvent&) { scanner->RunHere(); });
     if (!started) log::DebugLine("device watch not started");
 }
 
@@ -233,10 +249,11 @@ qintptr CMainWnd::HandleMessage(unsigned msg, qintptr wParam, qintptr lParam, bo
                 (void)a->PostMessage(MSG_LANGUAGE_CHANGED, 0, 0);
             break;
         case MSG_DEVICE_ARRIVED:
-            RestoreAndRaise();
+            if (area_) area_->OnDeviceArrived(static_cast<int>(wParam));
             break;
         case MSG_DEVICE_REMOVED:
-            break;  // the device layer unbinds the page
+            if (area_) area_->OnDeviceRemoved(static_cast<int>(wParam));
+            break;
         case MSG_OPEN_SETTINGS_CENTRED:
             OnOpenSettings(true);
             break;
@@ -246,7 +263,8 @@ qintptr CMainWnd::HandleMessage(unsigned msg, qintptr wParam, qintptr lParam, bo
         case MSG_IGNORED_0D02:
             break;
         case MSG_RECEIVER_LINK_CHANGED:
-            break;  // the selector items own the link state
+            if (area_) area_->OnLinkChanged(static_cast<int>(wParam), lParam != 0);
+            break;
         case MSG_UPDATE_NOTICE:
             update_notice_ = true;
             break;
@@ -310,22 +328,38 @@ void CMainWnd::OnRootSized() {
 }
 
 int CMainWnd::ConnectedItemCount() const {
-    // Selector items arrive with the device pages; none is connected before them.
-    return 0;
+    return area_ ? area_->PresentCount() : 0;
 }
 
 std::vector<DevicePage*> CMainWnd::LitDevices() const {
-    return {};
+    std::vector<DevicePage*> lit;
+    if (!area_) return lit;
+    for (int kind : {0, 2, 1})  // mice, mousepads, keyboards
+        for (CRezazodaUSBDevice* d : area_->DevicesOfKind(kind)) lit.push_back(d);
+    return lit;
 }
 
 DevicePage* CMainWnd::CurrentDevicePage() {
-    return nullptr;
+    return area_ ? area_->CurrentDevice() : nullptr;
+}
+
+void CMainWnd::OnDeviceSelected(int /*which*/) {
+    if (area_) area_->OnItemSelected();
+}
+
+void CMainWnd::OnDeviceStep(int direction) {
+    if (area_) area_->Step(direction);
 }
 
 void CMainWnd::SetPowerReadPause(bool pause, bool only_with_power_flag) {
     for (DevicePage* d : LitDevices()) {
         if (!only_with_power_flag || d->HasPowerFlag()) d->SetPowerReadPause(pause);
     }
+}
+
+void CMainWnd::OnSystemResumed() {
+    core_->OnResume();
+    if (area_) area_->ResyncAfterResume();
 }
 
 void CMainWnd::RestoreAndRaise() {
@@ -482,6 +516,13 @@ void CMainWnd::Destroy() {
     hide();
     if (tray_ != nullptr) tray_->hide();
     ClosePort();  // no worker stays blocked in a send while we wait for it
+    if (scanner_) scanner_->Stop();
+    if (area_)
+        for (CRezazodaUSBDevice* d : area_->AllDevices()) {
+            d->StopLightingThread();
+            d->StopListener(0);
+            d->StopListener(1);
+        }
     QElapsedTimer clock;
     clock.start();
     stop_report_ = workers_.StopAll();

@@ -10,9 +10,11 @@
 #include <chrono>
 #include <memory>
 
+#include "app/device_area.h"
 #include "app/main_wnd_core.h"
 #include "app/route_dispatch.h"
 #include "app/worker_table.h"
+#include "device/device_scanner.h"
 #include "device/device_table.h"
 #include "platform/ipc/sleep_watcher.h"
 #include "ui/window_base.h"
@@ -36,12 +38,16 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers {
     [[nodiscard]] int ScreenHeight() const { return screen_h_; }
     [[nodiscard]] bool Exiting() const { return exiting_; }
     [[nodiscard]] const StopReport& LastStopReport() const { return stop_report_; }
+    [[nodiscard]] DeviceArea& Devices() { return *area_; }
+    [[nodiscard]] DeviceSlotList& Slots() { return slots_; }
 
     // Tray icon mouse messages (the tray callback), also used by tests.
     void OnTrayLeftClick();
     void OnTrayRightClick();
     // A chosen menu item (the menu command).
     void OnMenuCommand(const QString& item);
+    // The system woke up: the core's state, then every bound device synchronised again.
+    void OnSystemResumed();
     // Brings the window back: "No_device_Link" by the connected items, shown and raised.
     void RestoreAndRaise();
     // The DPI layout pass for the monitor the window is on.
@@ -65,6 +71,8 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers {
     void OnOpenMacroActionMenu() override;
     void OnHookRequest(int install) override;
     void OnProfileComboTimer() override;
+    void OnDeviceSelected(int which) override;
+    void OnDeviceStep(int direction) override;
     void OnExit() override;
     void OnAbout() override;
 
@@ -94,6 +102,9 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers {
     std::unique_ptr<ipc::SleepWatcher> sleep_;
     WorkerTable workers_;
     DeviceSlotList slots_;
+    std::unique_ptr<DeviceArea> area_;
+    std::unique_ptr<DeviceScanner::Events> scanner_events_;
+    std::unique_ptr<DeviceScanner> scanner_;
     QSystemTrayIcon* tray_ = nullptr;
     QPointer<QMenu> tray_menu_;
     QPointer<QWidget> about_wnd_;

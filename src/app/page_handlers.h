@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace dz::app {
@@ -36,6 +37,8 @@ class LightingPanel {
     virtual void OnPalette() {}
     virtual void OnEditRgb(int /*channel*/) {}
     virtual void SelectMode(int /*mode*/) {}
+    // Whether more than one device is present (synchronised lighting is offered then).
+    virtual void SetMultiDevice(bool /*several*/) {}
 };
 
 class AudioLighting {
@@ -154,16 +157,19 @@ class DevicePage {
     [[nodiscard]] virtual bool HasPowerFlag() const { return false; }
 
     virtual void SetLightSync(bool /*on*/) {}
-    [[nodiscard]] virtual LightRecord GetLightInfo() const { return {}; }
-    virtual void SetLightInfo(const LightRecord& /*record*/) {}
-    virtual void ApplyLighting() {}
+    // The light-info record of the current profile (game lighting swaps its mode).
+    [[nodiscard]] virtual LightRecord GetLightRecord() const { return {}; }
+    virtual void SetLightRecord(const LightRecord& /*record*/) {}
+    virtual uint32_t ApplyLighting() { return 0; }
     virtual void SaveProfile() {}
-    virtual void LoadProfile() {}
+    virtual uint32_t LoadProfile() { return 0; }
     virtual void RefreshPage() {}
     virtual void RestoreDefaults() {}
-    virtual void WriteCurrentKeyMap(int /*page*/) {}
-    virtual void WriteSystemSettings(int /*profile*/, int /*value*/, int /*flag*/, int /*screen_w*/,
-                                     int /*screen_h*/) {}
+    virtual uint32_t WriteCurrentKeyMap(int /*profile*/) { return 0; }
+    virtual uint32_t WriteSystemSettings(int /*profile*/, int /*value*/, int /*flag*/,
+                                         int /*screen_w*/, int /*screen_h*/) {
+        return 0;
+    }
     // Result of writing the macro memory (1 success, -1 not written, other failures).
     [[nodiscard]] virtual int WriteMacros() { return 1; }
     virtual void OnFeatureTab(int /*which*/) {}
@@ -184,6 +190,10 @@ class DevicePage {
     virtual HeadsetPanels* Headset() { return nullptr; }
     virtual ProfileBar* Profiles() { return nullptr; }
     virtual MacroEditor* Macros() { return nullptr; }
+
+    // profile bar
+    // The UUID of the profile the device works on; its profile file is named after it.
+    virtual void SetProfileName(const std::string& /*uuid*/) {}
 };
 
 }  // namespace dz::app

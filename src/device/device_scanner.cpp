@@ -19,9 +19,27 @@ void DeviceScanner::Start() {
         std::lock_guard lock(mutex_);
         stop_ = false;
     }
+    AttachWakeSources();
+    thread_ = std::thread([this] { Run(); });
+}
+
+void DeviceScanner::RunHere() {
+    AttachWakeSources();
+    Run();
+    DetachWakeSources();
+}
+
+void DeviceScanner::AttachWakeSources() {
     listener_id_ = hid::BackendRegistry::Instance().AddChangeListener([this] { Wake(); });
     monitor_ = std::make_unique<hid::HidrawMonitor>([this] { Wake(); });
-    thread_ = std::thread([this] { Run(); });
+}
+
+void DeviceScanner::DetachWakeSources() {
+    monitor_.reset();
+    if (listener_id_ != 0) {
+        hid::BackendRegistry::Instance().RemoveChangeListener(listener_id_);
+        listener_id_ = 0;
+    }
 }
 
 void DeviceScanner::Stop() {
@@ -30,12 +48,10 @@ void DeviceScanner::Stop() {
         stop_ = true;
     }
     cv_.notify_all();
-    if (thread_.joinable()) thread_.join();
-    monitor_.reset();
-    if (listener_id_ != 0) {
-        hid::BackendRegistry::Instance().RemoveChangeListener(listener_id_);
-        listener_id_ = 0;
-    }
+    // A scanner running on another's thread (RunHere) cleans up there.
+    if (!thread_.joinable()) return;
+    thread_.join();
+    DetachWakeSources();
 }
 
 void DeviceScanner::Wake() {

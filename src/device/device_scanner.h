@@ -39,6 +39,9 @@ public:
     DeviceScanner& operator=(const DeviceScanner&) = delete;
 
     void Start();
+    // Runs the passes on the calling thread until Stop() is called from another one (for
+    // an owner that keeps its own worker threads).
+    void RunHere();
     // Ends the thread within one pass; safe to call twice.
     void Stop();
     // Runs the next pass now.
@@ -47,6 +50,8 @@ public:
 private:
     void Run();
     void Pass();
+    void AttachWakeSources();
+    void DetachWakeSources();
 
     DeviceSlotList& slots_;
     Events& events_;

@@ -9,6 +9,8 @@
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <climits>
 #include <memory>
 #include <vector>
@@ -75,6 +77,31 @@ std::vector<std::unique_ptr<QSignalBlocker>> BlockGroup(QAbstractButton* b) {
     return blockers;
 }
 
+// Rebuilds a button's icon from its state images.
+void ApplyStateImages(QWidget* w) {
+    auto* b = qobject_cast<QAbstractButton*>(w);
+    if (!b) {
+        w->update();
+        return;
+    }
+    const QPixmap normal = SkinPixmap(ParseImageString(NormalImage(w)).file);
+    const QPixmap selected = SkinPixmap(ParseImageString(SelectedImage(w)).file);
+    const QPixmap disabled = SkinPixmap(ParseImageString(DisabledImage(w)).file);
+    QIcon icon;
+    if (!normal.isNull()) icon.addPixmap(normal, QIcon::Normal, QIcon::Off);
+    if (!selected.isNull() || !normal.isNull()) {
+        const QPixmap& on = selected.isNull() ? normal : selected;
+        icon.addPixmap(on, QIcon::Normal, QIcon::On);
+        icon.addPixmap(on, QIcon::Active, QIcon::On);
+    }
+    if (!disabled.isNull()) {
+        icon.addPixmap(disabled, QIcon::Disabled, QIcon::Off);
+        icon.addPixmap(disabled, QIcon::Disabled, QIcon::On);
+    }
+    b->setIcon(icon);
+    b->update();
+}
+
 }  // namespace
 
 QString Name(const QWidget* w) {
@@ -134,6 +161,38 @@ QString ForeImage(const QWidget* w) {
     return w ? w->property("foreimage").toString() : QString();
 }
 
+void SetNormalImage(QWidget* w, const QString& image) {
+    if (!w) return;
+    w->setProperty("normalimage", image);
+    ApplyStateImages(w);
+}
+QString NormalImage(const QWidget* w) {
+    return w ? w->property("normalimage").toString() : QString();
+}
+void SetSelectedImage(QWidget* w, const QString& image) {
+    if (!w) return;
+    w->setProperty("selectedimage", image);
+    ApplyStateImages(w);
+}
+QString SelectedImage(const QWidget* w) {
+    return w ? w->property("selectedimage").toString() : QString();
+}
+void SetDisabledImage(QWidget* w, const QString& image) {
+    if (!w) return;
+    w->setProperty("disabledimage", image);
+    ApplyStateImages(w);
+}
+QString DisabledImage(const QWidget* w) {
+    return w ? w->property("disabledimage").toString() : QString();
+}
+
+void SetToolTip(QWidget* w, const QString& text) {
+    if (w) w->setToolTip(text);
+}
+QString ToolTip(const QWidget* w) {
+    return w ? w->toolTip() : QString();
+}
+
 void SetUserData(QWidget* w, const QString& data) {
     if (w) w->setProperty("userdata", data);
 }
@@ -149,11 +208,8 @@ void SetSelected(QWidget* w, bool selected, bool notify) {
     auto* b = qobject_cast<QAbstractButton*>(w);
     if (!b) return;
     if (!b->isCheckable()) b->setCheckable(true);
-    if (notify) {
-        b->setChecked(selected);
-        return;
-    }
-    const auto blockers = BlockGroup(b);
+    std::vector<std::unique_ptr<QSignalBlocker>> blockers;
+    if (!notify) blockers = BlockGroup(b);
     // An exclusive group refuses to clear its checked option; lift that for the moment.
     QButtonGroup* g = b->group();
     const bool exclusive = g && g->exclusive();
@@ -168,6 +224,8 @@ QString Group(const QWidget* w) {
 int CurSel(const QWidget* w) {
     if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentIndex();
     if (auto* l = qobject_cast<const QListWidget*>(w)) return l->currentRow();
+    if (auto* s = qobject_cast<const QStackedWidget*>(w)) return s->currentIndex();
+    if (auto* t = qobject_cast<const QTabWidget*>(w)) return t->currentIndex();
     return -1;
 }
 bool SelectItem(QWidget* w, int index, bool notify) {
@@ -183,11 +241,25 @@ bool SelectItem(QWidget* w, int index, bool notify) {
         l->setCurrentRow(index);
         return true;
     }
+    if (auto* s = qobject_cast<QStackedWidget*>(w)) {
+        if (index < 0 || index >= s->count()) return false;
+        const QSignalBlocker block(notify ? nullptr : s);
+        s->setCurrentIndex(index);
+        return true;
+    }
+    if (auto* t = qobject_cast<QTabWidget*>(w)) {
+        if (index < 0 || index >= t->count()) return false;
+        const QSignalBlocker block(notify ? nullptr : t);
+        t->setCurrentIndex(index);
+        return true;
+    }
     return false;
 }
 int Count(const QWidget* w) {
     if (auto* c = qobject_cast<const QComboBox*>(w)) return c->count();
     if (auto* l = qobject_cast<const QListWidget*>(w)) return l->count();
+    if (auto* s = qobject_cast<const QStackedWidget*>(w)) return s->count();
+    if (auto* t = qobject_cast<const QTabWidget*>(w)) return t->count();
     return 0;
 }
 QString ItemText(const QWidget* w, int index) {

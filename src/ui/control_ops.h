@@ -32,6 +32,19 @@ void SetBkImage(QWidget* w, const QString& image);
 void SetForeImage(QWidget* w, const QString& image);
 [[nodiscard]] QString ForeImage(const QWidget* w);
 
+// Button images by state (image strings; empty clears one): the button's icon shows the
+// normal image unchecked, the selected image checked (the normal one when none is set) and
+// the disabled image while disabled. Kept as "normalimage", "selectedimage", "disabledimage".
+void SetNormalImage(QWidget* w, const QString& image);
+[[nodiscard]] QString NormalImage(const QWidget* w);
+void SetSelectedImage(QWidget* w, const QString& image);
+[[nodiscard]] QString SelectedImage(const QWidget* w);
+void SetDisabledImage(QWidget* w, const QString& image);
+[[nodiscard]] QString DisabledImage(const QWidget* w);
+
+void SetToolTip(QWidget* w, const QString& text);
+[[nodiscard]] QString ToolTip(const QWidget* w);
+
 void SetUserData(QWidget* w, const QString& data);
 [[nodiscard]] QString UserData(const QWidget* w);
 
@@ -40,7 +53,8 @@ void SetUserData(QWidget* w, const QString& data);
 void SetSelected(QWidget* w, bool selected, bool notify = false);
 [[nodiscard]] QString Group(const QWidget* w);
 
-// Combos and lists: the selected index (-1 for none), item count, items.
+// Combos, lists and tab layouts (stacked and tab widgets): the selected index (-1 for none),
+// item count, items.
 [[nodiscard]] int CurSel(const QWidget* w);
 bool SelectItem(QWidget* w, int index, bool notify = false);
 [[nodiscard]] int Count(const QWidget* w);

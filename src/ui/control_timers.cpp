@@ -12,7 +12,7 @@ bool ControlTimers::SetTimer(QWidget* control, int id, int ms) {
     KillTimer(control, id);
     const int qtId = startTimer(ms);
     if (qtId == 0) return false;
-    byQtId_.insert(qtId, Entry{control, control, id});
+    byQtId_.insert(qtId, Entry{control, control, id, ms});
     byKey_[{control, id}] = qtId;
     if (control && !watched_.contains(control)) {
         // A destroyed control takes its timers with it.
@@ -47,6 +47,11 @@ void ControlTimers::KillTimers(QWidget* control) {
 
 bool ControlTimers::IsActive(const QWidget* control, int id) const {
     return byKey_.count({control, id}) != 0;
+}
+
+int ControlTimers::Interval(const QWidget* control, int id) const {
+    const auto it = byKey_.find({control, id});
+    return it == byKey_.end() ? -1 : byQtId_.value(it->second).ms;
 }
 
 void ControlTimers::timerEvent(QTimerEvent* event) {

@@ -31,6 +31,8 @@ class ControlTimers : public QObject {
     void KillTimer(QWidget* control, int id);
     void KillTimers(QWidget* control);
     [[nodiscard]] bool IsActive(const QWidget* control, int id) const;
+    // The period of a running timer in milliseconds, or -1 when it is not running.
+    [[nodiscard]] int Interval(const QWidget* control, int id) const;
 
   protected:
     void timerEvent(QTimerEvent* event) override;
@@ -40,6 +42,7 @@ class ControlTimers : public QObject {
         QPointer<QWidget> control;
         const QWidget* key;
         int id;
+        int ms;
     };
     using Key = std::pair<const QWidget*, int>;
 

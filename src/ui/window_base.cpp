@@ -100,6 +100,9 @@ void WindowBase::KillTimer(QWidget* control) {
 bool WindowBase::IsTimerActive(const QWidget* control, int id) const {
     return timers_->IsActive(control, id);
 }
+int WindowBase::TimerInterval(const QWidget* control, int id) const {
+    return timers_->Interval(control, id);
+}
 void WindowBase::OnTimer(int) {}
 
 bool WindowBase::PostMessage(unsigned msg, qintptr wParam, qintptr lParam) {

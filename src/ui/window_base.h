@@ -54,6 +54,8 @@ class WindowBase : public QWidget {
     void KillTimer(QWidget* control, int id);
     void KillTimer(QWidget* control);
     [[nodiscard]] bool IsTimerActive(const QWidget* control, int id) const;
+    // The period of a running control timer, or -1 when it is not running.
+    [[nodiscard]] int TimerInterval(const QWidget* control, int id) const;
 
     // Private messages, from any thread (see MessagePort).
     bool PostMessage(unsigned msg, qintptr wParam = 0, qintptr lParam = 0);

@@ -142,10 +142,13 @@ struct LightPage : DevicePage {
         void SelectMode(int m) override { out->push_back(m); }
     } panel;
     LightPage() { panel.out = &selected; }
-    LightRecord GetLightInfo() const override { return record; }
-    void SetLightInfo(const LightRecord& r) override { record = r; }
+    LightRecord GetLightRecord() const override { return record; }
+    void SetLightRecord(const LightRecord& r) override { record = r; }
     void SetLightSync(bool on) override { sync = on; }
-    void ApplyLighting() override { ++writes; }
+    uint32_t ApplyLighting() override {
+        ++writes;
+        return 1;
+    }
     void SaveProfile() override { ++saves; }
     void RefreshPage() override { ++refreshes; }
     LightingPanel* Lighting() override { return &panel; }

@@ -4,6 +4,9 @@
 
 #include "device/lighting/led_array.h"
 
+#include <functional>
+#include <vector>
+
 namespace dz::lighting {
 namespace {
 
@@ -103,6 +106,40 @@ TEST(LedArray, PackedFormAndBounds) {
     EXPECT_EQ(leds.GetPacked(0), 0u);
     EXPECT_TRUE(leds.Set(kMaxLights - 1, {1, 2, 3, 4}));
     EXPECT_FALSE(leds.Set(kMaxLights, {1, 2, 3, 4}));
+}
+
+}  // namespace
+}  // namespace dz::lighting
+
+namespace dz::lighting {
+namespace {
+
+// The frame timer keeps its frame while the version stands: it must move on every change
+// and on nothing else, or a still picture would be rebuilt (or a change missed).
+TEST(LedArrayVersion, MovesOnEveryChangeAndOnlyThen) {
+    LedArray leds(3);
+    const LedRecord red{255, 0, 0, 255};
+    uint64_t v = leds.Version();
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool changes;
+    };
+    const std::vector<Step> steps = {
+        {"set a light", [&] { (void)leds.Set(1, red); }, true},
+        {"set it again to the same", [&] { (void)leds.Set(1, red); }, false},
+        {"set outside the array", [&] { (void)leds.Set(7, red); }, false},
+        {"fill", [&] { leds.Fill(red); }, true},
+        {"fill with the same", [&] { leds.Fill(red); }, false},
+        {"packed change", [&] { (void)leds.SetPacked(0, 0x01020304u); }, true},
+        {"resize", [&] { leds.Resize(3); }, true},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        const uint64_t now = leds.Version();
+        EXPECT_EQ(now != v, s.changes) << s.what;
+        v = now;
+    }
 }
 
 }  // namespace

@@ -189,4 +189,19 @@ TEST_F(CtlTest, DebugTraceShowsTheExactPackets) {
     }
 }
 
+// Builds without Qt keep the command; it says why it cannot work instead of being unknown.
+TEST_F(CtlTest, SimCommandIsInTheHelpOfEveryBuild) {
+    const Result help = RunCtl({"--help"});
+    ASSERT_EQ(help.code, dz::ctl::kExitOk);
+    for (const char* line : {"sim status", "sim plug KIND [LINK]", "sim cable KIND",
+                             "sim receiver KIND", "sim link KIND on|off", "sim press KIND raw USAGE",
+                             "sim fault KIND FAULT AT"})
+        EXPECT_NE(help.out.find(line), std::string::npos) << line;
+#ifdef DOZADIR_CTL_NO_SIM_BUS
+    const Result r = RunCtl({"sim", "status"});
+    EXPECT_EQ(r.code, dz::ctl::kExitUsage);
+    EXPECT_EQ(r.err, "dozadirctl: sim: this dozadirctl was built without D-Bus support\n");
+#endif
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/hid/hid_backend.h"
 #include "sim/emulator.h"
 #include "sim/simulate_option.h"
+#include "sim_commands.h"
 #include "store_commands.h"
 #include "udev_rule.h"
 
@@ -25,6 +26,7 @@ constexpr const char* kUsage =
     "                 keyboard, keyboard-rx, mouse, mouse-rx, mousepad, headset);\n"
     "                 without DEVICE, of every connected device\n"
     "  udev-rule      print the udev rule that gives your user access to the devices\n"
+    "  sim ...        drive the emulator of a running simulated application (below)\n"
     "  help           this text\n"
     "\n"
     "Options:\n"
@@ -39,11 +41,12 @@ constexpr const char* kUsageTail =
     "  -h, --help          this text\n"
     "\n"
     "DOZADIR_DEBUG=1 prints the packet traces to standard error.\n"
-    "Exit codes: 0 ok, 1 usage, 2 device error, 3 no device, 4 no access to the devices,\n"
-    "5 refused (a taken or blank name, the last profile, a limit), 6 file error.\n\n";
+    "Exit codes: 0 ok, 1 usage, 2 device error, 3 no device (sim: no simulated\n"
+    "application), 4 no access to the devices, 5 refused (a taken or blank name, the last\n"
+    "profile, a limit, an emulator action the device cannot do), 6 file error.\n\n";
 
 void PrintUsage(std::ostream& s) {
-    s << kUsage << sim::SimulateKindWords() << kUsageTail << kStoreUsage;
+    s << kUsage << sim::SimulateKindWords() << kUsageTail << kStoreUsage << kSimUsage;
 }
 
 // Keeps the emulator's transport registered beside hidraw while the command runs.
@@ -113,6 +116,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return kExitOk;
     }
 
+    if (command == "sim") {
+        Context sim_ctx{out, err, json};
+        return SimCommand(sim_ctx, std::vector<std::string>(rest.begin() + 1, rest.end()));
+    }
     if (command == "profile" || command == "macro") {
         Context store_ctx{out, err, json};
         const std::vector<std::string> sub(rest.begin() + 1, rest.end());

@@ -13,11 +13,13 @@ LedArray::LedArray(size_t count) {
 void LedArray::Resize(size_t count) {
     for (auto& led : leds_) led.store(0, std::memory_order_relaxed);
     count_.store(std::min(count, kMaxLights), std::memory_order_relaxed);
+    version_.fetch_add(1, std::memory_order_release);
 }
 
 bool LedArray::SetPacked(size_t index, uint32_t packed) {
     if (index >= Size()) return false;
-    leds_[index].store(packed, std::memory_order_relaxed);
+    if (leds_[index].exchange(packed, std::memory_order_relaxed) != packed)
+        version_.fetch_add(1, std::memory_order_release);
     return true;
 }
 
@@ -37,7 +39,10 @@ LedRecord LedArray::Get(size_t index) const {
 void LedArray::Fill(LedRecord record) {
     const uint32_t packed = PackLed(record);
     const size_t n = Size();
-    for (size_t i = 0; i < n; ++i) leds_[i].store(packed, std::memory_order_relaxed);
+    bool changed = false;
+    for (size_t i = 0; i < n; ++i)
+        changed |= leds_[i].exchange(packed, std::memory_order_relaxed) != packed;
+    if (changed) version_.fetch_add(1, std::memory_order_release);
 }
 
 }  // namespace dz::lighting

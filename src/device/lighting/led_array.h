@@ -52,9 +52,14 @@ class LedArray {
     // Gives every light of the array the same record.
     void Fill(LedRecord record);
 
+    // Grows whenever a light changes (or the array is resized): a reader that sees the same
+    // value as before may keep the frame it built from the array then.
+    [[nodiscard]] uint64_t Version() const { return version_.load(std::memory_order_acquire); }
+
   private:
     std::array<std::atomic<uint32_t>, kMaxLights> leds_{};
     std::atomic<size_t> count_{0};
+    std::atomic<uint64_t> version_{0};
 };
 
 }  // namespace dz::lighting

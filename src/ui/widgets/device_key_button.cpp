@@ -32,8 +32,21 @@ void DeviceKeyButton::SetSelectedByBand(bool selected) {
     update();
 }
 
+void DeviceKeyButton::SetLightColor(QRgb argb) {
+    if (argb == lightColor_) return;
+    lightColor_ = argb;
+    update();
+}
+
 void DeviceKeyButton::paintEvent(QPaintEvent* event) {
     QPushButton::paintEvent(event);
+    if (qAlpha(lightColor_) != 0) {
+        QPainter light(this);
+        light.setRenderHint(QPainter::Antialiasing);
+        light.setPen(Qt::NoPen);
+        light.setBrush(QColor::fromRgba(lightColor_));
+        light.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 3, 3);
+    }
     if (!lightOverlay_ && keySetHidden_) return;
     QPainter p(this);
     if (lightOverlay_) DrawImageString(p, rect(), lightImage_);

@@ -25,6 +25,10 @@ class DeviceKeyButton : public QPushButton {
     void SetKeySetOverlayHidden(bool hidden);
     [[nodiscard]] bool KeySetOverlayHidden() const { return keySetHidden_; }
     void SetSelectedByBand(bool selected);
+    // The colour of the light under the key (ARGB), drawn over the button; alpha 0 draws
+    // nothing. The light preview sets it up to 200 times a second, so it only repaints.
+    void SetLightColor(QRgb argb);
+    [[nodiscard]] QRgb LightColor() const { return lightColor_; }
     [[nodiscard]] bool SelectedByBand() const { return selectedByBand_; }
 
   protected:
@@ -37,6 +41,7 @@ class DeviceKeyButton : public QPushButton {
     bool lightOverlay_ = false;
     bool keySetHidden_ = true;
     bool selectedByBand_ = false;
+    QRgb lightColor_ = 0;
 };
 
 }  // namespace dz::ui

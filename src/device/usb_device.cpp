@@ -1,0 +1,431 @@
+#include "device/usb_device.h"
+
+#include <QMetaObject>
+
+#include "device/function_page.h"
+#include "panels/device_option_ui.h"
+#include "platform/log/debug_log.h"
+#include "platform/paths/paths.h"
+#include "profile/basic_profiledata.h"
+#include "profile/device_profile_ui.h"
+#include "profile/text_util.h"
+#include "ui/control_ops.h"
+#include "ui/widgets/device_key_button.h"
+#include "ui/window_base.h"
+
+namespace dz {
+
+namespace {
+
+constexpr QRgb kUnlitButton = 0xFFFFFFFF;  // white at alpha 255
+
+bool PrefixIs(const std::optional<IndexedName>& split, const char* prefix) {
+    return split && split->numeric &&
+           QString::fromStdString(split->prefix).compare(QLatin1String(prefix), Qt::CaseInsensitive) == 0;
+}
+
+uint64_t SteadyMillis() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
+}  // namespace
+
+std::atomic<bool>& ProfileListChangedFlag() {
+    static std::atomic<bool> flag{false};
+    return flag;
+}
+
+CRezazodaUSBDevice::CRezazodaUSBDevice(QWidget* parent) : QWidget(parent) {
+    device_type_.store(1);  // the keyboard object starts as a keyboard
+}
+
+CRezazodaUSBDevice::~CRezazodaUSBDevice() {
+    StopLightingThread();
+    stream_.Stop();
+    StopListener(0);
+    StopListener(1);
+    channel_.SetOpen(false);
+    channel_.CableInterface().Close();
+    channel_.ReceiverInterface().Close();
+}
+
+// ---- Page binding -----------------------------------------------------------------------
+
+void CRezazodaUSBDevice::BindPage() {
+    if (page_skin_.isEmpty()) {
+        SetKeyCount(0);
+        SetLightCount(0);
+        return;
+    }
+    BindProfileBar();
+    auto* panel = findChild<QWidget*>(QStringLiteral("SelectPanel"), Qt::FindDirectChildrenOnly);
+    if (panel == nullptr) return;
+    for (QObject* child : panel->children()) {
+        auto* button = qobject_cast<ui::DeviceKeyButton*>(child);
+        if (button == nullptr) continue;
+        const auto by_name = SplitIndexedName(button->objectName().toStdString());
+        if (PrefixIs(by_name, "key_") && by_name->number < KeyCount())
+            key_buttons_[static_cast<size_t>(by_name->number)] = button;
+        const auto by_data = SplitIndexedName(ui::UserData(button).toStdString());
+        if (PrefixIs(by_data, "light_") && by_data->number < LightCount()) {
+            light_buttons_[static_cast<size_t>(by_data->number)] = button;
+            button->SetLightColor(kUnlitButton);
+        }
+    }
+}
+
+// The page's profile bar: the kind's profile list, and the profile the device works on.
+void CRezazodaUSBDevice::BindProfileBar() {
+    QWidget* holder = findChild<QWidget*>(QStringLiteral("DeviceProfileItem"));
+    CDeviceProfileUI* bar = holder != nullptr ? CDeviceProfileUI::Of(holder) : nullptr;
+    if (bar == nullptr) return;
+    profile_bar_ = bar;
+    bar->SetDeviceType(device_type_.load());
+    bar->SetFolders(ProfileFolder(kind_name_), DefaultDataFile(kind_name_));
+    bar->SetDevice(this);
+    bar->Initialise();
+    bar->SelectOpTab(1);
+    SetProfileName(bar->GetCurrentUUID());
+}
+
+app::ProfileBar* CRezazodaUSBDevice::Profiles() {
+    return profile_bar_.data();
+}
+
+void CRezazodaUSBDevice::OnFeatureTab(int which) {
+    const int tab = which + 1;  // the tabs count from 1
+    SetFunctionPage(tab);
+    if (profile_bar_ != nullptr) profile_bar_->SelectOpTab(tab);
+}
+
+void CRezazodaUSBDevice::SetKeyCount(int count) {
+    key_buttons_.assign(static_cast<size_t>(std::max(count, 0)), nullptr);
+}
+
+void CRezazodaUSBDevice::SetLightCount(int count) {
+    const size_t n = static_cast<size_t>(std::clamp(count, 0, static_cast<int>(lighting::kMaxLights)));
+    light_buttons_.assign(n, nullptr);
+    {
+        std::lock_guard lock(light_extra_lock_);
+        light_extra_.assign(n, LightExtraRecord{});
+    }
+    leds_.Resize(n);
+    shown_colours_.assign(n, kUnlitButton);
+}
+
+QWidget* CRezazodaUSBDevice::KeyButton(int n) const {
+    if (n < 0 || n >= KeyCount()) return nullptr;
+    return key_buttons_[static_cast<size_t>(n)];
+}
+
+QWidget* CRezazodaUSBDevice::LightButton(int n) const {
+    if (n < 0 || n >= LightCount()) return nullptr;
+    return light_buttons_[static_cast<size_t>(n)];
+}
+
+void CRezazodaUSBDevice::BindSelector(panels::CDeviceOptionUI* item, panels::CMpDevicePowerUI* power) {
+    item_ = item;
+    power_ = power;
+}
+
+void CRezazodaUSBDevice::SetInterfaceRecord(const SupportedDeviceRecord& record) {
+    record_ = record;
+    device_type_.store(record.type);
+    role_ = record.role;
+}
+
+void CRezazodaUSBDevice::SetHostLighting(bool on) {
+    (void)host_flag_.Set(on ? 1 : 0, device_type_.load());
+}
+
+// ---- Function page ------------------------------------------------------------------
+
+void CRezazodaUSBDevice::SetFunctionPage(int page_type) {
+    function_page_ = page_type;
+    if (!switches_looked_up_) {
+        function_switch_ = findChild<QWidget*>(QStringLiteral("device_function_switch"));
+        key_function_switch_ = findChild<QWidget*>(QStringLiteral("device_key_function_switch"));
+        switches_looked_up_ = true;
+    }
+    if (function_switch_ == nullptr || key_function_switch_ == nullptr) return;
+    const FunctionPages pages = FunctionPagesFor(page_type, device_type_.load());
+    (void)ui::SelectItem(function_switch_, pages.function_switch);
+    if (pages.key_function_switch != kPageUnchanged)
+        (void)ui::SelectItem(key_function_switch_, pages.key_function_switch);
+}
+
+// ---- Lighting -----------------------------------------------------------------------
+
+lighting::EffectSettings CRezazodaUSBDevice::CurrentEffectSettings() const {
+    const uint32_t w0 = light_words_[0].load(std::memory_order_relaxed);
+    const uint32_t w1 = light_words_[1].load(std::memory_order_relaxed);
+    lighting::EffectSettings s;
+    s.brightness = static_cast<uint8_t>(w0 >> 8);
+    s.speed = static_cast<uint8_t>(w0 >> 16);
+    s.direction = static_cast<uint8_t>(w0 >> 24);
+    s.multicolour = static_cast<uint8_t>(w1);
+    s.colour = {static_cast<uint8_t>(w1 >> 8), static_cast<uint8_t>(w1 >> 16),
+                static_cast<uint8_t>(w1 >> 24)};
+    return s;
+}
+
+void CRezazodaUSBDevice::EffectBreathWheel() {
+    lighting::EffectBreathWheel(CurrentEffectSettings(), counters_, leds_);
+}
+void CRezazodaUSBDevice::EffectBreathFour() {
+    lighting::EffectBreathFour(CurrentEffectSettings(), counters_, leds_);
+}
+void CRezazodaUSBDevice::EffectStatic() {
+    lighting::EffectStatic(CurrentEffectSettings(), leds_);
+}
+void CRezazodaUSBDevice::EffectWheel() {
+    lighting::EffectWheel(CurrentEffectSettings(), counters_, leds_);
+}
+void CRezazodaUSBDevice::EffectBlinkWheel() {
+    lighting::EffectBlinkWheel(CurrentEffectSettings(), counters_, leds_, SteadyMillis());
+}
+void CRezazodaUSBDevice::EffectBlinkFour() {
+    lighting::EffectBlinkFour(CurrentEffectSettings(), counters_, leds_, SteadyMillis());
+}
+void CRezazodaUSBDevice::EffectOff() {
+    lighting::EffectOff(leds_);
+}
+
+void CRezazodaUSBDevice::SetLedColour(int led, uint32_t packed) {
+    if (led >= 0) (void)leds_.SetPacked(static_cast<size_t>(led), packed);
+}
+
+uint32_t CRezazodaUSBDevice::GetLedColour(int led) const {
+    return led < 0 ? 0 : leds_.GetPacked(static_cast<size_t>(led));
+}
+
+void CRezazodaUSBDevice::PushLightFrame() {
+    if (!host_flag_.IsSet()) return;
+    const int count = LightCount();
+    // A picture that stands still is neither rebuilt nor repainted; the stream re-sends
+    // it on its own schedule.
+    const uint64_t version = leds_.Version();
+    const bool visible = isVisible();
+    if (version == frame_version_ && visible == frame_was_visible_) {
+        if (channel_.IsOpen() && !channel_.IsReceiverMode()) stream_.Submit(last_frame_, count);
+        return;
+    }
+    frame_version_ = version;
+    frame_was_visible_ = visible;
+    LightFrameBytes& frame = last_frame_;
+    frame.fill(0);
+    BuildLightFrame(
+        leds_, count,
+        [this](int i) {
+            const QWidget* b = light_buttons_[static_cast<size_t>(i)];
+            return b != nullptr && b->isVisible();
+        },
+        [this](int i, uint32_t colour, uint8_t alpha) {
+            // Only changed colours are set: 170 buttons at 200 frames a second.
+            const QRgb shown = qRgba(static_cast<int>(colour & 0xFF),
+                                     static_cast<int>((colour >> 16) & 0xFF),
+                                     static_cast<int>((colour >> 8) & 0xFF), alpha);
+            QRgb& last = shown_colours_[static_cast<size_t>(i)];
+            if (last == shown) return;
+            last = shown;
+            QWidget* button = light_buttons_[static_cast<size_t>(i)];
+            if (auto* key = qobject_cast<ui::DeviceKeyButton*>(button)) {
+                key->SetLightColor(shown);
+            } else {
+                ui::SetBkColor(button, shown);
+            }
+        },
+        frame);
+    if (channel_.IsOpen() && !channel_.IsReceiverMode()) stream_.Submit(frame, count);
+}
+
+void CRezazodaUSBDevice::SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
+    const std::array<uint32_t, 4> words{w0, w1, w2, w3};
+    for (size_t i = 0; i < words.size(); ++i) light_words_[i].store(words[i]);
+    WakeLighting();
+}
+
+std::array<uint32_t, 4> CRezazodaUSBDevice::GetLightInfo() const {
+    std::array<uint32_t, 4> words{};
+    for (size_t i = 0; i < words.size(); ++i) words[i] = light_words_[i].load();
+    return words;
+}
+
+void CRezazodaUSBDevice::SetAudioLightInfo(uint32_t a, uint32_t b, uint32_t c) {
+    audio_words_ = {a, b, c};
+}
+
+std::array<uint32_t, 3> CRezazodaUSBDevice::GetAudioLightInfo() {
+    return audio_words_;
+}
+
+void CRezazodaUSBDevice::SetKeyLedMap(const std::vector<uint8_t>& map) {
+    key_led_map_ = map;
+}
+
+void CRezazodaUSBDevice::ReactiveDecay(int led, int variant) {
+    if (led >= 0) lighting::ReactiveDecay(reactive_, static_cast<size_t>(led), variant);
+}
+void CRezazodaUSBDevice::ReactiveTrigger() {
+    lighting::ReactiveTrigger(reactive_);
+}
+void CRezazodaUSBDevice::ReactiveRotate(int direction) {
+    lighting::ReactiveRotate(reactive_, direction != 0);
+}
+void CRezazodaUSBDevice::ReactiveClear() {
+    lighting::ReactiveClear(reactive_);
+}
+
+bool CRezazodaUSBDevice::LightingStep() {
+    EffectStatic();
+    return false;
+}
+
+void CRezazodaUSBDevice::WakeLighting() {
+    {
+        std::lock_guard lock(lighting_mutex_);
+        lighting_wake_ = true;
+    }
+    lighting_cv_.notify_all();
+}
+
+void CRezazodaUSBDevice::StartLightingThread(std::chrono::milliseconds interval) {
+    if (lighting_thread_.joinable()) return;
+    {
+        std::lock_guard lock(lighting_mutex_);
+        lighting_stop_ = false;
+    }
+    lighting_thread_ = std::thread([this, interval] { LightingLoop(interval); });
+}
+
+void CRezazodaUSBDevice::LightingLoop(std::chrono::milliseconds interval) {
+    auto next = std::chrono::steady_clock::now();
+    std::unique_lock lock(lighting_mutex_);
+    while (!lighting_stop_) {
+        lighting_wake_ = false;
+        lock.unlock();
+        const bool animating = LightingStep();
+        lock.lock();
+        const auto woken = [this] { return lighting_stop_ || lighting_wake_; };
+        if (animating) {
+            next += interval;
+            lighting_cv_.wait_until(lock, next, woken);
+        } else {
+            lighting_cv_.wait(lock, woken);
+            next = std::chrono::steady_clock::now();
+        }
+    }
+}
+
+void CRezazodaUSBDevice::StopLightingThread() {
+    {
+        std::lock_guard lock(lighting_mutex_);
+        lighting_stop_ = true;
+    }
+    lighting_cv_.notify_all();
+    if (lighting_thread_.joinable()) lighting_thread_.join();
+}
+
+// ---- Notification listener -----------------------------------------------------------
+
+void CRezazodaUSBDevice::OpenListener(int path_index, const std::string& path) {
+    if (path_index < 0 || path_index > 1) return;
+    auto& listener = listeners_[static_cast<size_t>(path_index)];
+    if (!listener) {
+        HidInterface& iface = path_index == 0 ? notify_channel_.CableInterface()
+                                              : notify_channel_.ReceiverInterface();
+        std::mutex& lock = path_index == 0 ? notify_channel_.ListenerLock()
+                                           : notify_channel_.CommandLock();
+        // The listener thread only posts: the usage is handled on the UI thread.
+        QPointer<CRezazodaUSBDevice> self(this);
+        listener = std::make_unique<NotificationListener>(iface, lock, [self](uint16_t usage) {
+            if (self == nullptr) return;
+            QMetaObject::invokeMethod(
+                self.data(), [self, usage] { if (self) self->OnNotification(usage); },
+                Qt::QueuedConnection);
+        });
+    }
+    (void)listener->Reopen(path);
+}
+
+void CRezazodaUSBDevice::StopListener(int path_index) {
+    if (path_index < 0 || path_index > 1) return;
+    if (auto& listener = listeners_[static_cast<size_t>(path_index)]) listener->Stop();
+}
+
+bool CRezazodaUSBDevice::ListenerOpen(int path_index) const {
+    if (path_index < 0 || path_index > 1) return false;
+    const auto& listener = listeners_[static_cast<size_t>(path_index)];
+    return listener && listener->IsOpen();
+}
+
+void CRezazodaUSBDevice::OnNotification(uint16_t usage) {
+    if (usage == kUsageResync) {
+        StartResyncTimer();
+    } else if (usage == kUsageProfileListChanged) {
+        ProfileListChangedFlag().store(true);
+        StartResyncTimer();
+    } else if (usage > kUsageProfileListChanged) {
+        OnDeviceNotification(usage);
+    }
+}
+
+void CRezazodaUSBDevice::StartResyncTimer() {
+    if (item_ == nullptr) return;
+    if (ui::WindowBase* window = ui::WindowOf(item_))
+        (void)window->SetTimer(item_, kTimerResync, kResyncDelayMs);
+}
+
+// ---- Profile data -----------------------------------------------------------------------
+
+void CRezazodaUSBDevice::SetProfileData(std::unique_ptr<CBasicProfiledata> profile_data) {
+    profile_data_ = std::move(profile_data);
+}
+
+app::LightRecord CRezazodaUSBDevice::GetLightRecord() const {
+    return profile_data_ ? profile_data_->CurrentLightInfo().Bytes() : app::LightRecord{};
+}
+
+void CRezazodaUSBDevice::SetLightRecord(const app::LightRecord& b) {
+    if (!profile_data_) return;
+    LightInfoRecord r;
+    r.mode = b[0];
+    r.brightness = b[1];
+    r.speed = b[2];
+    r.direction = b[3];
+    r.multicolor = b[4];
+    r.red = b[5];
+    r.green = b[6];
+    r.blue = b[7];
+    r.reserved8 = b[8];
+    r.reserved9 = b[9];
+    r.valid = b[10];
+    r.device_mode = b[11];
+    r.custom_group = b[12];
+    r.old_mode = b[13];
+    profile_data_->WriteLightInfo(r);
+}
+
+// ---- Profile folders ------------------------------------------------------------------
+
+std::filesystem::path CRezazodaUSBDevice::ProfileFolder(const QString& kind_name) {
+    const std::filesystem::path folder = paths::KindDataFolder(kind_name.toStdString());
+    (void)paths::EnsureFolder(folder);
+    return folder;
+}
+
+std::filesystem::path CRezazodaUSBDevice::DefaultDataFolder() {
+    return paths::DefaultDataFolder();
+}
+
+std::filesystem::path CRezazodaUSBDevice::DefaultDataFile(const QString& kind_name) {
+    return DefaultDataFolder() / (kind_name.toStdString() + ".Json");
+}
+
+std::filesystem::path CRezazodaUSBDevice::ProfileFile() const {
+    return ProfileFolder(kind_name_) / (profile_name_.toStdString() + ".Json");
+}
+
+}  // namespace dz

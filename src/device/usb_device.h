@@ -1,0 +1,286 @@
+#pragma once
+// CRezazodaUSBDevice: the device object. It is the model of one device kind (identity,
+// channels, device state, profile data) and, at the same time, the root container of that
+// kind's page in the window. The main window builds one per kind when the page is first
+// needed and binds the devices that come and go to it. The four models derive from it and
+// override the ordered device operations below.
+//
+// Threads: page events, selector timers and every operation below run on the UI thread.
+// The lighting thread writes the LED array; the notification listeners only post to the UI
+// thread. Everything shared with them is atomic.
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "app/page_handlers.h"
+#include "device/command_channel.h"
+#include "device/device_table.h"
+#include "device/lighting/effect_steps.h"
+#include "device/lighting/led_array.h"
+#include "device/lighting/reactive.h"
+#include "device/light_frame.h"
+#include "device/light_stream_thread.h"
+#include "device/notification_listener.h"
+#include "panels/device_option_ui.h"
+#include "panels/device_power_ui.h"
+#include "panels/selector_device.h"
+#include "profile/device_profile_ui.h"
+
+namespace dz {
+
+class CBasicProfiledata;
+
+using DeviceInfoBlock = std::array<uint8_t, kDeviceInfoSize>;
+// One per-light extra record of the models with stored multi-frame effects.
+using LightExtraRecord = std::array<uint8_t, 14>;
+
+// The program-wide flag a 0x0402 notification sets; Resync reloads the profile list.
+[[nodiscard]] std::atomic<bool>& ProfileListChangedFlag();
+
+// Selector timers the device starts on its item.
+inline constexpr int kTimerResync = 1002;
+inline constexpr int kResyncDelayMs = 50;
+// Notification usages the base object handles; above the second the model does.
+inline constexpr uint16_t kUsageResync = 0x0401;
+inline constexpr uint16_t kUsageProfileListChanged = 0x0402;
+
+class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels::SelectorDevice {
+    Q_OBJECT
+  public:
+    explicit CRezazodaUSBDevice(QWidget* parent = nullptr);
+    ~CRezazodaUSBDevice() override;
+
+    // ---- The device operation interface, in its order ---------------------------------
+    virtual void BindPage();                                     // 1
+    uint32_t ApplyLighting() override { return 0; }              // 2
+    virtual void EffectBreathWheel();                            // 3
+    virtual void EffectBreathFour();                             // 4
+    virtual void EffectStatic();                                 // 5
+    virtual void EffectWheel();                                  // 6
+    virtual void EffectBlinkWheel();                             // 7
+    virtual void EffectBlinkFour();                              // 8
+    virtual void EffectOff();                                    // 9
+    void PushLightFrame() override;                              // 10
+    virtual void SetLedColour(int led, uint32_t packed);         // 11
+    [[nodiscard]] virtual uint32_t GetLedColour(int led) const;  // 12
+    void FirstSync() override {}                                 // 13
+    void Resync() override {}                                    // 14
+    void SpareOperation1() override {}                           // 15
+    void SpareOperation2() override {}                           // 16
+    void ReadPowerStatus() override {}                           // 17
+    [[nodiscard]] bool IsLinked() override { return true; }      // 18
+    uint32_t LoadProfile() override { return 0; }                // 19
+    void RefreshPage() override {}                               // 20
+    virtual void CheckMacroKeys() {}                             // 21
+    void RestoreDefaults() override {}                           // 22
+    [[nodiscard]] virtual std::vector<QString> GetMacroList() const { return {}; }  // 23
+    virtual uint32_t WriteKeyMap(int /*profile*/, const std::vector<uint32_t>& /*keys*/) {
+        return 0;
+    }  // 24
+    uint32_t WriteCurrentKeyMap(int /*profile*/) override { return 0; }  // 25
+    virtual uint32_t WriteMacros(const std::vector<QString>& /*macros*/) { return 0; }  // 26
+    uint32_t WriteSystemSettings(int /*profile*/, int /*value*/, int /*flag*/, int /*screen_w*/,
+                                 int /*screen_h*/) override {
+        return 0;
+    }                                                                 // 27
+    virtual void LoadPanelLists() {}                                  // 28
+    virtual void SetKeyLedMap(const std::vector<uint8_t>& map);       // 29
+    virtual void ReactiveDecay(int led, int variant);                 // 30
+    virtual void ReactiveTrigger();                                   // 31
+    virtual void ReactiveRotate(int direction);                       // 32
+    virtual void ReactiveClear();                                     // 33
+    virtual void SetFunctionPage(int page_type);                      // 34
+    [[nodiscard]] virtual int GetFunctionPage() const { return function_page_; }  // 35
+    virtual void SetProfilePaths() {}                                 // 36
+    [[nodiscard]] virtual QString GetProfileName() const { return {}; }  // 37
+    void SaveProfile() override {}                                    // 38
+    virtual void SetKindCode(int code) { kind_code_ = code; }         // 39
+    [[nodiscard]] virtual int GetKindCode() const { return kind_code_; }  // 40
+    virtual void SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);  // 41
+    virtual void SetAudioLightInfo(uint32_t a, uint32_t b, uint32_t c);             // 42
+    [[nodiscard]] virtual std::array<uint32_t, 3> GetAudioLightInfo();              // 43
+    virtual void SelectKey(int key) { selected_key_ = key; }                        // 44
+    virtual void FeedAudioSpectrum(const uint8_t* /*bands*/, int /*count*/) {}      // 45
+    virtual void FeedHostColour(const uint32_t* /*values*/, int /*count*/) {}       // 46
+    // The routing's macro-memory write (1 success, -1 not written, ...).
+    using app::DevicePage::WriteMacros;
+
+    // ---- Every model adds these after the interface ------------------------------------
+    // Binds the model's own page (panels and buttons); the models' BindPage calls it.
+    virtual void BuildModelPage() {}
+    // The four words of the lighting settings.
+    [[nodiscard]] virtual std::array<uint32_t, 4> GetLightInfo() const;
+
+    // ---- Table values and binding (not virtual) ----------------------------------------
+    void SetKeyCount(int count);
+    void SetLightCount(int count);
+    [[nodiscard]] int KeyCount() const { return static_cast<int>(key_buttons_.size()); }
+    [[nodiscard]] int LightCount() const { return static_cast<int>(light_buttons_.size()); }
+    void SetKindIndex(int index) { kind_index_ = index; }
+    void SetPowerFlag(bool on) { power_flag_ = on; }
+    void SetPageSkin(const QString& skin) { page_skin_ = skin; }
+    void SetKindName(const QString& name) { kind_name_ = name; }
+    void SetLightFilePrefix(const QString& prefix) { light_prefix_ = prefix; }
+    [[nodiscard]] const QString& PageSkin() const { return page_skin_; }
+    [[nodiscard]] const QString& KindName() const { return kind_name_; }
+    [[nodiscard]] const QString& LightFilePrefix() const { return light_prefix_; }
+    void BindSelector(panels::CDeviceOptionUI* item, panels::CMpDevicePowerUI* power);
+    [[nodiscard]] panels::CDeviceOptionUI* SelectorItem() const { return item_; }
+    [[nodiscard]] panels::CMpDevicePowerUI* PowerIndicator() const { return power_; }
+    // Also sets device type and role.
+    void SetInterfaceRecord(const SupportedDeviceRecord& record);
+    [[nodiscard]] const SupportedDeviceRecord& InterfaceRecord() const { return record_; }
+    [[nodiscard]] uint16_t DeviceType() const { return device_type_.load(); }
+    [[nodiscard]] uint16_t Role() const { return role_; }
+    void SetProfileName(const QString& uuid) { profile_name_ = uuid; }
+    void SetProfileName(const std::string& uuid) override {
+        SetProfileName(QString::fromStdString(uuid));
+    }
+    [[nodiscard]] const QString& ProfileName() const { return profile_name_; }
+
+    // Host lighting: a non-zero value on a keyboard (device type 1) also tells it so.
+    void SetHostLighting(bool on);
+    [[nodiscard]] bool HostLighting() const { return host_flag_.IsSet(); }
+    void SetPreview(bool on) { preview_.store(on); }
+
+    // The key and light buttons bound from the page (null where the page has none).
+    [[nodiscard]] QWidget* KeyButton(int n) const;
+    [[nodiscard]] QWidget* LightButton(int n) const;
+
+    // The profile data of the current profile (the model chooses its class).
+    void SetProfileData(std::unique_ptr<CBasicProfiledata> profile_data);
+    [[nodiscard]] CBasicProfiledata* ProfileData() const { return profile_data_.get(); }
+
+    // Channels and state.
+    [[nodiscard]] CommandChannel& Channel() { return channel_; }
+    [[nodiscard]] const CommandChannel& Channel() const { return channel_; }
+    [[nodiscard]] lighting::LedArray& Leds() { return leds_; }
+    [[nodiscard]] DeviceInfoBlock& Info() { return info_; }
+    [[nodiscard]] bool PowerReadPaused() const { return power_read_pause_.load(); }
+
+    // The notification listener of one path: 0 cable, 1 receiver. Open stops a running
+    // listener of that path first.
+    void OpenListener(int path_index, const std::string& path);
+    void StopListener(int path_index);
+    [[nodiscard]] bool ListenerOpen(int path_index) const;
+
+    // The lighting thread: calls LightingStep at the model's interval until stopped
+    // (within 1000 ms).
+    void StartLightingThread(std::chrono::milliseconds interval);
+    void StopLightingThread();
+
+    // ---- Profile folders --------------------------------------------------------------
+    // The user data folder of a kind (created when missing).
+    [[nodiscard]] static std::filesystem::path ProfileFolder(const QString& kind_name);
+    [[nodiscard]] static std::filesystem::path DefaultDataFolder();
+    [[nodiscard]] static std::filesystem::path DefaultDataFile(const QString& kind_name);
+    [[nodiscard]] std::filesystem::path ProfileFile() const;
+
+    // ---- SelectorDevice ---------------------------------------------------------------
+    [[nodiscard]] bool ChannelOpen() const override { return channel_.IsOpen(); }
+    [[nodiscard]] bool ReceiverMode() const override { return channel_.IsReceiverMode(); }
+    [[nodiscard]] bool PowerFlag() const override { return power_flag_; }
+    [[nodiscard]] bool PreviewFlag() const override { return preview_.load(); }
+    [[nodiscard]] int DeviceKindIndex() const override { return kind_index_; }
+
+    // ---- DevicePage (the routing's view) ----------------------------------------------
+    [[nodiscard]] int KindIndex() const override { return kind_index_; }
+    [[nodiscard]] bool IsKeyboardOrMouse() const override { return kind_index_ == 0 || kind_index_ == 1; }
+    [[nodiscard]] bool HasPowerFlag() const override { return power_flag_; }
+    void SetLightControlState(int state) override { SetHostLighting(state != 0); }
+    void SetHoverState(int hover) override { SetPreview(hover != 0); }
+    [[nodiscard]] app::LightRecord GetLightRecord() const override;
+    void SetLightRecord(const app::LightRecord& record) override;
+    void SetPowerReadPause(bool pause) override { power_read_pause_.store(pause); }
+    // An operation tab: the page shows that feature and the profile bar marks the tab.
+    void OnFeatureTab(int which) override;
+    app::ProfileBar* Profiles() override;
+
+  protected:
+    // One step of the model's current effect on the lighting thread. False when the
+    // picture stays as it is until the settings change (the thread then sleeps until they
+    // do). The base shows the lighting settings' colour.
+    virtual bool LightingStep();
+    // Wakes the lighting thread for a step now (the settings changed).
+    void WakeLighting();
+    // Called on the UI thread for each notification usage above 0x0402.
+    virtual void OnDeviceNotification(uint16_t /*usage*/) {}
+    [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;
+
+    lighting::EffectCounters counters_;  // lighting thread only
+    lighting::ReactiveBuffers reactive_;
+    std::mutex light_extra_lock_;
+    std::vector<LightExtraRecord> light_extra_;
+    std::mutex effect_frames_lock_;
+    std::vector<std::vector<uint8_t>> effect_frames_;
+
+  private:
+    void OnNotification(uint16_t usage);  // UI thread
+    void BindProfileBar();
+    void StartResyncTimer();
+    void LightingLoop(std::chrono::milliseconds interval);
+
+    // Identity.
+    SupportedDeviceRecord record_{};
+    std::atomic<uint16_t> device_type_{0};
+    uint16_t role_ = 0;
+    int kind_index_ = -1;
+    int kind_code_ = 0;
+    bool power_flag_ = false;
+    QString page_skin_;
+    QString kind_name_;
+    QString light_prefix_;
+    QString profile_name_;
+
+    // Communication.
+    CommandChannel channel_;
+    CommandChannel notify_channel_;  // its two interfaces and locks carry the listeners
+    std::array<std::unique_ptr<NotificationListener>, 2> listeners_;
+    DeviceInfoBlock info_{};
+    std::unique_ptr<CBasicProfiledata> profile_data_;
+
+    // Lighting state; the words are read by the lighting thread.
+    std::array<std::atomic<uint32_t>, 4> light_words_{};
+    std::array<uint32_t, 3> audio_words_{};
+    lighting::LedArray leds_;
+    std::vector<uint8_t> key_led_map_;
+    HostLightingFlag host_flag_{channel_};
+    LightStreamThread stream_{channel_};
+    std::atomic<bool> power_read_pause_{false};
+    std::atomic<bool> preview_{true};
+
+    // Lighting thread.
+    std::mutex lighting_mutex_;
+    std::condition_variable lighting_cv_;
+    bool lighting_stop_ = false;
+    bool lighting_wake_ = false;
+    std::thread lighting_thread_;
+
+    // Page.
+    std::vector<QPointer<QWidget>> key_buttons_;
+    std::vector<QPointer<QWidget>> light_buttons_;
+    std::vector<QRgb> shown_colours_;  // what each light button shows now
+    LightFrameBytes last_frame_{};     // built from the LED array at frame_version_
+    uint64_t frame_version_ = ~uint64_t{0};
+    bool frame_was_visible_ = false;
+    QPointer<CDeviceProfileUI> profile_bar_;
+    QPointer<QWidget> function_switch_;
+    QPointer<QWidget> key_function_switch_;
+    bool switches_looked_up_ = false;
+    QPointer<panels::CDeviceOptionUI> item_;
+    QPointer<panels::CMpDevicePowerUI> power_;
+    int function_page_ = 1;
+    int selected_key_ = -1;
+};
+
+}  // namespace dz

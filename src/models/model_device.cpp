@@ -1,0 +1,99 @@
+#include "models/model_device.h"
+
+#include "models/headset_device.h"
+#include "models/keyboard_device.h"
+#include "models/mouse_device.h"
+#include "models/mousepad_device.h"
+#include "platform/log/debug_log.h"
+#include "profile/basic_profiledata.h"
+#include "ui/control_factory.h"
+
+namespace dz {
+
+CRezazodaModelDevice::CRezazodaModelDevice(std::unique_ptr<CBasicProfiledata> profile_data,
+                                           QWidget* parent)
+    : CRezazodaUSBDevice(parent) {
+    SetProfileData(std::move(profile_data));
+}
+
+CRezazodaModelDevice::~CRezazodaModelDevice() {
+    // Before the model's members go: the thread runs the model's steps.
+    StopLightingThread();
+}
+
+void CRezazodaModelDevice::BindPage() {
+    CRezazodaUSBDevice::BindPage();
+    BuildModelPage();
+}
+
+void CRezazodaModelDevice::FirstSync() {
+    if (!Channel().IsOpen()) return;
+    DeviceInfoBlock info{};
+    if (Channel().ReadInfo(info) == 1) {
+        Info() = info;
+    } else {
+        log::DebugLineF("device of kind %d: information block not read", KindIndex());
+    }
+    (void)LoadProfile();
+    RefreshPage();
+    StartLightingThread(std::chrono::milliseconds(kLightingStepMs));
+}
+
+void CRezazodaModelDevice::SetProfilePaths() {
+    CBasicProfiledata* profile = ProfileData();
+    if (profile == nullptr) return;
+    const std::filesystem::path folder = ProfileFolder(KindName());
+    if (!ProfileName().isEmpty()) profile->SetProfilePath(ProfileFile());
+    profile->SetDefaultPath(DefaultDataFile(KindName()));
+    profile->SetLightListPath(folder / (LightFilePrefix().toStdString() + ".config"));
+    profile->SetDeviceIndex(GetKindCode());
+}
+
+uint32_t CRezazodaModelDevice::LoadProfile() {
+    CBasicProfiledata* profile = ProfileData();
+    if (profile == nullptr || ProfileName().isEmpty()) return 0;
+    SetProfilePaths();
+    (void)profile->LoadDeviceSection(ProfileFile());
+    log::DebugLineF("profile %s loaded", qUtf8Printable(ProfileName()));
+    (void)profile->ReadLightInfo();
+    (void)profile->ReadAudioLightInfo();
+    return ApplyLighting();
+}
+
+uint32_t CRezazodaModelDevice::ApplyLighting() {
+    CBasicProfiledata* profile = ProfileData();
+    if (profile == nullptr) return 0;
+    const std::array<uint8_t, 14> b = profile->CurrentLightInfo().Bytes();
+    auto word = [&b](size_t at) {
+        return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
+               static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+    };
+    SetLightInfo(word(0), word(4), word(8),
+                 static_cast<uint32_t>(b[12]) | static_cast<uint32_t>(b[13]) << 8);
+    return 1;
+}
+
+void CRezazodaModelDevice::SaveProfile() {
+    if (CBasicProfiledata* profile = ProfileData()) (void)profile->Save();
+}
+
+bool CRezazodaWirelessModelDevice::IsLinked() {
+    CommandChannel& channel = Channel();
+    if (!channel.IsOpen()) return false;
+    if (!channel.IsReceiverMode()) return true;
+    return channel.LinkQuery();
+}
+
+void RegisterDeviceControls() {
+    ui::ControlFactory& f = ui::ControlFactory::Instance();
+    f.RegistControl(QStringLiteral("CRezazodaKeyboardDevice"),
+                    [](QWidget* parent) { return new CRezazodaKeyboardDevice(parent); });
+    f.RegistControl(QStringLiteral("CRezazodaMouseDevice"),
+                    [](QWidget* parent) { return new CRezazodaMouseDevice(parent); });
+    f.RegistControl(QStringLiteral("CRezazodaMousePadDevice"),
+                    [](QWidget* parent) { return new CRezazodaMousePadDevice(parent); });
+    f.RegistControl(QStringLiteral("CRezazodaDO6533Device"),
+                    [](QWidget* parent) { return new CRezazodaDO6533Device(parent); });
+}
+
+}  // namespace dz

@@ -1,0 +1,47 @@
+#pragma once
+// CRezazodaModelDevice: what the four device objects share until each has its own
+// settings, panels and effects: the profile data of the kind (chosen by the model), the
+// page binding, the first synchronisation (information block, profile, page, lighting
+// thread), and loading, applying and saving the current profile.
+
+#include <memory>
+
+#include "device/usb_device.h"
+
+namespace dz {
+
+// The lighting thread's step interval: the effects' time base.
+inline constexpr int kLightingStepMs = 20;
+
+class CRezazodaModelDevice : public CRezazodaUSBDevice {
+    Q_OBJECT
+  public:
+    CRezazodaModelDevice(std::unique_ptr<CBasicProfiledata> profile_data, QWidget* parent);
+    ~CRezazodaModelDevice() override;
+
+    void BindPage() override;
+    void FirstSync() override;
+    // The profile's lighting record becomes the lighting state the effects read.
+    uint32_t ApplyLighting() override;
+    // Loads the current profile's device section (re-seeded from the default data when the
+    // file is unusable) and takes its lighting settings. 1 when a profile is selected.
+    uint32_t LoadProfile() override;
+    // The profile file, default data file and light list of the kind and profile.
+    void SetProfilePaths() override;
+    [[nodiscard]] QString GetProfileName() const override { return ProfileName(); }
+    void SaveProfile() override;
+};
+
+// A keyboard or mouse, which may be reached through its receiver.
+class CRezazodaWirelessModelDevice : public CRezazodaModelDevice {
+    Q_OBJECT
+  public:
+    using CRezazodaModelDevice::CRezazodaModelDevice;
+    // Through the receiver: the receiver's answer to the link query; over a cable: linked.
+    [[nodiscard]] bool IsLinked() override;
+};
+
+// Registers the four device object classes with the control factory.
+void RegisterDeviceControls();
+
+}  // namespace dz

@@ -1,0 +1,10 @@
+#include "models/mouse_device.h"
+
+#include "profile/device_profiledata.h"
+
+namespace dz {
+
+CRezazodaMouseDevice::CRezazodaMouseDevice(QWidget* parent)
+    : CRezazodaWirelessModelDevice(std::make_unique<CMouseProfiledata>(), parent) {}
+
+}  // namespace dz
