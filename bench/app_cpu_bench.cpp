@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
     const auto t0 = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     const long long end = CpuTicks(pid);
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     kill(pid, SIGTERM);
     int status = 0;
     waitpid(pid, &status, 0);

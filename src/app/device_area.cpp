@@ -95,10 +95,10 @@ CRezazodaUSBDevice* DeviceArea::BuildPage(int kind_index, int record_row) {
     const DeviceKindRecord& kind = kDeviceKinds[static_cast<size_t>(kind_index)];
     const DevicePageRecord& page = kDevicePages[static_cast<size_t>(kind_index)];
     auto* page_switch = window_.FindControlAs<QStackedWidget>(QStringLiteral("device_switch"));
-    auto* power_switch =
-        window_.FindControlAs<QStackedWidget>(Str(kind.power_tab_container));
+    auto* power_switch = window_.FindControlAs<QStackedWidget>(Str(kind.power_tab_container));
     QWidget* select_layout = window_.FindControl(QStringLiteral("device_select_layout"));
-    if (page_switch == nullptr || power_switch == nullptr || select_layout == nullptr) return nullptr;
+    if (page_switch == nullptr || power_switch == nullptr || select_layout == nullptr)
+        return nullptr;
 
     // Each skin is built into a holder first, so that a missing one leaves nothing behind.
     QWidget holder;
@@ -106,8 +106,8 @@ CRezazodaUSBDevice* DeviceArea::BuildPage(int kind_index, int record_row) {
         window_.BuildSubtree(QString::fromLatin1(kPowerSkin), &holder));
     auto* item = qobject_cast<panels::CDeviceOptionUI*>(
         window_.BuildSubtree(Str(kind.selector_skin), &holder));
-    auto* device = qobject_cast<CRezazodaUSBDevice*>(
-        window_.BuildSubtree(Str(page.page_skin), &holder));
+    auto* device =
+        qobject_cast<CRezazodaUSBDevice*>(window_.BuildSubtree(Str(page.page_skin), &holder));
     if (power == nullptr || item == nullptr || device == nullptr) {
         log::DebugLineF("device page of kind %d not built", kind_index);
         return nullptr;
@@ -133,9 +133,10 @@ CRezazodaUSBDevice* DeviceArea::BuildPage(int kind_index, int record_row) {
 
     // Items sit before the layout's trailing spacer.
     if (auto* box = qobject_cast<QBoxLayout*>(select_layout->layout())) {
-        const int spacer = box->count() > 0 && box->itemAt(box->count() - 1)->spacerItem() != nullptr
-                               ? box->count() - 1
-                               : box->count();
+        const int spacer =
+            box->count() > 0 && box->itemAt(box->count() - 1)->spacerItem() != nullptr
+                ? box->count() - 1
+                : box->count();
         box->insertWidget(spacer, item);
     } else {
         item->setParent(select_layout);
@@ -210,7 +211,8 @@ CRezazodaUSBDevice* DeviceArea::DeviceForSlot(const SupportedDeviceRecord& slot,
     const SupportedDeviceRecord wanted = PageRecordOf(slot);
     for (CRezazodaUSBDevice* d : DevicesOfKind(KindIndexOfType(slot.type))) {
         if (only_closed && d->Channel().IsOpen()) continue;
-        if (SameInterface(d->InterfaceRecord(), wanted) || SameInterface(d->InterfaceRecord(), slot))
+        if (SameInterface(d->InterfaceRecord(), wanted) ||
+            SameInterface(d->InterfaceRecord(), slot))
             return d;
     }
     return nullptr;
@@ -240,9 +242,10 @@ void DeviceArea::OnDeviceArrived(int slot) {
 void DeviceArea::CommandArrived(int slot, const SupportedDeviceRecord& record) {
     const int kind = KindIndexOfType(record.type);
     if (DeviceForSlot(record, false) == nullptr) {
-        const int row = FindSupportedRecord(record.vendor_id, record.product_id, record.type,
-                                            ROLE_COMMAND);
-        const SupportedDeviceRecord page_row = PageRecordOf(SupportedDeviceRow(static_cast<size_t>(std::max(row, 0))));
+        const int row =
+            FindSupportedRecord(record.vendor_id, record.product_id, record.type, ROLE_COMMAND);
+        const SupportedDeviceRecord page_row =
+            PageRecordOf(SupportedDeviceRow(static_cast<size_t>(std::max(row, 0))));
         (void)BuildPage(kind, FindSupportedRecord(page_row.vendor_id, page_row.product_id,
                                                   page_row.type, ROLE_COMMAND));
     }

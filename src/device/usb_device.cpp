@@ -21,7 +21,8 @@ constexpr QRgb kUnlitButton = 0xFFFFFFFF;  // white at alpha 255
 
 bool PrefixIs(const std::optional<IndexedName>& split, const char* prefix) {
     return split && split->numeric &&
-           QString::fromStdString(split->prefix).compare(QLatin1String(prefix), Qt::CaseInsensitive) == 0;
+           QString::fromStdString(split->prefix)
+                   .compare(QLatin1String(prefix), Qt::CaseInsensitive) == 0;
 }
 
 uint64_t SteadyMillis() {
@@ -105,7 +106,8 @@ void CRezazodaUSBDevice::SetKeyCount(int count) {
 }
 
 void CRezazodaUSBDevice::SetLightCount(int count) {
-    const size_t n = static_cast<size_t>(std::clamp(count, 0, static_cast<int>(lighting::kMaxLights)));
+    const size_t n =
+        static_cast<size_t>(std::clamp(count, 0, static_cast<int>(lighting::kMaxLights)));
     light_buttons_.assign(n, nullptr);
     {
         std::lock_guard lock(light_extra_lock_);
@@ -125,7 +127,8 @@ QWidget* CRezazodaUSBDevice::LightButton(int n) const {
     return light_buttons_[static_cast<size_t>(n)];
 }
 
-void CRezazodaUSBDevice::BindSelector(panels::CDeviceOptionUI* item, panels::CMpDevicePowerUI* power) {
+void CRezazodaUSBDevice::BindSelector(panels::CDeviceOptionUI* item,
+                                      panels::CMpDevicePowerUI* power) {
     item_ = item;
     power_ = power;
 }
@@ -224,9 +227,9 @@ void CRezazodaUSBDevice::PushLightFrame() {
         },
         [this](int i, uint32_t colour, uint8_t alpha) {
             // Only changed colours are set: 170 buttons at 200 frames a second.
-            const QRgb shown = qRgba(static_cast<int>(colour & 0xFF),
-                                     static_cast<int>((colour >> 16) & 0xFF),
-                                     static_cast<int>((colour >> 8) & 0xFF), alpha);
+            const QRgb shown =
+                qRgba(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 16) & 0xFF),
+                      static_cast<int>((colour >> 8) & 0xFF), alpha);
             QRgb& last = shown_colours_[static_cast<size_t>(i)];
             if (last == shown) return;
             last = shown;
@@ -336,14 +339,17 @@ void CRezazodaUSBDevice::OpenListener(int path_index, const std::string& path) {
     if (!listener) {
         HidInterface& iface = path_index == 0 ? notify_channel_.CableInterface()
                                               : notify_channel_.ReceiverInterface();
-        std::mutex& lock = path_index == 0 ? notify_channel_.ListenerLock()
-                                           : notify_channel_.CommandLock();
+        std::mutex& lock =
+            path_index == 0 ? notify_channel_.ListenerLock() : notify_channel_.CommandLock();
         // The listener thread only posts: the usage is handled on the UI thread.
         QPointer<CRezazodaUSBDevice> self(this);
         listener = std::make_unique<NotificationListener>(iface, lock, [self](uint16_t usage) {
             if (self == nullptr) return;
             QMetaObject::invokeMethod(
-                self.data(), [self, usage] { if (self) self->OnNotification(usage); },
+                self.data(),
+                [self, usage] {
+                    if (self) self->OnNotification(usage);
+                },
                 Qt::QueuedConnection);
         });
     }

@@ -25,11 +25,11 @@
 #include "app/page_handlers.h"
 #include "device/command_channel.h"
 #include "device/device_table.h"
+#include "device/light_frame.h"
+#include "device/light_stream_thread.h"
 #include "device/lighting/effect_steps.h"
 #include "device/lighting/led_array.h"
 #include "device/lighting/reactive.h"
-#include "device/light_frame.h"
-#include "device/light_stream_thread.h"
 #include "device/notification_listener.h"
 #include "panels/device_option_ui.h"
 #include "panels/device_power_ui.h"
@@ -61,51 +61,51 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     ~CRezazodaUSBDevice() override;
 
     // ---- The device operation interface, in its order ---------------------------------
-    virtual void BindPage();                                     // 1
-    uint32_t ApplyLighting() override { return 0; }              // 2
-    virtual void EffectBreathWheel();                            // 3
-    virtual void EffectBreathFour();                             // 4
-    virtual void EffectStatic();                                 // 5
-    virtual void EffectWheel();                                  // 6
-    virtual void EffectBlinkWheel();                             // 7
-    virtual void EffectBlinkFour();                              // 8
-    virtual void EffectOff();                                    // 9
-    void PushLightFrame() override;                              // 10
-    virtual void SetLedColour(int led, uint32_t packed);         // 11
-    [[nodiscard]] virtual uint32_t GetLedColour(int led) const;  // 12
-    void FirstSync() override {}                                 // 13
-    void Resync() override {}                                    // 14
-    void SpareOperation1() override {}                           // 15
-    void SpareOperation2() override {}                           // 16
-    void ReadPowerStatus() override {}                           // 17
-    [[nodiscard]] bool IsLinked() override { return true; }      // 18
-    uint32_t LoadProfile() override { return 0; }                // 19
-    void RefreshPage() override {}                               // 20
-    virtual void CheckMacroKeys() {}                             // 21
-    void RestoreDefaults() override {}                           // 22
+    virtual void BindPage();                                                        // 1
+    uint32_t ApplyLighting() override { return 0; }                                 // 2
+    virtual void EffectBreathWheel();                                               // 3
+    virtual void EffectBreathFour();                                                // 4
+    virtual void EffectStatic();                                                    // 5
+    virtual void EffectWheel();                                                     // 6
+    virtual void EffectBlinkWheel();                                                // 7
+    virtual void EffectBlinkFour();                                                 // 8
+    virtual void EffectOff();                                                       // 9
+    void PushLightFrame() override;                                                 // 10
+    virtual void SetLedColour(int led, uint32_t packed);                            // 11
+    [[nodiscard]] virtual uint32_t GetLedColour(int led) const;                     // 12
+    void FirstSync() override {}                                                    // 13
+    void Resync() override {}                                                       // 14
+    void SpareOperation1() override {}                                              // 15
+    void SpareOperation2() override {}                                              // 16
+    void ReadPowerStatus() override {}                                              // 17
+    [[nodiscard]] bool IsLinked() override { return true; }                         // 18
+    uint32_t LoadProfile() override { return 0; }                                   // 19
+    void RefreshPage() override {}                                                  // 20
+    virtual void CheckMacroKeys() {}                                                // 21
+    void RestoreDefaults() override {}                                              // 22
     [[nodiscard]] virtual std::vector<QString> GetMacroList() const { return {}; }  // 23
     virtual uint32_t WriteKeyMap(int /*profile*/, const std::vector<uint32_t>& /*keys*/) {
         return 0;
-    }  // 24
-    uint32_t WriteCurrentKeyMap(int /*profile*/) override { return 0; }  // 25
+    }                                                                                   // 24
+    uint32_t WriteCurrentKeyMap(int /*profile*/) override { return 0; }                 // 25
     virtual uint32_t WriteMacros(const std::vector<QString>& /*macros*/) { return 0; }  // 26
     uint32_t WriteSystemSettings(int /*profile*/, int /*value*/, int /*flag*/, int /*screen_w*/,
                                  int /*screen_h*/) override {
         return 0;
-    }                                                                 // 27
-    virtual void LoadPanelLists() {}                                  // 28
-    virtual void SetKeyLedMap(const std::vector<uint8_t>& map);       // 29
-    virtual void ReactiveDecay(int led, int variant);                 // 30
-    virtual void ReactiveTrigger();                                   // 31
-    virtual void ReactiveRotate(int direction);                       // 32
-    virtual void ReactiveClear();                                     // 33
-    virtual void SetFunctionPage(int page_type);                      // 34
-    [[nodiscard]] virtual int GetFunctionPage() const { return function_page_; }  // 35
-    virtual void SetProfilePaths() {}                                 // 36
-    [[nodiscard]] virtual QString GetProfileName() const { return {}; }  // 37
-    void SaveProfile() override {}                                    // 38
-    virtual void SetKindCode(int code) { kind_code_ = code; }         // 39
-    [[nodiscard]] virtual int GetKindCode() const { return kind_code_; }  // 40
+    }                                                                               // 27
+    virtual void LoadPanelLists() {}                                                // 28
+    virtual void SetKeyLedMap(const std::vector<uint8_t>& map);                     // 29
+    virtual void ReactiveDecay(int led, int variant);                               // 30
+    virtual void ReactiveTrigger();                                                 // 31
+    virtual void ReactiveRotate(int direction);                                     // 32
+    virtual void ReactiveClear();                                                   // 33
+    virtual void SetFunctionPage(int page_type);                                    // 34
+    [[nodiscard]] virtual int GetFunctionPage() const { return function_page_; }    // 35
+    virtual void SetProfilePaths() {}                                               // 36
+    [[nodiscard]] virtual QString GetProfileName() const { return {}; }             // 37
+    void SaveProfile() override {}                                                  // 38
+    virtual void SetKindCode(int code) { kind_code_ = code; }                       // 39
+    [[nodiscard]] virtual int GetKindCode() const { return kind_code_; }            // 40
     virtual void SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);  // 41
     virtual void SetAudioLightInfo(uint32_t a, uint32_t b, uint32_t c);             // 42
     [[nodiscard]] virtual std::array<uint32_t, 3> GetAudioLightInfo();              // 43
@@ -195,7 +195,9 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
 
     // ---- DevicePage (the routing's view) ----------------------------------------------
     [[nodiscard]] int KindIndex() const override { return kind_index_; }
-    [[nodiscard]] bool IsKeyboardOrMouse() const override { return kind_index_ == 0 || kind_index_ == 1; }
+    [[nodiscard]] bool IsKeyboardOrMouse() const override {
+        return kind_index_ == 0 || kind_index_ == 1;
+    }
     [[nodiscard]] bool HasPowerFlag() const override { return power_flag_; }
     void SetLightControlState(int state) override { SetHostLighting(state != 0); }
     void SetHoverState(int hover) override { SetPreview(hover != 0); }
@@ -216,6 +218,8 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     // Called on the UI thread for each notification usage above 0x0402.
     virtual void OnDeviceNotification(uint16_t /*usage*/) {}
     [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;
+    // The page's profile bar, or null when the page has none.
+    [[nodiscard]] CDeviceProfileUI* ProfileBarControl() const { return profile_bar_.data(); }
 
     lighting::EffectCounters counters_;  // lighting thread only
     lighting::ReactiveBuffers reactive_;

@@ -1,6 +1,6 @@
 #pragma once
-// CRezazodaKeyboardDevice: the device object of the keyboard (cable or receiver), over the shared model behaviour
-// until its own settings, panels and effects come.
+// CRezazodaKeyboardDevice: the device object of the keyboard (cable or receiver), over the shared
+// model behaviour until its own settings, panels and effects come.
 
 #include "models/model_device.h"
 

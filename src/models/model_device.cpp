@@ -39,6 +39,20 @@ void CRezazodaModelDevice::FirstSync() {
     StartLightingThread(std::chrono::milliseconds(kLightingStepMs));
 }
 
+void CRezazodaModelDevice::Resync() {
+    if (ProfileListChangedFlag().exchange(false)) {
+        if (CDeviceProfileUI* bar = ProfileBarControl()) {
+            bar->Initialise();
+            SetProfileName(bar->GetCurrentUUID());
+        }
+    }
+    if (!Channel().IsOpen()) return;
+    DeviceInfoBlock info{};
+    if (Channel().ReadInfo(info) == 1) Info() = info;
+    (void)LoadProfile();
+    RefreshPage();
+}
+
 void CRezazodaModelDevice::SetProfilePaths() {
     CBasicProfiledata* profile = ProfileData();
     if (profile == nullptr) return;

@@ -21,6 +21,9 @@ class CRezazodaModelDevice : public CRezazodaUSBDevice {
 
     void BindPage() override;
     void FirstSync() override;
+    // After the device reported a change: the profile list again when it changed (0x0402),
+    // then the information block and the current profile.
+    void Resync() override;
     // The profile's lighting record becomes the lighting state the effects read.
     uint32_t ApplyLighting() override;
     // Loads the current profile's device section (re-seeded from the default data when the

@@ -1,6 +1,6 @@
 #pragma once
-// CRezazodaMouseDevice: the device object of the mouse (cable or receiver), over the shared model behaviour
-// until its own settings, panels and effects come.
+// CRezazodaMouseDevice: the device object of the mouse (cable or receiver), over the shared model
+// behaviour until its own settings, panels and effects come.
 
 #include "models/model_device.h"
 

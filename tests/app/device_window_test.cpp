@@ -6,11 +6,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QDBusConnection>
 #include <QElapsedTimer>
-#include <QStackedWidget>
 #include <QFile>
+#include <QLineEdit>
+#include <QStackedWidget>
 #include <filesystem>
 #include <memory>
 
@@ -60,8 +60,8 @@ class DeviceWindowTest : public ::testing::Test {
         SetupResources(ProgramFolder());
         emulator_ = std::make_unique<sim::Emulator>(sim::EmulatorConfig{});
         hid::BackendRegistry::Instance().Add(emulator_->Backend());
-        wnd_ = std::make_unique<CMainWnd>(QDBusConnection::sessionBus(),
-                                          QDBusConnection::systemBus());
+        wnd_ =
+            std::make_unique<CMainWnd>(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
         wnd_->resize(kMainWindowWidth, kMainWindowHeight);
         ASSERT_TRUE(wnd_->Create());
         wnd_->show();

@@ -51,7 +51,8 @@ TEST_F(LightStreamThreadTest, FramesFasterThanTheLinkKeepOnlyTheNewest) {
         return !last.empty() && last.front() == 50;
     }));
     stream.Stop();
-    EXPECT_GT(stream.ReplacedCount(), 0u) << "frames handed over faster than sent replace each other";
+    EXPECT_GT(stream.ReplacedCount(), 0u)
+        << "frames handed over faster than sent replace each other";
     EXPECT_LT(stream.StreamedCount(), 50u);
     EXPECT_EQ(stream.StreamedCount() + stream.ReplacedCount(), 50u)
         << "every frame is either sent or replaced by a newer one";

@@ -1,0 +1,250 @@
+// The device base object on a small page built in code, offscreen, with the emulator behind
+// its channel: binding of key and light buttons, the function page switches, the light frame
+// on buttons and on the wire, host lighting, and notifications reaching the selector item.
+#include "device/usb_device.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QStackedWidget>
+
+#include "device/command_path.h"
+#include "device/emulated_device.h"
+#include "models/keyboard_device.h"
+#include "models/mouse_device.h"
+#include "panels/device_option_ui.h"
+#include "support/qt_wait.h"
+#include "ui/control_ops.h"
+#include "ui/widgets/device_key_button.h"
+#include "ui/window_base.h"
+
+namespace dz {
+namespace {
+
+using sim::DeviceKind;
+using sim::Link;
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "usb_device_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class PageWindow : public ui::WindowBase {
+  public:
+    PageWindow() : ui::WindowBase(QStringLiteral("NO_SKIN"), QStringLiteral("TEST_WND")) {}
+};
+
+ui::DeviceKeyButton* AddButton(QWidget* panel, const QString& name, const QString& user_data) {
+    auto* b = new ui::DeviceKeyButton(panel);
+    b->setObjectName(name);
+    if (!user_data.isEmpty()) ui::SetUserData(b, user_data);
+    return b;
+}
+
+class UsbDeviceTest : public test::EmulatedDeviceTest {
+  protected:
+    void SetUp() override {
+        App();
+        EmulatedDeviceTest::SetUp();
+        window_ = std::make_unique<PageWindow>();
+        window_->resize(400, 300);
+    }
+    void TearDown() override {
+        window_.reset();
+        EmulatedDeviceTest::TearDown();
+    }
+    // A page with a SelectPanel of `buttons` (name, user data) and the two switches.
+    template <class Device>
+    Device* MakePage(const std::vector<std::pair<QString, QString>>& buttons, int keys, int lights,
+                     bool with_panel = true) {
+        auto* device = new Device(window_.get());
+        device->setObjectName(QStringLiteral("page"));
+        if (with_panel) {
+            auto* panel = new QWidget(device);
+            panel->setObjectName(QStringLiteral("SelectPanel"));
+            for (const auto& [name, data] : buttons) AddButton(panel, name, data);
+        }
+        for (auto [name, pages] :
+             {std::pair{"device_function_switch", 4}, std::pair{"device_key_function_switch", 3}}) {
+            auto* stack = new QStackedWidget(device);
+            stack->setObjectName(QString::fromLatin1(name));
+            for (int i = 0; i < pages; ++i) stack->addWidget(new QWidget(stack));
+        }
+        device->SetPageSkin(QStringLiteral("XML\\DeviceXml\\test.xml"));
+        device->SetKeyCount(keys);
+        device->SetLightCount(lights);
+        device->BindPage();
+        window_->show();
+        return device;
+    }
+    std::unique_ptr<PageWindow> window_;
+};
+
+TEST_F(UsbDeviceTest, BindingTakesKeyAndLightNumbersBelowTheCounts) {
+    auto* d = MakePage<CRezazodaKeyboardDevice>({{"key_0", "light_0"},
+                                                 {"KEY_5", "LIGHT_7"},
+                                                 {"key_200", "light_200"},
+                                                 {"key", "light"},
+                                                 {"logo", "light_3"},
+                                                 {"key_9", ""}},
+                                                170, 170);
+    EXPECT_EQ(ui::Name(d->KeyButton(0)), "key_0");
+    EXPECT_EQ(ui::Name(d->KeyButton(5)), "KEY_5") << "prefixes compare ignoring case";
+    EXPECT_EQ(ui::Name(d->KeyButton(9)), "key_9");
+    EXPECT_EQ(ui::Name(d->LightButton(7)), "KEY_5");
+    EXPECT_EQ(ui::Name(d->LightButton(3)), "logo") << "a light needs no key name";
+    EXPECT_EQ(d->KeyButton(200), nullptr);
+    EXPECT_EQ(d->LightButton(200), nullptr);
+    int bound_keys = 0;
+    for (int i = 0; i < d->KeyCount(); ++i) bound_keys += d->KeyButton(i) != nullptr;
+    EXPECT_EQ(bound_keys, 3) << "key_200 and a name without a number bind nothing";
+    auto* light = qobject_cast<ui::DeviceKeyButton*>(d->LightButton(0));
+    ASSERT_NE(light, nullptr);
+    EXPECT_EQ(light->LightColor(), 0xFFFFFFFFu) << "a bound light starts white at alpha 255";
+}
+
+TEST_F(UsbDeviceTest, APageWithoutSelectPanelOrSkinBindsNothing) {
+    auto* d = MakePage<CRezazodaKeyboardDevice>({}, 170, 170, false);
+    EXPECT_EQ(d->KeyCount(), 170) << "the arrays stay, with empty references";
+    for (int i = 0; i < d->KeyCount(); ++i) ASSERT_EQ(d->KeyButton(i), nullptr);
+    auto* bare = new CRezazodaKeyboardDevice(window_.get());
+    bare->SetKeyCount(10);
+    bare->SetLightCount(10);
+    bare->BindPage();  // no page skin: both counts become 0
+    EXPECT_EQ(bare->KeyCount(), 0);
+    EXPECT_EQ(bare->LightCount(), 0);
+}
+
+TEST_F(UsbDeviceTest, FunctionPageSwitchesFollowThePageTypeAndDeviceType) {
+    auto* d = MakePage<CRezazodaKeyboardDevice>({}, 0, 0);
+    d->SetInterfaceRecord(SupportedDeviceRow(0));  // keyboard, type 1
+    QWidget* f = d->findChild<QWidget*>(QStringLiteral("device_function_switch"));
+    QWidget* k = d->findChild<QWidget*>(QStringLiteral("device_key_function_switch"));
+    struct C {
+        int type, function_page, key_page;
+    };
+    for (const C& c : std::vector<C>{
+             {2, 0, 1}, {3, 1, 1}, {4, 3, 1}, {7, 0, 2}, {5, 2, 2}, {1, 0, 0}, {8, 1, 0}}) {
+        d->SetFunctionPage(c.type);
+        EXPECT_EQ(d->GetFunctionPage(), c.type);
+        EXPECT_EQ(ui::CurSel(f), c.function_page) << "type " << c.type;
+        EXPECT_EQ(ui::CurSel(k), c.key_page) << "type " << c.type;
+    }
+    d->SetInterfaceRecord(SupportedDeviceRow(8));  // mousepad, type 3: page 4 is not its own
+    d->SetFunctionPage(4);
+    EXPECT_EQ(ui::CurSel(f), 0);
+    EXPECT_EQ(ui::CurSel(k), 2);
+}
+
+TEST_F(UsbDeviceTest, LightFrameIsShownOnTheButtonsAndStreamedScaledByAlpha) {
+    ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kCable));
+    auto* d = MakePage<CRezazodaKeyboardDevice>({{"key_5", "light_5"}}, 170, 126);
+    ASSERT_EQ(OpenCommandPath(d->Channel(), CommandPath(DeviceKind::kKeyboard), false), 1);
+    d->SetLedColour(5, lighting::PackLed({200, 100, 50, 128}));
+    d->PushLightFrame();
+    auto* button = qobject_cast<ui::DeviceKeyButton*>(d->LightButton(5));
+    EXPECT_EQ(button->LightColor(), qRgba(200, 100, 50, 128));
+    const sim::FirmwareModel& model = emu_.Model(DeviceKind::kKeyboard);
+    ASSERT_TRUE(test::WaitUntil([&] { return !model.LastLightFrame().empty(); }, 3000));
+    const std::vector<uint8_t> frame = model.LastLightFrame();
+    ASSERT_EQ(frame.size(), 126u * 3);
+    EXPECT_EQ(frame[15], 100);  // 200 * 128 / 256
+    EXPECT_EQ(frame[16], 50);
+    EXPECT_EQ(frame[17], 25);
+    EXPECT_EQ(frame[0], 0);
+
+    // With host lighting off nothing is shown or streamed.
+    d->SetHostLighting(false);
+    d->SetLedColour(5, lighting::PackLed({10, 10, 10, 255}));
+    d->PushLightFrame();
+    EXPECT_EQ(button->LightColor(), qRgba(200, 100, 50, 128));
+}
+
+// Its frame bytes stay 0: light_frame_test covers the frame itself.
+TEST_F(UsbDeviceTest, Light170IsShownOnItsButton) {
+    ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kCable));
+    auto* d = MakePage<CRezazodaKeyboardDevice>({{"edge", "light_170"}}, 170, 171);
+    d->SetLedColour(170, lighting::PackLed({1, 2, 3, 255}));
+    d->PushLightFrame();
+    auto* button = qobject_cast<ui::DeviceKeyButton*>(d->LightButton(170));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->LightColor(), qRgba(1, 2, 3, 255));
+}
+
+TEST_F(UsbDeviceTest, NoLightFrameGoesThroughTheReceiver) {
+    ASSERT_TRUE(emu_.Plug(DeviceKind::kMouse, Link::kReceiver));
+    auto* d = MakePage<CRezazodaMouseDevice>({{"key_0", "light_0"}}, 11, 15);
+    ASSERT_EQ(OpenCommandPath(d->Channel(), CommandPath(DeviceKind::kMouse, Link::kReceiver), true),
+              1);
+    for (int i = 0; i < 5; ++i) {
+        d->SetLedColour(0, lighting::PackLed({static_cast<uint8_t>(i), 0, 0, 255}));
+        d->PushLightFrame();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(CountCommand(Sent(), CMD_LIGHT_FRAME), 0u);
+    EXPECT_EQ(qobject_cast<ui::DeviceKeyButton*>(d->LightButton(0))->LightColor(),
+              qRgba(4, 0, 0, 255))
+        << "the preview still follows";
+}
+
+TEST_F(UsbDeviceTest, HostLightingIsSentToACabledKeyboardOnly) {
+    ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kCable));
+    ASSERT_TRUE(emu_.Plug(DeviceKind::kMouse, Link::kCable));
+    auto* keyboard = MakePage<CRezazodaKeyboardDevice>({}, 0, 0);
+    auto* mouse = MakePage<CRezazodaMouseDevice>({}, 0, 0);
+    keyboard->SetInterfaceRecord(SupportedDeviceRow(0));
+    mouse->SetInterfaceRecord(SupportedDeviceRow(4));
+    ASSERT_EQ(OpenCommandPath(keyboard->Channel(), CommandPath(DeviceKind::kKeyboard), false), 1);
+    ASSERT_EQ(OpenCommandPath(mouse->Channel(), CommandPath(DeviceKind::kMouse), false), 1);
+    mouse->SetHostLighting(true);
+    EXPECT_EQ(CountCommand(Sent(Node(DeviceKind::kMouse)), CMD_HOST_LIGHTING), 0u);
+    keyboard->SetHostLighting(false);
+    EXPECT_EQ(CountCommand(Sent(Node(DeviceKind::kKeyboard)), CMD_HOST_LIGHTING), 0u);
+    keyboard->SetHostLighting(true);
+    EXPECT_EQ(CountCommand(Sent(Node(DeviceKind::kKeyboard)), CMD_HOST_LIGHTING), 1u);
+    EXPECT_TRUE(keyboard->HostLighting());
+}
+
+TEST_F(UsbDeviceTest, NotificationsStartTheResyncTimerAndMarkTheProfileList) {
+    ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kCable));
+    auto* d = MakePage<CRezazodaKeyboardDevice>({}, 0, 0);
+    auto* item = new panels::CDeviceOptionUI(window_.get());
+    d->BindSelector(item, nullptr);
+    d->OpenListener(0, NotifyPath(DeviceKind::kKeyboard));
+    ASSERT_TRUE(d->ListenerOpen(0));
+
+    ASSERT_TRUE(emu_.PressRaw(DeviceKind::kKeyboard, kUsageResync));
+    ASSERT_TRUE(
+        dz::test::WaitUntil([&] { return window_->IsTimerActive(item, kTimerResync); }, 3000));
+    window_->KillTimer(item, kTimerResync);
+
+    ProfileListChangedFlag().store(false);
+    ASSERT_TRUE(emu_.PressRaw(DeviceKind::kKeyboard, kUsageProfileListChanged));
+    ASSERT_TRUE(dz::test::WaitUntil([&] { return ProfileListChangedFlag().load(); }, 3000));
+    EXPECT_TRUE(
+        dz::test::WaitUntil([&] { return window_->IsTimerActive(item, kTimerResync); }, 3000));
+
+    d->StopListener(0);
+    EXPECT_FALSE(d->ListenerOpen(0));
+}
+
+TEST_F(UsbDeviceTest, AReReadNotificationMakesTheDeviceReadItselfAgain) {
+    ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kCable));
+    auto* d = MakePage<CRezazodaKeyboardDevice>({}, 0, 0);
+    auto* item = new panels::CDeviceOptionUI(window_.get());
+    item->SetDevice(d);
+    d->BindSelector(item, nullptr);
+    ASSERT_EQ(OpenCommandPath(d->Channel(), CommandPath(DeviceKind::kKeyboard), false), 1);
+    d->OpenListener(0, NotifyPath(DeviceKind::kKeyboard));
+    emu_.Traffic().Clear();
+    ASSERT_TRUE(emu_.PressRaw(DeviceKind::kKeyboard, kUsageResync));
+    // Timer 1002 runs Resync 50 ms later: the information block is read again.
+    EXPECT_TRUE(dz::test::WaitUntil(
+        [&] { return CountCommand(Sent(Node(DeviceKind::kKeyboard)), CMD_READ_INFO) > 0; }, 3000));
+}
+
+}  // namespace
+}  // namespace dz
