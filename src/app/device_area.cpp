@@ -149,9 +149,6 @@ CRezazodaUSBDevice* DeviceArea::BuildPage(int kind_index, int record_row) {
     item->BindPage(QStringLiteral("device_switch"), page_index);
     item->SetPowerIndicator(Str(kind.power_tab_container), power_index);
     item->SetVisible(false);
-    window_.AttachControls(item);
-    window_.AttachControls(device);
-    window_.AttachControls(power);
 
     items_.emplace_back(item);
     powers_.emplace_back(power);
@@ -442,9 +439,7 @@ void DeviceArea::HideItem(int index) {
 }
 
 void DeviceArea::OnItemSelected() {
-    const int index = SelectedIndex();
-    selected_index_ = index;
-    panels::CDeviceOptionUI* item = Item(index);
+    panels::CDeviceOptionUI* item = Item(SelectedIndex());
     if (item == nullptr) return;
     selected_kind_ = item->Kind();
     selected_sub_kind_ = item->SubKind();

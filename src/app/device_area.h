@@ -68,7 +68,9 @@ class DeviceArea : public QObject {
     [[nodiscard]] panels::CDeviceOptionUI* Item(int index) const;
     [[nodiscard]] int PresentCount() const;
     [[nodiscard]] int SelectedIndex() const;
+    // Kind and sub-kind of the item selected last (its selector kinds).
     [[nodiscard]] int SelectedKind() const { return selected_kind_; }
+    [[nodiscard]] int SelectedSubKind() const { return selected_sub_kind_; }
     // The device of the selected item, or none.
     [[nodiscard]] CRezazodaUSBDevice* CurrentDevice() const;
     // Every device object, in the order of the four kind lists.
@@ -98,7 +100,6 @@ class DeviceArea : public QObject {
     std::array<std::vector<CRezazodaUSBDevice*>, kDeviceKindCount> devices_;
     std::vector<QPointer<panels::CDeviceOptionUI>> items_;  // as in "device_select_layout"
     std::vector<QPointer<panels::CMpDevicePowerUI>> powers_;
-    int selected_index_ = -1;
     int selected_kind_ = -1;
     int selected_sub_kind_ = 0;
 };
