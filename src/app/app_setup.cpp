@@ -14,6 +14,7 @@
 #include "platform/log/debug_log.h"
 #include "profile/device_profile_ui.h"
 #include "ui/control_factory.h"
+#include "ui/widgets/register_widgets.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
 
@@ -97,6 +98,7 @@ void SetupResources(const QString& program_folder) {
     ui::ResourceManager::Instance().SetLanguageDir(
         QDir(program_folder).filePath(QStringLiteral("lang")));
 
+    ui::RegisterCustomWidgets();
     RegisterDeviceControls();
     panels::RegisterSelectorControls();
     // The profile bars' questions and failures: owned by the main window unless the bar

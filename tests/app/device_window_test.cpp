@@ -119,6 +119,15 @@ TEST_F(DeviceWindowTest, KeyboardPlugShowsAndSelectsItsPage) {
     EXPECT_FALSE(NoDeviceShown());
     EXPECT_TRUE(DeviceOf(kKeyboardKind)->Channel().IsOpen());
     EXPECT_FALSE(DeviceOf(kKeyboardKind)->Channel().IsReceiverMode());
+
+    // The page's picture is bound: every key position and every light has its button.
+    CRezazodaUSBDevice* keyboard = DeviceOf(kKeyboardKind);
+    int keys = 0, lights = 0;
+    for (int i = 0; i < keyboard->KeyCount(); ++i) keys += keyboard->KeyButton(i) != nullptr;
+    for (int i = 0; i < keyboard->LightCount(); ++i) lights += keyboard->LightButton(i) != nullptr;
+    EXPECT_EQ(keys, 126);
+    ASSERT_EQ(lights, 170);
+    EXPECT_TRUE(keyboard->LightButton(0)->isVisible());
 }
 
 TEST_F(DeviceWindowTest, MouseOnCableAndReceiverIsOneItemAndSwitchesToTheReceiver) {
