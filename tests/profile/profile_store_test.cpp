@@ -55,19 +55,7 @@ class ProfileStoreTest : public ::testing::Test {
 
     // A list file with these names (UUIDs u0, u1, ...) and profile files for them.
     void WriteList(const std::vector<std::string>& names, int select = 0) {
-        Json::Value list;
-        for (size_t i = 0; i < names.size(); ++i) {
-            const std::string uuid = "u" + std::to_string(i);
-            list["profilelist"][static_cast<int>(i)]["profilename"] = names[i];
-            list["profilelist"][static_cast<int>(i)]["profileUUID"] = uuid;
-            Json::Value profile = J(kDefaults);
-            profile["profilename"] = names[i];
-            profile["profileUUID"] = uuid;
-            profile["Device"][0]["Marker"] = static_cast<int>(i);
-            test::WriteJson(folder_ / (uuid + ".Json"), profile);
-        }
-        list["profileselect"] = select;
-        test::WriteJson(folder_ / "ProfileList.ini", list);
+        test::WriteProfileList(folder_, names, J(kDefaults), select);
     }
 
     test::TempFolder dir_;

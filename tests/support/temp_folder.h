@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <json/value.h>
 
@@ -66,6 +67,27 @@ inline std::set<std::string> TreeOf(const std::filesystem::path& folder) {
 // Parses a JSON literal written in a test.
 inline Json::Value J(const std::string& text) {
     return ParseJsonText(text);
+}
+
+// A profile list in `folder` with these names (UUIDs u0, u1, ...) and a profile file for
+// each: `defaults` with the two name keys, its device section marked with its index as
+// "Marker".
+inline void WriteProfileList(const std::filesystem::path& folder,
+                             const std::vector<std::string>& names, const Json::Value& defaults,
+                             int select = 0) {
+    Json::Value list;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string uuid = "u" + std::to_string(i);
+        list["profilelist"][static_cast<int>(i)]["profilename"] = names[i];
+        list["profilelist"][static_cast<int>(i)]["profileUUID"] = uuid;
+        Json::Value profile = defaults;
+        profile["profilename"] = names[i];
+        profile["profileUUID"] = uuid;
+        profile["Device"][0]["Marker"] = static_cast<int>(i);
+        WriteJson(folder / (uuid + ".Json"), profile);
+    }
+    list["profileselect"] = select;
+    WriteJson(folder / "ProfileList.ini", list);
 }
 
 }  // namespace dz::test
