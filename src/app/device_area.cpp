@@ -239,22 +239,19 @@ void DeviceArea::OnDeviceArrived(int slot) {
 void DeviceArea::CommandArrived(int slot, const SupportedDeviceRecord& record) {
     const int kind = KindIndexOfType(record.type);
     if (DeviceForSlot(record, false) == nullptr) {
+        // The page keeps the cable's row: a receiver's partner.
         const int row =
             FindSupportedRecord(record.vendor_id, record.product_id, record.type, ROLE_COMMAND);
-        const SupportedDeviceRecord page_row =
-            PageRecordOf(SupportedDeviceRow(static_cast<size_t>(std::max(row, 0))));
-        (void)BuildPage(kind, FindSupportedRecord(page_row.vendor_id, page_row.product_id,
-                                                  page_row.type, ROLE_COMMAND));
+        const bool via_partner = row >= 0 && IsReceiverType(record.type) && record.has_partner != 0;
+        (void)BuildPage(kind, via_partner ? record.partner : row);
     }
     if (PartnerBound(slot, record)) {
         // The device's other path is bound already: a cable that arrives takes over.
         if (IsCableType(record.type)) SwitchCableReceiver(slot, record);
     } else if (CRezazodaUSBDevice* device = DeviceForSlot(record, true)) {
         const bool receiver = IsReceiverType(record.type);
-        if (OpenCommandPath(device->Channel(), record.path, receiver)) {
-            SupportedDeviceRecord kept = PageRecordOf(record);
-            device->SetInterfaceRecord(kept);
-        }
+        if (OpenCommandPath(device->Channel(), record.path, receiver))
+            device->SetInterfaceRecord(PageRecordOf(record));
         const int index = ItemIndexOf(device);
         if (panels::CDeviceOptionUI* item = Item(index)) {
             // A mouse on its receiver is shown by the link check of the first sync.
