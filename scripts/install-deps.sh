@@ -2,7 +2,7 @@
 # Installs every Debian package the build, the tests and the tools need.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config clang
+  build-essential cmake ninja-build pkg-config clang ccache
   libjsoncpp-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   umockdev libumockdev-dev
