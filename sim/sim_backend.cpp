@@ -126,8 +126,8 @@ class SimConnection final : public hid::HidConnection {
         std::string note = std::move(reply.note);
         if (!reply.accepted) note = "refused by the device";
         if (reply.disconnect) note = note.empty() ? "unplugged at this packet" : note;
-        core_->traffic.Add(
-            {at, node_->info.node, Direction::kOut, std::move(report), 0, std::move(note)});
+        core_->traffic.Add({at, node_->info.node, Direction::kOut, std::move(report), 0,
+                            std::move(note), std::this_thread::get_id()});
         if (!reply.accepted) return IoResult::kFailed;
         for (auto& input : reply.inputs) core_->DeliverLocked(node_, std::move(input.bytes), {});
         if (reply.disconnect) {

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace dz::sim {
@@ -22,6 +23,7 @@ struct TrafficEntry {
     std::vector<uint8_t> bytes;
     size_t receivers = 0;  // in: open connections that got it
     std::string note;      // what the emulator did beyond the ordinary ("fault: ...")
+    std::thread::id writer{};  // out: the host thread that wrote the report
 };
 
 class TrafficRecord {

@@ -151,6 +151,7 @@ CRezazodaUSBDevice* DeviceArea::BuildPage(int kind_index, int record_row) {
     item->SetVisible(false);
 
     items_.emplace_back(item);
+    item_devices_.push_back(device);
     powers_.emplace_back(power);
     devices_[static_cast<size_t>(kind_index)].push_back(device);
     return device;
@@ -164,10 +165,15 @@ panels::CDeviceOptionUI* DeviceArea::Item(int index) const {
 }
 
 int DeviceArea::ItemIndexOf(const CRezazodaUSBDevice* device) const {
+    if (device == nullptr) return -1;
     for (int i = 0; i < ItemCount(); ++i) {
-        if (Item(i) != nullptr && device != nullptr && device->SelectorItem() == Item(i)) return i;
+        if (item_devices_[static_cast<size_t>(i)] == device && Item(i) != nullptr) return i;
     }
     return -1;
+}
+
+panels::CDeviceOptionUI* DeviceArea::ItemOf(const CRezazodaUSBDevice* device) const {
+    return Item(ItemIndexOf(device));
 }
 
 int DeviceArea::PresentCount() const {
@@ -186,9 +192,7 @@ int DeviceArea::SelectedIndex() const {
 CRezazodaUSBDevice* DeviceArea::CurrentDevice() const {
     const int index = SelectedIndex();
     if (index < 0) return nullptr;
-    for (CRezazodaUSBDevice* d : AllDevices())
-        if (d->SelectorItem() == Item(index)) return d;
-    return nullptr;
+    return item_devices_[static_cast<size_t>(index)];
 }
 
 std::vector<CRezazodaUSBDevice*> DeviceArea::AllDevices() const {
@@ -326,7 +330,7 @@ void DeviceArea::SwitchCableReceiver(int slot, const SupportedDeviceRecord& reco
     const std::string cable_path = slots_.Slot(slot).path;
     const std::string receiver_path = partner.path;
     if (SwitchCommandPath(device->Channel(), cable_path, receiver_path) < 0) return;
-    panels::CDeviceOptionUI* item = device->SelectorItem();
+    panels::CDeviceOptionUI* item = ItemOf(device);
     if (device->Channel().IsReceiverMode()) {
         if (device->PowerFlag()) {
             StartLinkWait(device);
@@ -335,50 +339,51 @@ void DeviceArea::SwitchCableReceiver(int slot, const SupportedDeviceRecord& reco
         }
     } else {
         if (item != nullptr) (void)window_.SetTimer(item, kTimerFirstSync, kFirstSyncDelayMs);
-        (void)window_.SendMessage(panels::kMsgReceiverLinkChanged, device->KindIndex(), 1);
+        (void)window_.SendMessage(kMsgReceiverLinkChanged, device->KindIndex(), 1);
         if (device->PowerFlag()) device->ReadPowerStatus();
     }
 }
 
 // The link query after a switch to the receiver, every 50 ms up to 25 times, then the power
-// status and the link watch. A timer rather than a sleep keeps the window responsive.
+// status and the link watch. The device worker asks, so the window never waits for an
+// answer (each may take the receiver's 5 s).
 void DeviceArea::StartLinkWait(CRezazodaUSBDevice* device) {
-    auto* timer = new QTimer(this);
-    timer->setInterval(kLinkQueryIntervalMs);
-    auto attempts = std::make_shared<int>(0);
+    QueryLinkAfterSwitch(device, 0);
+}
+
+void DeviceArea::QueryLinkAfterSwitch(CRezazodaUSBDevice* device, int attempt) {
+    QPointer<DeviceArea> self(this);
     QPointer<CRezazodaUSBDevice> target(device);
-    connect(timer, &QTimer::timeout, this, [this, timer, attempts, target] {
-        bool done = target == nullptr || !target->Channel().IsReceiverMode();
-        if (!done && target->Channel().LinkQuery()) {
-            done = true;
-        } else if (!done) {
+    device->CheckLink([self, target, attempt](bool linked) {
+        if (self == nullptr || target == nullptr || !target->Channel().IsReceiverMode()) return;
+        if (!linked) {
             log::DebugLine("获取2.4G模式失败");
-            done = ++*attempts >= kLinkQueryAttempts;
+            if (attempt + 1 < kLinkQueryAttempts) {
+                QTimer::singleShot(kLinkQueryIntervalMs, self, [self, target, attempt] {
+                    if (self != nullptr && target != nullptr)
+                        self->QueryLinkAfterSwitch(target, attempt + 1);
+                });
+                return;
+            }
         }
-        if (!done) return;
-        timer->stop();
-        timer->deleteLater();
-        if (target == nullptr || !target->Channel().IsReceiverMode()) return;
         log::DebugLine("获取2");
         target->ReadPowerStatus();
-        if (panels::CDeviceOptionUI* item = target->SelectorItem())
-            (void)window_.SetTimer(item, kTimerLinkWatch, kLinkWatchAfterSwitchMs);
+        if (panels::CDeviceOptionUI* item = self->ItemOf(target))
+            (void)self->window_.SetTimer(item, kTimerLinkWatch, kLinkWatchAfterSwitchMs);
     });
-    timer->start();
 }
 
 void DeviceArea::ResyncAfterResume() {
     for (CRezazodaUSBDevice* d : AllDevices()) {
         if (!d->Channel().IsOpen()) continue;
-        if (panels::CDeviceOptionUI* item = d->SelectorItem()) item->Start();
+        if (panels::CDeviceOptionUI* item = ItemOf(d)) item->Start();
     }
 }
 
 void DeviceArea::OnLinkChanged(int kind_index, bool linked) {
     int index = -1;
-    for (int i = 0; i < ItemCount() && index < 0; ++i) {
-        for (CRezazodaUSBDevice* d : DevicesOfKind(kind_index))
-            if (d->SelectorItem() == Item(i)) index = i;
+    for (CRezazodaUSBDevice* d : DevicesOfKind(kind_index)) {
+        if (index < 0) index = ItemIndexOf(d);
     }
     panels::CDeviceOptionUI* item = Item(index);
     if (item == nullptr) return;

@@ -80,6 +80,7 @@ class DeviceArea : public QObject {
   private:
     CRezazodaUSBDevice* BuildPage(int kind_index, int record_row);
     [[nodiscard]] int ItemIndexOf(const CRezazodaUSBDevice* device) const;
+    [[nodiscard]] panels::CDeviceOptionUI* ItemOf(const CRezazodaUSBDevice* device) const;
     // The device whose record is the slot's (or, for a receiver type, its partner's).
     [[nodiscard]] CRezazodaUSBDevice* DeviceForSlot(const SupportedDeviceRecord& slot,
                                                     bool only_closed) const;
@@ -91,6 +92,7 @@ class DeviceArea : public QObject {
     void NotifyRemoved(const SupportedDeviceRecord& record);
     void SwitchCableReceiver(int slot, const SupportedDeviceRecord& record);
     void StartLinkWait(CRezazodaUSBDevice* device);
+    void QueryLinkAfterSwitch(CRezazodaUSBDevice* device, int attempt);
     void UpdateNoDeviceLink();
     void TellPanelsMultiDevice();
 
@@ -99,6 +101,7 @@ class DeviceArea : public QObject {
     Hooks hooks_;
     std::array<std::vector<CRezazodaUSBDevice*>, kDeviceKindCount> devices_;
     std::vector<QPointer<panels::CDeviceOptionUI>> items_;  // as in "device_select_layout"
+    std::vector<CRezazodaUSBDevice*> item_devices_;         // the device of each item
     std::vector<QPointer<panels::CMpDevicePowerUI>> powers_;
     int selected_kind_ = -1;
     int selected_sub_kind_ = 0;

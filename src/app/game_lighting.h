@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/page_handlers.h"
+#include "device/device_page.h"
 
 namespace dz::app {
 

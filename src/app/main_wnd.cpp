@@ -518,11 +518,7 @@ void CMainWnd::Destroy() {
     ClosePort();  // no worker stays blocked in a send while we wait for it
     if (scanner_) scanner_->Stop();
     if (area_)
-        for (CRezazodaUSBDevice* d : area_->AllDevices()) {
-            d->StopLightingThread();
-            d->StopListener(0);
-            d->StopListener(1);
-        }
+        for (CRezazodaUSBDevice* d : area_->AllDevices()) d->Shutdown();
     QElapsedTimer clock;
     clock.start();
     stop_report_ = workers_.StopAll();

@@ -15,7 +15,7 @@
 
 #include "app/app_messages.h"
 #include "app/game_lighting.h"
-#include "app/page_handlers.h"
+#include "device/device_page.h"
 #include "platform/ipc/window_endpoint.h"
 
 namespace dz::app {

@@ -2,7 +2,7 @@
 // Turns a routing hit into the call of its handler: the main window's own operations, or
 // the panel or device object of the current device page (nothing when there is none).
 
-#include "app/page_handlers.h"
+#include "device/device_page.h"
 #include "app/routing.h"
 
 namespace dz::app {

@@ -52,8 +52,8 @@ FrameOutcome LightFrameStreamer::Stream(const LightFrameBytes& frame, int light_
 }
 
 int HostLightingFlag::Set(int value, uint16_t device_type) {
-    value_.store(value);
-    if (value != 0 && device_type == kSendingDeviceType) return channel_.HostLighting();
+    Store(value);
+    if (Sends(value, device_type)) return channel_.HostLighting();
     return kCmdOk;
 }
 

@@ -83,6 +83,11 @@ class HostLightingFlag {
 
     // Stores `value`; the result of CMD_HOST_LIGHTING when it was sent, else 1.
     int Set(int value, uint16_t device_type);
+    // The two halves of Set, for an owner that sends on another thread.
+    void Store(int value) { value_.store(value); }
+    [[nodiscard]] static bool Sends(int value, uint16_t device_type) {
+        return value != 0 && device_type == kSendingDeviceType;
+    }
     [[nodiscard]] bool IsSet() const { return value_.load() != 0; }
     [[nodiscard]] int Value() const { return value_.load(); }
 

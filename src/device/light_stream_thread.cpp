@@ -13,6 +13,7 @@ void LightStreamThread::Submit(const LightFrameBytes& frame, int light_count) {
     {
         std::lock_guard lock(mutex_);
         if (stop_) return;
+        ++submitted_;
         // Only when no newer frame waits: the newest frame always wins.
         if (!has_pending_ && light_count == last_sent_count_ && frame == last_sent_ &&
             now_() - last_sent_at_ < kRepeatInterval) {
@@ -39,6 +40,11 @@ void LightStreamThread::Stop() {
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
+}
+
+uint64_t LightStreamThread::SubmittedCount() const {
+    std::lock_guard lock(mutex_);
+    return submitted_;
 }
 
 uint64_t LightStreamThread::StreamedCount() const {

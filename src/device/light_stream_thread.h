@@ -31,8 +31,9 @@ class LightStreamThread {
     // Ends the thread after the frame on its way; one waiting is dropped.
     void Stop();
 
-    // Frames sent, frames replaced before they were sent, and repeats of the last frame
-    // left out (for benchmarks and tests).
+    // Frames handed over, frames sent, frames replaced before they were sent, and repeats
+    // of the last frame left out (for benchmarks and tests).
+    [[nodiscard]] uint64_t SubmittedCount() const;
     [[nodiscard]] uint64_t StreamedCount() const;
     [[nodiscard]] uint64_t ReplacedCount() const;
     [[nodiscard]] uint64_t RepeatsSkipped() const;
@@ -53,6 +54,7 @@ class LightStreamThread {
     int pending_count_ = 0;
     bool has_pending_ = false;
     bool stop_ = false;
+    uint64_t submitted_ = 0;
     uint64_t streamed_ = 0;
     uint64_t replaced_ = 0;
     std::thread thread_;

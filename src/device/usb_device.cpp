@@ -3,15 +3,13 @@
 #include <QMetaObject>
 
 #include "device/function_page.h"
-#include "panels/device_option_ui.h"
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
 #include "profile/basic_profiledata.h"
-#include "profile/device_profile_ui.h"
 #include "profile/text_util.h"
 #include "ui/control_ops.h"
+#include "ui/skin_setup.h"
 #include "ui/widgets/device_key_button.h"
-#include "ui/window_base.h"
 
 namespace dz {
 
@@ -33,23 +31,60 @@ uint64_t SteadyMillis() {
 
 }  // namespace
 
+// The lighting settings' colour on every light; still until the settings change.
+class StaticColourProgram : public LightingProgram {
+  public:
+    explicit StaticColourProgram(CRezazodaUSBDevice& device) : device_(device) {}
+    bool Step() override {
+        device_.EffectStatic();
+        return false;
+    }
+
+  private:
+    CRezazodaUSBDevice& device_;  // its base part: the settings words and the LED array
+};
+
 std::atomic<bool>& ProfileListChangedFlag() {
     static std::atomic<bool> flag{false};
     return flag;
 }
 
-CRezazodaUSBDevice::CRezazodaUSBDevice(QWidget* parent) : QWidget(parent) {
+CRezazodaUSBDevice::CRezazodaUSBDevice(QWidget* parent)
+    : QWidget(parent), lighting_program_(std::make_unique<StaticColourProgram>(*this)) {
     device_type_.store(1);  // the keyboard object starts as a keyboard
+    ui::MakeOptionGroupScope(this);
 }
 
 CRezazodaUSBDevice::~CRezazodaUSBDevice() {
-    StopLightingThread();
-    stream_.Stop();
-    StopListener(0);
-    StopListener(1);
+    Shutdown();
+}
+
+void CRezazodaUSBDevice::Shutdown() {
+    // Closing the interfaces first ends an exchange the worker waits in.
     channel_.SetOpen(false);
     channel_.CableInterface().Close();
     channel_.ReceiverInterface().Close();
+    worker_.Stop();
+    lighting_.Stop();
+    stream_.Stop();
+    StopListener(0);
+    StopListener(1);
+}
+
+void CRezazodaUSBDevice::PostToUi(std::function<void()> done) {
+    // Events posted to an object die with it, so a late answer reaches no dead object.
+    QMetaObject::invokeMethod(this, std::move(done), Qt::QueuedConnection);
+}
+
+bool CRezazodaUSBDevice::IsLinked() {
+    if (!channel_.IsOpen()) return false;
+    return channel_.LinkQuery();  // true on the cable without asking
+}
+
+void CRezazodaUSBDevice::CheckLink(std::function<void(bool linked)> done) {
+    OnDevice(
+        [](CommandChannel& channel) { return channel.IsOpen() && channel.LinkQuery(); },
+        std::move(done));
 }
 
 // ---- Page binding -----------------------------------------------------------------------
@@ -80,25 +115,35 @@ void CRezazodaUSBDevice::BindPage() {
 // The page's profile bar: the kind's profile list, and the profile the device works on.
 void CRezazodaUSBDevice::BindProfileBar() {
     QWidget* holder = findChild<QWidget*>(QStringLiteral("DeviceProfileItem"));
-    CDeviceProfileUI* bar = holder != nullptr ? CDeviceProfileUI::Of(holder) : nullptr;
-    if (bar == nullptr) return;
-    profile_bar_ = bar;
-    bar->SetDeviceType(device_type_.load());
-    bar->SetFolders(ProfileFolder(kind_name_), DefaultDataFile(kind_name_));
-    bar->SetDevice(this);
+    if (holder == nullptr) return;
+    // The holder itself, or the bar built into it.
+    QWidget* found = dynamic_cast<ProfileBar*>(holder) != nullptr ? holder : nullptr;
+    for (QWidget* w : holder->findChildren<QWidget*>()) {
+        if (found != nullptr) break;
+        if (dynamic_cast<ProfileBar*>(w) != nullptr) found = w;
+    }
+    if (found == nullptr) return;
+    profile_bar_ = found;
+    ProfileBar* bar = ProfileBarControl();
+    bar->AttachDevice(this, device_type_.load(), ProfileFolder(kind_name_),
+                      DefaultDataFile(kind_name_));
     bar->Initialise();
     bar->SelectOpTab(1);
     SetProfileName(bar->GetCurrentUUID());
 }
 
-app::ProfileBar* CRezazodaUSBDevice::Profiles() {
-    return profile_bar_.data();
+ProfileBar* CRezazodaUSBDevice::ProfileBarControl() const {
+    return dynamic_cast<ProfileBar*>(profile_bar_.data());
+}
+
+ProfileBar* CRezazodaUSBDevice::Profiles() {
+    return ProfileBarControl();
 }
 
 void CRezazodaUSBDevice::OnFeatureTab(int which) {
     const int tab = which + 1;  // the tabs count from 1
     SetFunctionPage(tab);
-    if (profile_bar_ != nullptr) profile_bar_->SelectOpTab(tab);
+    if (ProfileBar* bar = ProfileBarControl()) bar->SelectOpTab(tab);
 }
 
 void CRezazodaUSBDevice::SetKeyCount(int count) {
@@ -127,10 +172,17 @@ QWidget* CRezazodaUSBDevice::LightButton(int n) const {
     return light_buttons_[static_cast<size_t>(n)];
 }
 
-void CRezazodaUSBDevice::BindSelector(panels::CDeviceOptionUI* item,
-                                      panels::CMpDevicePowerUI* power) {
+void CRezazodaUSBDevice::BindSelector(QWidget* item, QWidget* power) {
     item_ = item;
     power_ = power;
+}
+
+SelectorEntry* CRezazodaUSBDevice::Entry() const {
+    return dynamic_cast<SelectorEntry*>(item_.data());
+}
+
+PowerDisplay* CRezazodaUSBDevice::Power() const {
+    return dynamic_cast<PowerDisplay*>(power_.data());
 }
 
 void CRezazodaUSBDevice::SetInterfaceRecord(const SupportedDeviceRecord& record) {
@@ -140,7 +192,10 @@ void CRezazodaUSBDevice::SetInterfaceRecord(const SupportedDeviceRecord& record)
 }
 
 void CRezazodaUSBDevice::SetHostLighting(bool on) {
-    (void)host_flag_.Set(on ? 1 : 0, device_type_.load());
+    const int value = on ? 1 : 0;
+    host_flag_.Store(value);
+    if (HostLightingFlag::Sends(value, device_type_.load()))
+        OnDevice([](CommandChannel& channel) { return channel.HostLighting(); });
 }
 
 // ---- Function page ------------------------------------------------------------------
@@ -281,54 +336,18 @@ void CRezazodaUSBDevice::ReactiveClear() {
     lighting::ReactiveClear(reactive_);
 }
 
-bool CRezazodaUSBDevice::LightingStep() {
-    EffectStatic();
-    return false;
-}
-
-void CRezazodaUSBDevice::WakeLighting() {
-    {
-        std::lock_guard lock(lighting_mutex_);
-        lighting_wake_ = true;
-    }
-    lighting_cv_.notify_all();
+void CRezazodaUSBDevice::SetLightingProgram(std::unique_ptr<LightingProgram> program) {
+    if (!program) return;
+    // A program is never replaced under a running thread.
+    const bool was_running = lighting_.Running();
+    lighting_.Stop();
+    lighting_program_ = std::move(program);
+    if (was_running) StartLightingThread(lighting_interval_);
 }
 
 void CRezazodaUSBDevice::StartLightingThread(std::chrono::milliseconds interval) {
-    if (lighting_thread_.joinable()) return;
-    {
-        std::lock_guard lock(lighting_mutex_);
-        lighting_stop_ = false;
-    }
-    lighting_thread_ = std::thread([this, interval] { LightingLoop(interval); });
-}
-
-void CRezazodaUSBDevice::LightingLoop(std::chrono::milliseconds interval) {
-    auto next = std::chrono::steady_clock::now();
-    std::unique_lock lock(lighting_mutex_);
-    while (!lighting_stop_) {
-        lighting_wake_ = false;
-        lock.unlock();
-        const bool animating = LightingStep();
-        lock.lock();
-        const auto woken = [this] { return lighting_stop_ || lighting_wake_; };
-        if (animating) {
-            next += interval;
-            lighting_cv_.wait_until(lock, next, woken);
-        } else {
-            lighting_cv_.wait(lock, woken);
-            next = std::chrono::steady_clock::now();
-        }
-    }
-}
-
-void CRezazodaUSBDevice::StopLightingThread() {
-    {
-        std::lock_guard lock(lighting_mutex_);
-        lighting_stop_ = true;
-    }
-    lighting_cv_.notify_all();
-    if (lighting_thread_.joinable()) lighting_thread_.join();
+    lighting_interval_ = interval;
+    lighting_.Start(*lighting_program_, interval);
 }
 
 // ---- Notification listener -----------------------------------------------------------
@@ -341,16 +360,10 @@ void CRezazodaUSBDevice::OpenListener(int path_index, const std::string& path) {
                                               : notify_channel_.ReceiverInterface();
         std::mutex& lock =
             path_index == 0 ? notify_channel_.ListenerLock() : notify_channel_.CommandLock();
-        // The listener thread only posts: the usage is handled on the UI thread.
-        QPointer<CRezazodaUSBDevice> self(this);
-        listener = std::make_unique<NotificationListener>(iface, lock, [self](uint16_t usage) {
-            if (self == nullptr) return;
-            QMetaObject::invokeMethod(
-                self.data(),
-                [self, usage] {
-                    if (self) self->OnNotification(usage);
-                },
-                Qt::QueuedConnection);
+        // The listener thread only posts: the usage is handled on the UI thread. The
+        // listeners are stopped before the object's base part goes.
+        listener = std::make_unique<NotificationListener>(iface, lock, [this](uint16_t usage) {
+            PostToUi([this, usage] { OnNotification(usage); });
         });
     }
     (void)listener->Reopen(path);
@@ -379,9 +392,7 @@ void CRezazodaUSBDevice::OnNotification(uint16_t usage) {
 }
 
 void CRezazodaUSBDevice::StartResyncTimer() {
-    if (item_ == nullptr) return;
-    if (ui::WindowBase* window = ui::WindowOf(item_))
-        (void)window->SetTimer(item_, kTimerResync, kResyncDelayMs);
+    if (SelectorEntry* entry = Entry()) entry->StartTimer(kTimerResync, kResyncDelayMs);
 }
 
 // ---- Profile data -----------------------------------------------------------------------
@@ -390,11 +401,11 @@ void CRezazodaUSBDevice::SetProfileData(std::unique_ptr<CBasicProfiledata> profi
     profile_data_ = std::move(profile_data);
 }
 
-app::LightRecord CRezazodaUSBDevice::GetLightRecord() const {
-    return profile_data_ ? profile_data_->CurrentLightInfo().Bytes() : app::LightRecord{};
+LightRecord CRezazodaUSBDevice::GetLightRecord() const {
+    return profile_data_ ? profile_data_->CurrentLightInfo().Bytes() : LightRecord{};
 }
 
-void CRezazodaUSBDevice::SetLightRecord(const app::LightRecord& b) {
+void CRezazodaUSBDevice::SetLightRecord(const LightRecord& b) {
     if (!profile_data_) return;
     LightInfoRecord r;
     r.mode = b[0];

@@ -5,36 +5,39 @@
 // needed and binds the devices that come and go to it. The four models derive from it and
 // override the ordered device operations below.
 //
-// Threads: page events, selector timers and every operation below run on the UI thread.
-// The lighting thread writes the LED array; the notification listeners only post to the UI
-// thread. Everything shared with them is atomic.
+// Threads: page events, selector timers and every operation below run on the UI thread,
+// which never waits on the device: what talks to the device runs on the object's device
+// worker (OnDevice) and comes back to the UI thread as a queued call. The lighting thread
+// runs the model's lighting program into the LED array; the notification listeners only
+// post to the UI thread. Everything shared with them is atomic.
+//
+// Layers: the object depends on nothing above the device layer. The routing, the profile
+// bar and the selector entry reach it through the faces of device_page.h and
+// selector_device.h, and it reaches them through the same faces.
 
 #include <QPointer>
 #include <QWidget>
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
-#include "app/page_handlers.h"
 #include "device/command_channel.h"
+#include "device/device_page.h"
 #include "device/device_table.h"
+#include "device/device_worker.h"
 #include "device/light_frame.h"
 #include "device/light_stream_thread.h"
 #include "device/lighting/effect_steps.h"
 #include "device/lighting/led_array.h"
 #include "device/lighting/reactive.h"
+#include "device/lighting_thread.h"
 #include "device/notification_listener.h"
-#include "panels/device_option_ui.h"
-#include "panels/device_power_ui.h"
-#include "panels/selector_device.h"
-#include "profile/device_profile_ui.h"
+#include "device/selector_device.h"
 
 namespace dz {
 
@@ -54,7 +57,7 @@ inline constexpr int kResyncDelayMs = 50;
 inline constexpr uint16_t kUsageResync = 0x0401;
 inline constexpr uint16_t kUsageProfileListChanged = 0x0402;
 
-class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels::SelectorDevice {
+class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDevice {
     Q_OBJECT
   public:
     explicit CRezazodaUSBDevice(QWidget* parent = nullptr);
@@ -78,7 +81,9 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     void SpareOperation1() override {}                                              // 15
     void SpareOperation2() override {}                                              // 16
     void ReadPowerStatus() override {}                                              // 17
-    [[nodiscard]] bool IsLinked() override { return true; }                         // 18
+    // Waits on the device: runs on the device worker only (CheckLink asks it there).
+    // The channel is open and, through a receiver, the receiver answers linked.
+    [[nodiscard]] virtual bool IsLinked();                                          // 18
     uint32_t LoadProfile() override { return 0; }                                   // 19
     void RefreshPage() override {}                                                  // 20
     virtual void CheckMacroKeys() {}                                                // 21
@@ -113,7 +118,7 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     virtual void FeedAudioSpectrum(const uint8_t* /*bands*/, int /*count*/) {}      // 45
     virtual void FeedHostColour(const uint32_t* /*values*/, int /*count*/) {}       // 46
     // The routing's macro-memory write (1 success, -1 not written, ...).
-    using app::DevicePage::WriteMacros;
+    using DevicePage::WriteMacros;
 
     // ---- Every model adds these after the interface ------------------------------------
     // Binds the model's own page (panels and buttons); the models' BindPage calls it.
@@ -134,9 +139,11 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     [[nodiscard]] const QString& PageSkin() const { return page_skin_; }
     [[nodiscard]] const QString& KindName() const { return kind_name_; }
     [[nodiscard]] const QString& LightFilePrefix() const { return light_prefix_; }
-    void BindSelector(panels::CDeviceOptionUI* item, panels::CMpDevicePowerUI* power);
-    [[nodiscard]] panels::CDeviceOptionUI* SelectorItem() const { return item_; }
-    [[nodiscard]] panels::CMpDevicePowerUI* PowerIndicator() const { return power_; }
+    // The page's selector entry and power indicator (each may be null; each is reached
+    // through its face, SelectorEntry and PowerDisplay).
+    void BindSelector(QWidget* item, QWidget* power);
+    [[nodiscard]] SelectorEntry* Entry() const;
+    [[nodiscard]] PowerDisplay* Power() const;
     // Also sets device type and role.
     void SetInterfaceRecord(const SupportedDeviceRecord& record);
     [[nodiscard]] const SupportedDeviceRecord& InterfaceRecord() const { return record_; }
@@ -165,6 +172,7 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     [[nodiscard]] CommandChannel& Channel() { return channel_; }
     [[nodiscard]] const CommandChannel& Channel() const { return channel_; }
     [[nodiscard]] lighting::LedArray& Leds() { return leds_; }
+    [[nodiscard]] const LightStreamThread& Stream() const { return stream_; }
     [[nodiscard]] DeviceInfoBlock& Info() { return info_; }
     [[nodiscard]] bool PowerReadPaused() const { return power_read_pause_.load(); }
 
@@ -174,10 +182,18 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     void StopListener(int path_index);
     [[nodiscard]] bool ListenerOpen(int path_index) const;
 
-    // The lighting thread: calls LightingStep at the model's interval until stopped
-    // (within 1000 ms).
+    // The lighting thread: runs the lighting program at the model's interval until
+    // stopped (within 1000 ms).
     void StartLightingThread(std::chrono::milliseconds interval);
-    void StopLightingThread();
+    void StopLightingThread() { lighting_.Stop(); }
+    [[nodiscard]] bool LightingThreadRunning() const { return lighting_.Running(); }
+
+    // Ends the device's threads (worker, lighting, stream, listeners) and closes its
+    // channels. The destructor does it too; the main window does it for every device
+    // before it waits for its own workers.
+    void Shutdown();
+    // The device worker (tests wait on it).
+    [[nodiscard]] DeviceWorker& Worker() { return worker_; }
 
     // ---- Profile folders --------------------------------------------------------------
     // The user data folder of a kind (created when missing).
@@ -192,6 +208,7 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     [[nodiscard]] bool PowerFlag() const override { return power_flag_; }
     [[nodiscard]] bool PreviewFlag() const override { return preview_.load(); }
     [[nodiscard]] int DeviceKindIndex() const override { return kind_index_; }
+    void CheckLink(std::function<void(bool linked)> done) override;
 
     // ---- DevicePage (the routing's view) ----------------------------------------------
     [[nodiscard]] int KindIndex() const override { return kind_index_; }
@@ -201,25 +218,35 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     [[nodiscard]] bool HasPowerFlag() const override { return power_flag_; }
     void SetLightControlState(int state) override { SetHostLighting(state != 0); }
     void SetHoverState(int hover) override { SetPreview(hover != 0); }
-    [[nodiscard]] app::LightRecord GetLightRecord() const override;
-    void SetLightRecord(const app::LightRecord& record) override;
+    [[nodiscard]] LightRecord GetLightRecord() const override;
+    void SetLightRecord(const LightRecord& record) override;
     void SetPowerReadPause(bool pause) override { power_read_pause_.store(pause); }
     // An operation tab: the page shows that feature and the profile bar marks the tab.
     void OnFeatureTab(int which) override;
-    app::ProfileBar* Profiles() override;
+    ProfileBar* Profiles() override;
 
   protected:
-    // One step of the model's current effect on the lighting thread. False when the
-    // picture stays as it is until the settings change (the thread then sleeps until they
-    // do). The base shows the lighting settings' colour.
-    virtual bool LightingStep();
+    // Runs `io(channel)` on the device worker, in order with every other device task of
+    // this object, then `done(result)` on the UI thread, unless the object is gone by
+    // then. `io` must use nothing of the object but the channel it is given: the object
+    // may be in its destructor while a task runs (the destructor aborts the exchange and
+    // waits for the task).
+    template <class Io, class Done>
+    void OnDevice(Io io, Done done);
+    // The same without a result to bring back.
+    template <class Io>
+    void OnDevice(Io io);
+
+    // The model's lighting program (before the thread starts); the base shows the
+    // lighting settings' colour. The object owns it and stops the thread before it goes.
+    void SetLightingProgram(std::unique_ptr<LightingProgram> program);
     // Wakes the lighting thread for a step now (the settings changed).
-    void WakeLighting();
+    void WakeLighting() { lighting_.Wake(); }
     // Called on the UI thread for each notification usage above 0x0402.
     virtual void OnDeviceNotification(uint16_t /*usage*/) {}
     [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;
     // The page's profile bar, or null when the page has none.
-    [[nodiscard]] CDeviceProfileUI* ProfileBarControl() const { return profile_bar_.data(); }
+    [[nodiscard]] ProfileBar* ProfileBarControl() const;
 
     lighting::EffectCounters counters_;  // lighting thread only
     lighting::ReactiveBuffers reactive_;
@@ -232,7 +259,8 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     void OnNotification(uint16_t usage);  // UI thread
     void BindProfileBar();
     void StartResyncTimer();
-    void LightingLoop(std::chrono::milliseconds interval);
+    // Posts `done` to the UI thread (the object's thread); dropped when the object goes.
+    void PostToUi(std::function<void()> done);
 
     // Identity.
     SupportedDeviceRecord record_{};
@@ -263,12 +291,11 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     std::atomic<bool> power_read_pause_{false};
     std::atomic<bool> preview_{true};
 
-    // Lighting thread.
-    std::mutex lighting_mutex_;
-    std::condition_variable lighting_cv_;
-    bool lighting_stop_ = false;
-    bool lighting_wake_ = false;
-    std::thread lighting_thread_;
+    // Threads, declared after what they use so that they go first.
+    std::unique_ptr<LightingProgram> lighting_program_;
+    std::chrono::milliseconds lighting_interval_{20};
+    LightingThread lighting_;
+    DeviceWorker worker_;
 
     // Page.
     std::vector<QPointer<QWidget>> key_buttons_;
@@ -277,14 +304,29 @@ class CRezazodaUSBDevice : public QWidget, public app::DevicePage, public panels
     LightFrameBytes last_frame_{};     // built from the LED array at frame_version_
     uint64_t frame_version_ = ~uint64_t{0};
     bool frame_was_visible_ = false;
-    QPointer<CDeviceProfileUI> profile_bar_;
+    QPointer<QWidget> profile_bar_;  // a ProfileBar
     QPointer<QWidget> function_switch_;
     QPointer<QWidget> key_function_switch_;
     bool switches_looked_up_ = false;
-    QPointer<panels::CDeviceOptionUI> item_;
-    QPointer<panels::CMpDevicePowerUI> power_;
+    QPointer<QWidget> item_;   // a SelectorEntry
+    QPointer<QWidget> power_;  // a PowerDisplay
     int function_page_ = 1;
     int selected_key_ = -1;
 };
+
+template <class Io, class Done>
+void CRezazodaUSBDevice::OnDevice(Io io, Done done) {
+    worker_.Post([this, io = std::move(io), done = std::move(done)]() mutable {
+        auto result = io(channel_);
+        PostToUi([done = std::move(done), result = std::move(result)]() mutable {
+            done(std::move(result));
+        });
+    });
+}
+
+template <class Io>
+void CRezazodaUSBDevice::OnDevice(Io io) {
+    worker_.Post([this, io = std::move(io)]() mutable { (void)io(channel_); });
+}
 
 }  // namespace dz

@@ -5,6 +5,6 @@
 namespace dz {
 
 CRezazodaKeyboardDevice::CRezazodaKeyboardDevice(QWidget* parent)
-    : CRezazodaWirelessModelDevice(std::make_unique<CKeyboardProfiledata>(), parent) {}
+    : CRezazodaModelDevice(std::make_unique<CKeyboardProfiledata>(), parent) {}
 
 }  // namespace dz

@@ -6,7 +6,7 @@
 
 namespace dz {
 
-class CRezazodaKeyboardDevice : public CRezazodaWirelessModelDevice {
+class CRezazodaKeyboardDevice : public CRezazodaModelDevice {
     Q_OBJECT
   public:
     explicit CRezazodaKeyboardDevice(QWidget* parent = nullptr);

@@ -16,41 +16,55 @@ CRezazodaModelDevice::CRezazodaModelDevice(std::unique_ptr<CBasicProfiledata> pr
     SetProfileData(std::move(profile_data));
 }
 
-CRezazodaModelDevice::~CRezazodaModelDevice() {
-    // Before the model's members go: the thread runs the model's steps.
-    StopLightingThread();
-}
+CRezazodaModelDevice::~CRezazodaModelDevice() = default;
 
 void CRezazodaModelDevice::BindPage() {
     CRezazodaUSBDevice::BindPage();
     BuildModelPage();
 }
 
+namespace {
+
+struct InfoRead {
+    int result = 0;
+    DeviceInfoBlock info{};
+};
+
+InfoRead ReadInfoBlock(CommandChannel& channel) {
+    InfoRead r;
+    r.result = channel.ReadInfo(r.info);
+    return r;
+}
+
+}  // namespace
+
 void CRezazodaModelDevice::FirstSync() {
     if (!Channel().IsOpen()) return;
-    DeviceInfoBlock info{};
-    if (Channel().ReadInfo(info) == 1) {
-        Info() = info;
-    } else {
-        log::DebugLineF("device of kind %d: information block not read", KindIndex());
-    }
-    (void)LoadProfile();
-    RefreshPage();
-    StartLightingThread(std::chrono::milliseconds(kLightingStepMs));
+    OnDevice(&ReadInfoBlock, [this](const InfoRead& read) {
+        if (read.result == kCmdOk) {
+            Info() = read.info;
+        } else {
+            log::DebugLineF("device of kind %d: information block not read", KindIndex());
+        }
+        (void)LoadProfile();
+        RefreshPage();
+        StartLightingThread(std::chrono::milliseconds(kLightingStepMs));
+    });
 }
 
 void CRezazodaModelDevice::Resync() {
     if (ProfileListChangedFlag().exchange(false)) {
-        if (CDeviceProfileUI* bar = ProfileBarControl()) {
+        if (ProfileBar* bar = ProfileBarControl()) {
             bar->Initialise();
             SetProfileName(bar->GetCurrentUUID());
         }
     }
     if (!Channel().IsOpen()) return;
-    DeviceInfoBlock info{};
-    if (Channel().ReadInfo(info) == 1) Info() = info;
-    (void)LoadProfile();
-    RefreshPage();
+    OnDevice(&ReadInfoBlock, [this](const InfoRead& read) {
+        if (read.result == kCmdOk) Info() = read.info;
+        (void)LoadProfile();
+        RefreshPage();
+    });
 }
 
 void CRezazodaModelDevice::SetProfilePaths() {
@@ -89,13 +103,6 @@ uint32_t CRezazodaModelDevice::ApplyLighting() {
 
 void CRezazodaModelDevice::SaveProfile() {
     if (CBasicProfiledata* profile = ProfileData()) (void)profile->Save();
-}
-
-bool CRezazodaWirelessModelDevice::IsLinked() {
-    CommandChannel& channel = Channel();
-    if (!channel.IsOpen()) return false;
-    if (!channel.IsReceiverMode()) return true;
-    return channel.LinkQuery();
 }
 
 void RegisterDeviceControls() {

@@ -35,15 +35,6 @@ class CRezazodaModelDevice : public CRezazodaUSBDevice {
     void SaveProfile() override;
 };
 
-// A keyboard or mouse, which may be reached through its receiver.
-class CRezazodaWirelessModelDevice : public CRezazodaModelDevice {
-    Q_OBJECT
-  public:
-    using CRezazodaModelDevice::CRezazodaModelDevice;
-    // Through the receiver: the receiver's answer to the link query; over a cable: linked.
-    [[nodiscard]] bool IsLinked() override;
-};
-
 // Registers the four device object classes with the control factory.
 void RegisterDeviceControls();
 

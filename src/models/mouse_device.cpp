@@ -5,6 +5,6 @@
 namespace dz {
 
 CRezazodaMouseDevice::CRezazodaMouseDevice(QWidget* parent)
-    : CRezazodaWirelessModelDevice(std::make_unique<CMouseProfiledata>(), parent) {}
+    : CRezazodaModelDevice(std::make_unique<CMouseProfiledata>(), parent) {}
 
 }  // namespace dz

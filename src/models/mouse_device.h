@@ -6,7 +6,7 @@
 
 namespace dz {
 
-class CRezazodaMouseDevice : public CRezazodaWirelessModelDevice {
+class CRezazodaMouseDevice : public CRezazodaModelDevice {
     Q_OBJECT
   public:
     explicit CRezazodaMouseDevice(QWidget* parent = nullptr);

@@ -278,23 +278,46 @@ void CDeviceOptionUI::OnLightFrame() {
     if (device_->ChannelOpen()) Restart(kTimerLightFrame, device_->ReceiverMode() ? 500 : 5);
 }
 
+void CDeviceOptionUI::AskLink(void (CDeviceOptionUI::*answered)(bool linked)) {
+    // Only the latest question counts: a start-up or watch that began again meanwhile
+    // (a device moved between its paths) makes an older answer stale.
+    const uint64_t question = ++linkQuestion_;
+    QPointer<CDeviceOptionUI> self(this);
+    device_->CheckLink([self, question, answered](bool linked) {
+        if (self == nullptr || self->device_ == nullptr || question != self->linkQuestion_) return;
+        // The device may have left the receiver while it was asked.
+        if (!self->device_->ReceiverMode() || !self->device_->ChannelOpen()) return;
+        (self->*answered)(linked);
+    });
+}
+
 void CDeviceOptionUI::OnStartUp() {
+    if (device_->ReceiverMode() && device_->ChannelOpen()) {
+        AskLink(&CDeviceOptionUI::OnStartUpLinkAnswer);
+        return;
+    }
+    StartWork();
+}
+
+void CDeviceOptionUI::OnStartUpLinkAnswer(bool linked) {
+    if (!linked) {
+        linkLoss_ = (linkLoss_ + 1) % kLinkLossWrap;
+        if (present_) {
+            // The window is told first, while the item still counts as present and
+            // selected, so that it can move the selection and close what belongs to it.
+            SendLinkChanged(false);
+            SetVisible(false);
+        }
+        Restart(kTimerStartUp, 3000);
+        return;
+    }
+    SendLinkChanged(true);
+    StartWork();
+}
+
+void CDeviceOptionUI::StartWork() {
     const bool wireless = device_->ReceiverMode();
     const bool open = device_->ChannelOpen();
-    if (wireless && open) {
-        if (!device_->IsLinked()) {
-            linkLoss_ = (linkLoss_ + 1) % kLinkLossWrap;
-            if (present_) {
-                // The window is told first, while the item still counts as present and
-                // selected, so that it can move the selection and close what belongs to it.
-                SendLinkChanged(false);
-                SetVisible(false);
-            }
-            Restart(kTimerStartUp, 3000);
-            return;
-        }
-        SendLinkChanged(true);
-    }
     device_->FirstSync();
     linkLoss_ = 0;
     Restart(kTimerLightFrame, 5);
@@ -308,10 +331,12 @@ void CDeviceOptionUI::OnPower() {
 }
 
 void CDeviceOptionUI::OnLinkWatch() {
-    const bool wireless = device_->ReceiverMode();
-    const bool open = device_->ChannelOpen();
-    if (!wireless || !open) return;
-    if (device_->IsLinked()) {
+    if (!device_->ReceiverMode() || !device_->ChannelOpen()) return;
+    AskLink(&CDeviceOptionUI::OnLinkWatchAnswer);
+}
+
+void CDeviceOptionUI::OnLinkWatchAnswer(bool linked) {
+    if (linked) {
         if (!present_) {
             SendLinkChanged(true);
             if (device_->PowerFlag()) device_->ReadPowerStatus();

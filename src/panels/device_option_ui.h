@@ -10,15 +10,16 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <cstdint>
 
-#include "panels/selector_device.h"
+#include "device/selector_device.h"
 #include "ui/control_timers.h"
 
 class QAbstractButton;
 
 namespace dz::panels {
 
-class CDeviceOptionUI : public QWidget, public ui::TimerReceiver {
+class CDeviceOptionUI : public QWidget, public ui::TimerReceiver, public SelectorEntry {
     Q_OBJECT
 
   public:
@@ -93,6 +94,8 @@ class CDeviceOptionUI : public QWidget, public ui::TimerReceiver {
 
     // Timer ticks of this item; false for ids it does not own.
     bool OnControlTimer(int id) override;
+    // SelectorEntry: the device object starts one of the item's timers.
+    void StartTimer(int id, int ms) override { Restart(id, ms); }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -116,6 +119,13 @@ class CDeviceOptionUI : public QWidget, public ui::TimerReceiver {
     void OnStartUp();
     void OnPower();
     void OnLinkWatch();
+    // Asks the device whether it is linked; `answered` runs with the answer on the UI
+    // thread unless a newer question was asked or the device left its receiver meanwhile.
+    void AskLink(void (CDeviceOptionUI::*answered)(bool linked));
+    void OnStartUpLinkAnswer(bool linked);
+    void OnLinkWatchAnswer(bool linked);
+    // After the start-up (and its link check): first synchronisation, frames, power, watch.
+    void StartWork();
 
     SelectorDevice* device_ = nullptr;
     QPointer<QWidget> repaint_;
@@ -135,6 +145,7 @@ class CDeviceOptionUI : public QWidget, public ui::TimerReceiver {
     int powerIndex_ = -1;
     bool present_ = true;
     int linkLoss_ = 0;
+    uint64_t linkQuestion_ = 0;
 };
 
 }  // namespace dz::panels

@@ -9,9 +9,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "device/selector_device.h"
+
 namespace dz::panels {
 
-class CMpDevicePowerUI : public QWidget {
+class CMpDevicePowerUI : public QWidget, public PowerDisplay {
     Q_OBJECT
 
   public:
@@ -29,12 +31,12 @@ class CMpDevicePowerUI : public QWidget {
     [[nodiscard]] int SubKind() const { return subKind_; }
 
     // Shows or hides "device_power_Layout".
-    void ShowLayout(bool show);
+    void ShowLayout(bool show) override;
 
     // Byte 0 battery percent, 1 charge state (0, 1 charging, 2), 3 reached through the
     // receiver, 5 phone type on a mousepad (1 iPhone, 2 Samsung, 3 other, else none).
     // Does nothing when a sub-control is missing.
-    void SetPowerStatus(const std::uint8_t* bytes, std::size_t length);
+    void SetPowerStatus(const std::uint8_t* bytes, std::size_t length) override;
 
   private:
     QWidget* Sub(QPointer<QWidget>& cache, const char* name) const;

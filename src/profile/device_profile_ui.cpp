@@ -57,6 +57,14 @@ void CDeviceProfileUI::SetFolders(std::filesystem::path user_folder,
     default_data_file_ = std::move(default_data_file);
 }
 
+void CDeviceProfileUI::AttachDevice(DevicePage* device, int device_type,
+                                    const std::filesystem::path& user_folder,
+                                    const std::filesystem::path& default_data_file) {
+    SetDeviceType(device_type);
+    SetFolders(user_folder, default_data_file);
+    SetDevice(device);
+}
+
 QWidget* CDeviceProfileUI::Control(std::string_view name) const {
     return findChild<QWidget*>(Str(name));
 }

@@ -6,7 +6,7 @@
 // the device object which profile to work on.
 //
 // Skin: "XML\CustomControlXML\DeviceProfile.xml", whose root is of class "DeviceProfile".
-// The routing of the main window calls the app::ProfileBar operations; a selection in the
+// The routing of the main window calls the ProfileBar operations; a selection in the
 // combo starts the main window's timer, on which OnSwitchToSelected runs.
 
 #include <QString>
@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/page_handlers.h"
+#include "device/device_page.h"
 #include "profile/profile_store.h"
 
 namespace dz {
@@ -35,7 +35,7 @@ using ProfileMessageBoxFunction = std::function<int(const ProfileMessageBox&)>;
 // path, or empty when the user cancelled.
 using ProfileFileDialogFunction = std::function<QString(QWidget* owner, bool save)>;
 
-class CDeviceProfileUI : public QWidget, public app::ProfileBar {
+class CDeviceProfileUI : public QWidget, public ProfileBar {
     Q_OBJECT
 
   public:
@@ -50,11 +50,15 @@ class CDeviceProfileUI : public QWidget, public app::ProfileBar {
     void SetDeviceType(int type) { device_type_ = type; }
     [[nodiscard]] int DeviceType() const { return device_type_; }
     void SetFolders(std::filesystem::path user_folder, std::filesystem::path default_data_file);
-    void SetDevice(app::DevicePage* device) { device_ = device; }
+    void SetDevice(DevicePage* device) { device_ = device; }
+    // ProfileBar: the three above at once.
+    void AttachDevice(DevicePage* device, int device_type,
+                      const std::filesystem::path& user_folder,
+                      const std::filesystem::path& default_data_file) override;
     // Reads (or creates) the list, fills the combo, selects the recorded profile (clamped
     // into the list) and shows the operation tabs of the device type. Runs again after a
     // change of the list file by another program.
-    void Initialise();
+    void Initialise() override;
 
     // Message boxes and file dialogs; every new bar starts with the defaults given to
     // RegisterProfileControls and the system's file dialogs.
@@ -63,9 +67,9 @@ class CDeviceProfileUI : public QWidget, public app::ProfileBar {
 
     // Marks tab n (1..8, see kOperationTabNames) selected and the others not, without
     // notifications; only when the skin has all eight.
-    void SelectOpTab(int n);
+    void SelectOpTab(int n) override;
 
-    [[nodiscard]] std::string GetCurrentUUID() const;
+    [[nodiscard]] std::string GetCurrentUUID() const override;
     // The combo's selection, or -1.
     [[nodiscard]] int GetSelectedIndex() const;
     // Selects profile `index` (clamped into the list) and records it in the list file; with
@@ -92,7 +96,7 @@ class CDeviceProfileUI : public QWidget, public app::ProfileBar {
     void ShowProfileMenu(bool show);
     [[nodiscard]] bool IsProfileMenuShown() const;
 
-    // app::ProfileBar: what the routing of the main window calls.
+    // ProfileBar: what the routing of the main window calls.
     void OnAdd() override;
     void OnDelete() override;
     void OnCopy() override;
@@ -123,7 +127,7 @@ class CDeviceProfileUI : public QWidget, public app::ProfileBar {
     std::filesystem::path default_data_file_;
     int device_type_ = 0;
     std::unique_ptr<ProfileStore> store_;
-    app::DevicePage* device_ = nullptr;
+    DevicePage* device_ = nullptr;
     ProfileMessageBoxFunction message_box_;
     ProfileFileDialogFunction file_dialog_;
 };

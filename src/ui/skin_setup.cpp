@@ -9,8 +9,22 @@
 
 namespace dz::ui {
 
+namespace {
+constexpr char kGroupScope[] = "dz_group_scope";
+}
+
+void MakeOptionGroupScope(QWidget* scope) {
+    if (scope != nullptr) scope->setProperty(kGroupScope, true);
+}
+
 QButtonGroup* OptionGroup(QWidget* anyControl, const QString& group) {
     QWidget* owner = anyControl->window();
+    for (QWidget* p = anyControl; p != nullptr; p = p->parentWidget()) {
+        if (p->property(kGroupScope).toBool()) {
+            owner = p;
+            break;
+        }
+    }
     const QString objName = QStringLiteral("dz_group_") + group;
     auto* g = owner->findChild<QButtonGroup*>(objName, Qt::FindDirectChildrenOnly);
     if (!g) {

@@ -10,7 +10,11 @@
 namespace dz::ui {
 
 void ApplySkinAttributes(QWidget* root);
-// The exclusive group of that name in the window of `anyControl`, created on first use.
+// The exclusive group of that name in the group scope of `anyControl` (its nearest ancestor
+// made a scope) or else in its window, created on first use.
 [[nodiscard]] QButtonGroup* OptionGroup(QWidget* anyControl, const QString& group);
+// Makes `scope` own the option groups of the controls below it: a device page is built
+// apart from the window and moved into it, and its options exclude only each other.
+void MakeOptionGroupScope(QWidget* scope);
 
 }  // namespace dz::ui

@@ -158,9 +158,11 @@ TEST_F(UsbDeviceTest, LightFrameIsShownOnTheButtonsAndStreamedScaledByAlpha) {
 
     // With host lighting off nothing is shown or streamed.
     d->SetHostLighting(false);
+    const uint64_t handed_over = d->Stream().SubmittedCount();
     d->SetLedColour(5, lighting::PackLed({10, 10, 10, 255}));
     d->PushLightFrame();
     EXPECT_EQ(button->LightColor(), qRgba(200, 100, 50, 128));
+    EXPECT_EQ(d->Stream().SubmittedCount(), handed_over) << "no frame goes to the stream";
 }
 
 // Its frame bytes stay 0: light_frame_test covers the frame itself.
@@ -183,7 +185,8 @@ TEST_F(UsbDeviceTest, NoLightFrameGoesThroughTheReceiver) {
         d->SetLedColour(0, lighting::PackLed({static_cast<uint8_t>(i), 0, 0, 255}));
         d->PushLightFrame();
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    // Frames are handed to the stream synchronously: none was, so none can follow.
+    EXPECT_EQ(d->Stream().SubmittedCount(), 0u);
     EXPECT_EQ(CountCommand(Sent(), CMD_LIGHT_FRAME), 0u);
     EXPECT_EQ(qobject_cast<ui::DeviceKeyButton*>(d->LightButton(0))->LightColor(),
               qRgba(4, 0, 0, 255))
@@ -204,6 +207,10 @@ TEST_F(UsbDeviceTest, HostLightingIsSentToACabledKeyboardOnly) {
     keyboard->SetHostLighting(false);
     EXPECT_EQ(CountCommand(Sent(Node(DeviceKind::kKeyboard)), CMD_HOST_LIGHTING), 0u);
     keyboard->SetHostLighting(true);
+    EXPECT_TRUE(keyboard->HostLighting()) << "at once, while the worker sends";
+    keyboard->Worker().WaitIdle();
+    mouse->Worker().WaitIdle();
+    EXPECT_EQ(CountCommand(Sent(Node(DeviceKind::kMouse)), CMD_HOST_LIGHTING), 0u);
     EXPECT_EQ(CountCommand(Sent(Node(DeviceKind::kKeyboard)), CMD_HOST_LIGHTING), 1u);
     EXPECT_TRUE(keyboard->HostLighting());
 }

@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QLayout>
 #include <QStackedWidget>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "panels/device_option_ui.h"
 #include "panels/selector_fixture.h"
@@ -31,9 +33,16 @@ class FakeDevice : public SelectorDevice {
     void SpareOperation1() override { ++spare1; }
     void SpareOperation2() override { ++spare2; }
     void ReadPowerStatus() override { ++powerReads; }
-    bool IsLinked() override {
+    // The answer waits, as the device worker's would, until the test gives it.
+    void CheckLink(std::function<void(bool)> done) override {
         ++linkQueries;
-        return linked;
+        questions.push_back(std::move(done));
+    }
+    // Answers every question asked so far with `linked`.
+    void Answer() {
+        auto asked = std::move(questions);
+        questions.clear();
+        for (auto& done : asked) done(linked);
     }
     bool ChannelOpen() const override { return open; }
     bool ReceiverMode() const override { return wireless; }
@@ -48,6 +57,7 @@ class FakeDevice : public SelectorDevice {
     bool open = true, wireless = false, linked = true, power = false, preview = false;
     int pushes = 0, firstSyncs = 0, resyncs = 0, spare1 = 0, spare2 = 0, powerReads = 0,
         linkQueries = 0;
+    std::vector<std::function<void(bool)>> questions;
 };
 
 // Counts paint events of a control.
@@ -83,8 +93,13 @@ class DeviceOptionTest : public ::testing::Test {
             if (m.msg == kMsgReceiverLinkChanged) out.push_back(m);
         return out;
     }
-    // Runs a timer's handler as the toolkit does when it fires.
+    // Runs a timer's handler as the toolkit does when it fires, and has the device answer
+    // a link question it asked.
     void Fire(int id) {
+        FireUnanswered(id);
+        dev.Answer();
+    }
+    void FireUnanswered(int id) {
         win->SetTimer(item, id, 60000);  // running, as it is when it fires
         ASSERT_TRUE(item->OnControlTimer(id));
     }
@@ -354,6 +369,39 @@ TEST_F(DeviceOptionTest, LinkWatchStopsForCableOrClosedChannel) {
         EXPECT_TRUE(LinkMessages().empty());
         EXPECT_EQ(Interval(CDeviceOptionUI::kTimerLinkWatch), -1);
     }
+}
+
+// The link is asked away from the UI thread: nothing waits for the answer, and an answer
+// that no longer fits (the device left its receiver, or a newer question was asked) is
+// dropped.
+TEST_F(DeviceOptionTest, LinkAnswersComeLaterAndStaleOnesAreDropped) {
+    dev.wireless = true;
+    dev.power = true;
+    FireUnanswered(CDeviceOptionUI::kTimerStartUp);
+    ASSERT_EQ(dev.questions.size(), 1u);
+    EXPECT_EQ(dev.firstSyncs, 0) << "the first sync waits for the answer";
+    EXPECT_EQ(Interval(CDeviceOptionUI::kTimerStartUp), -1) << "and no timer runs meanwhile";
+    dev.Answer();
+    EXPECT_EQ(dev.firstSyncs, 1);
+    EXPECT_EQ(Interval(CDeviceOptionUI::kTimerLinkWatch), 2000);
+
+    // A watch whose device went onto its cable before the answer came does nothing more.
+    FireUnanswered(CDeviceOptionUI::kTimerLinkWatch);
+    dev.wireless = false;
+    dev.linked = false;
+    dev.Answer();
+    EXPECT_TRUE(LinkMessages().size() == 1u && LinkMessages()[0].lParam == 1)
+        << "only the start-up's message";
+    EXPECT_EQ(Interval(CDeviceOptionUI::kTimerLinkWatch), -1);
+
+    // Two start-ups: the first answer is stale, only the second counts.
+    dev = FakeDevice{};
+    dev.wireless = true;
+    FireUnanswered(CDeviceOptionUI::kTimerStartUp);
+    FireUnanswered(CDeviceOptionUI::kTimerStartUp);
+    ASSERT_EQ(dev.questions.size(), 2u);
+    dev.Answer();
+    EXPECT_EQ(dev.firstSyncs, 1);
 }
 
 TEST_F(DeviceOptionTest, TimersOfOthersAndWithoutDevicePassOrDoNothing) {

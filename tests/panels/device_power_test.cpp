@@ -204,9 +204,14 @@ TEST(DevicePowerPartialSkin, MissingSubControlsMakeItANoOp) {
     power->ShowLayout(false);  // the layout is there, so this one works
     EXPECT_FALSE(ui::IsVisible(power->findChild<QWidget*>(QStringLiteral("device_power_Layout"))));
 
+    // Without a skin there is nothing to show on: nothing is made up, nothing is shown.
     CMpDevicePowerUI bare;
+    bare.SetKind(3, 0);
     bare.SetPowerStatus(rec.data(), rec.size());
     bare.ShowLayout(true);
+    EXPECT_TRUE(bare.findChildren<QWidget*>().isEmpty());
+    EXPECT_TRUE(ui::BkImage(&bare).isEmpty());
+    EXPECT_TRUE(ui::Text(&bare).isEmpty());
 }
 
 }  // namespace

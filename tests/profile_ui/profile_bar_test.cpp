@@ -36,9 +36,9 @@ using test::J;
 const char* kDefaults = R"({"Device": [{"LightInfo": {"SelectItem": 1}}]})";
 
 // A device object that records what the bar asks of it.
-class FakeDevice : public app::DevicePage {
+class FakeDevice : public DevicePage {
   public:
-    app::ProfileBar* Profiles() override { return bar; }
+    ProfileBar* Profiles() override { return bar; }
     [[nodiscard]] bool IsKeyboardOrMouse() const override { return keyboard_or_mouse; }
     void SetProfileName(const std::string& uuid) override {
         calls.push_back("SetProfileName " + uuid);
@@ -63,7 +63,7 @@ class FakeDevice : public app::DevicePage {
     }
     void OnFeatureTab(int which) override { feature_tabs.push_back(which); }
 
-    app::ProfileBar* bar = nullptr;
+    ProfileBar* bar = nullptr;
     bool keyboard_or_mouse = true;
     std::string profile_name;
     std::vector<std::string> calls;
@@ -79,7 +79,7 @@ class BarWindow : public ui::WindowBase, public app::ShellHandlers {
   public:
     BarWindow() : ui::WindowBase(QStringLiteral("XML_TEST_WINDOW"), QStringLiteral("BAR_TEST")) {}
 
-    app::DevicePage* CurrentDevicePage() override { return device; }
+    DevicePage* CurrentDevicePage() override { return device; }
     void OnProfileComboTimer() override {
         ++timer_starts;
         SetTimer(nullptr, kProfileSelectTimerId, kProfileSelectDelayMs);
@@ -91,7 +91,7 @@ class BarWindow : public ui::WindowBase, public app::ShellHandlers {
         if (r.pass_to_toolkit) ui::WindowBase::Notify(msg);
     }
 
-    app::DevicePage* device = nullptr;
+    DevicePage* device = nullptr;
     int timer_starts = 0;
     int timer_fires = 0;
 
@@ -419,7 +419,7 @@ TEST_F(ProfileBarTest, ExportWritesTheSelectedProfileWhereTheDialogSays) {
 TEST_F(ProfileBarTest, ResetGivesTheSelectedProfileTheDefaultsAgain) {
     WriteList({"A", "B"}, 1);
     Init();
-    app::ProfileBar& routed = *bar_;
+    ProfileBar& routed = *bar_;
     routed.ResetProfile();
     const Json::Value reset = ProfileFile("u1");
     EXPECT_EQ(reset["Device"], J(kDefaults)["Device"]);  // the marker is gone

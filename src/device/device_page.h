@@ -1,14 +1,20 @@
 #pragma once
-// What the routing calls. Each interface is the face of one panel or device object that a
-// later piece of work fills in; every operation has an empty default so that the routing
-// is complete before its handlers are. `n` is the index of a numbered control family.
+// The faces of a device page: what the main window's routing and the page's profile bar
+// call on the device object, and what the device object hands out of its page (its
+// panels). They are declared here, in the device layer, so that the device objects depend
+// on nothing above them: the panels and the application implement or call them. Every
+// operation has an empty default so that the routing is complete before its handlers are.
+// `n` is the index of a numbered control family.
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
-namespace dz::app {
+namespace dz {
+
+class DevicePage;
 
 using LightRecord = std::array<uint8_t, 14>;  // byte 0 the mode, byte 13 a saved mode
 
@@ -123,6 +129,17 @@ class ProfileBar {
     virtual void OnExport() {}
     virtual void OnSwitchToSelected() {}  // timer 1055
     virtual void ResetProfile() {}
+
+    // What the page's device object asks of its bar: the device type (which operation tabs
+    // show), the kind's folders, and the device that takes the selected profile.
+    virtual void AttachDevice(DevicePage* /*device*/, int /*device_type*/,
+                              const std::filesystem::path& /*user_folder*/,
+                              const std::filesystem::path& /*default_data_file*/) {}
+    // Reads (or creates) the profile list and selects the recorded profile.
+    virtual void Initialise() {}
+    // Marks operation tab n (1..8) selected.
+    virtual void SelectOpTab(int /*n*/) {}
+    [[nodiscard]] virtual std::string GetCurrentUUID() const { return {}; }
 };
 
 class MacroEditor {
@@ -196,4 +213,4 @@ class DevicePage {
     virtual void SetProfileName(const std::string& /*uuid*/) {}
 };
 
-}  // namespace dz::app
+}  // namespace dz

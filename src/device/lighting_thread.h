@@ -1,0 +1,53 @@
+#pragma once
+// A device's lighting thread and the program it runs. The program (one per model: the
+// effect steps with their own state) is an object of its own rather than a virtual step
+// of the device object, because the thread may still run while a device object is being
+// destroyed: the owner stops the thread before the program goes, and nothing the thread
+// touches belongs to a part of the object that is destroyed first.
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace dz {
+
+class LightingProgram {
+  public:
+    virtual ~LightingProgram() = default;
+    // One step. False when the picture stays as it is until the next Wake (the thread
+    // then sleeps until it comes).
+    virtual bool Step() = 0;
+};
+
+class LightingThread {
+  public:
+    // How long Stop waits before it says in the debug output that the thread is late.
+    static constexpr std::chrono::milliseconds kStopBound{1000};
+
+    LightingThread() = default;
+    ~LightingThread();  // Stop()
+    LightingThread(const LightingThread&) = delete;
+    LightingThread& operator=(const LightingThread&) = delete;
+
+    // Runs `program` every `interval` while it animates; nothing when running already.
+    // The program must outlive the thread (Stop).
+    void Start(LightingProgram& program, std::chrono::milliseconds interval);
+    // A step now (the settings changed).
+    void Wake();
+    // Ends the thread after the step in progress; a step never waits on anything, so the
+    // join is prompt.
+    void Stop();
+    [[nodiscard]] bool Running() const;
+
+  private:
+    void Loop(LightingProgram& program, std::chrono::milliseconds interval);
+
+    mutable std::mutex mutex_;
+    std::condition_variable cv_;
+    bool stop_ = false;
+    bool wake_ = false;
+    std::thread thread_;
+};
+
+}  // namespace dz
