@@ -72,8 +72,8 @@ void CRezazodaUSBDevice::Shutdown() {
 }
 
 void CRezazodaUSBDevice::PostToUi(std::function<void()> done) {
-    // Events posted to an object die with it, so a late answer reaches no dead object.
-    QMetaObject::invokeMethod(this, std::move(done), Qt::QueuedConnection);
+    // The queue dies with the object, so a late answer reaches no dead object.
+    ui_calls_.Post(std::move(done));
 }
 
 bool CRezazodaUSBDevice::IsLinked() {

@@ -38,6 +38,7 @@
 #include "device/lighting_thread.h"
 #include "device/notification_listener.h"
 #include "device/selector_device.h"
+#include "ui/ui_call_queue.h"
 
 namespace dz {
 
@@ -291,7 +292,9 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     std::atomic<bool> power_read_pause_{false};
     std::atomic<bool> preview_{true};
 
-    // Threads, declared after what they use so that they go first.
+    // Threads, declared after what they use so that they go first; their answers come
+    // back through the queue.
+    ui::UiCallQueue ui_calls_;
     std::unique_ptr<LightingProgram> lighting_program_;
     std::chrono::milliseconds lighting_interval_{20};
     LightingThread lighting_;

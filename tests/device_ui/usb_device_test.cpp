@@ -253,5 +253,76 @@ TEST_F(UsbDeviceTest, AReReadNotificationMakesTheDeviceReadItselfAgain) {
         [&] { return CountCommand(Sent(Node(DeviceKind::kKeyboard)), CMD_READ_INFO) > 0; }, 3000));
 }
 
+// A model's own lighting program: steps counted, every light set; it animates.
+class CountingProgram : public LightingProgram {
+  public:
+    CountingProgram(lighting::LedArray& leds, std::atomic<int>& steps) : leds_(leds), steps_(steps) {}
+    bool Step() override {
+        const int n = ++steps_;
+        leds_.Fill({static_cast<uint8_t>(n), 0, 0, 255});
+        return true;
+    }
+
+  private:
+    lighting::LedArray& leds_;
+    std::atomic<int>& steps_;
+};
+
+class ProgrammedDevice : public CRezazodaUSBDevice {
+  public:
+    ProgrammedDevice(QWidget* parent, std::atomic<int>& steps) : CRezazodaUSBDevice(parent) {
+        SetLightingProgram(std::make_unique<CountingProgram>(Leds(), steps));
+    }
+    // State of the derived part, gone before the base destructor runs.
+    std::vector<int> own_state = std::vector<int>(64, 7);
+};
+
+// The lighting thread runs the model's program beside the UI thread's frames, and the
+// object goes while it runs: the thread is stopped before anything it uses is destroyed.
+TEST_F(UsbDeviceTest, TheLightingProgramRunsBesideTheFramesAndStopsWithTheObject) {
+    std::atomic<int> steps{0};
+    auto* d = new ProgrammedDevice(window_.get(), steps);
+    d->setObjectName(QStringLiteral("page"));
+    auto* panel = new QWidget(d);
+    panel->setObjectName(QStringLiteral("SelectPanel"));
+    AddButton(panel, QStringLiteral("key_0"), QStringLiteral("light_0"));
+    d->SetPageSkin(QStringLiteral("XML\\DeviceXml\\test.xml"));
+    d->SetKeyCount(1);
+    d->SetLightCount(4);
+    d->BindPage();
+    window_->show();
+    d->StartLightingThread(std::chrono::milliseconds(1));
+    ASSERT_TRUE(d->LightingThreadRunning());
+    ASSERT_TRUE(test::WaitUntil([&] {
+        d->SetLightInfo(0x01020304, 0x05060708, 0, 0);  // wakes the thread
+        d->PushLightFrame();
+        QCoreApplication::processEvents();
+        return steps.load() > 20;
+    }, 3000));
+    auto* button = qobject_cast<ui::DeviceKeyButton*>(d->LightButton(0));
+    EXPECT_EQ(qAlpha(button->LightColor()), 255) << "the buttons show the program's lights";
+    delete d;
+    const int after = steps.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(steps.load(), after) << "no step after the object went";
+}
+
+// A device that never answers: the worker waits in an exchange. Destroying the object ends
+// that wait and drops what was queued behind it.
+TEST_F(UsbDeviceTest, DestroyingTheObjectEndsTheWorkersWaitAndDropsQueuedWork) {
+    ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kCable));
+    for (int packet = 1; packet <= 10; ++packet)
+        ASSERT_TRUE(emu_.ArmFault(DeviceKind::kKeyboard, sim::FaultKind::kNoAnswer, packet));
+    auto* d = MakePage<CRezazodaKeyboardDevice>({}, 0, 0);
+    ASSERT_EQ(OpenCommandPath(d->Channel(), CommandPath(DeviceKind::kKeyboard), false), 1);
+    d->SetInterfaceRecord(SupportedDeviceRow(0));
+    d->FirstSync();                // the information block: waits for an answer
+    d->SetHostLighting(true);      // queued behind it
+    ASSERT_TRUE(test::WaitUntil([&] { return CountCommand(Sent(), CMD_READ_INFO) > 0; }, 3000));
+    EXPECT_EQ(d->Worker().Pending(), 2u);
+    delete d;
+    EXPECT_EQ(CountCommand(Sent(), CMD_HOST_LIGHTING), 0u) << "dropped with the object";
+}
+
 }  // namespace
 }  // namespace dz
