@@ -60,7 +60,16 @@ void CRezazodaModelDevice::SetProfilePaths() {
     if (!ProfileName().isEmpty()) profile->SetProfilePath(ProfileFile());
     profile->SetDefaultPath(DefaultDataFile(KindName()));
     profile->SetLightListPath(folder / (LightFilePrefix().toStdString() + ".config"));
-    profile->SetDeviceIndex(GetKindCode());
+}
+
+void CRezazodaModelDevice::SetKindCode(int code) {
+    CRezazodaUSBDevice::SetKindCode(code);
+    if (CBasicProfiledata* profile = ProfileData()) {
+        // Every kind's profile files hold its section as their only "Device" element; the
+        // code picks the kind's arrays of the light list files.
+        profile->SetDeviceIndex(0);
+        profile->SetKindCode(code);
+    }
 }
 
 uint32_t CRezazodaModelDevice::LoadProfile() {

@@ -33,6 +33,9 @@ class CRezazodaModelDevice : public CRezazodaUSBDevice {
     void SetProfilePaths() override;
     [[nodiscard]] QString GetProfileName() const override { return ProfileName(); }
     void SaveProfile() override;
+    // Also tells the profile data: its device index is 0 for every kind, and the code selects
+    // the kind's arrays of the light list files.
+    void SetKindCode(int code) override;
 };
 
 // A keyboard or mouse, which may be reached through its receiver.
