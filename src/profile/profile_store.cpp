@@ -253,10 +253,10 @@ ProfileChange ProfileStore::ImportProfile(const fs::path& source) {
 ProfileResult ProfileStore::ExportProfile(const fs::path& destination) {
     Reload();
     if (!HasSelection()) return ProfileResult::kNoSelection;
-    const Json::Value document = ReadJsonFile(GetProfilePath(selected_));
-    if (document.isNull()) return ProfileResult::kFileError;
-    return TryWriteJsonFile(destination, document) ? ProfileResult::kDone
-                                                   : ProfileResult::kFileError;
+    const JsonFileRead document = ReadSelectedProfile();
+    if (!document.Parsed()) return ProfileResult::kFileError;
+    return TryWriteJsonFile(destination, document.value) ? ProfileResult::kDone
+                                                         : ProfileResult::kFileError;
 }
 
 ProfileResult ProfileStore::ResetProfile() {
