@@ -59,8 +59,7 @@ QString FileProblemMessage(const FileProblemReport& report) {
     const bool replaced = report.problem == FileProblem::kReplacedBroken;
     QString text = ui::ResourceManager::Instance().Text(
         QString::fromLatin1(replaced ? kFileReplacedBrokenText : kFileLeftAsItIsText));
-    const QString second =
-        replaced ? PathText(report.kept) : QString::fromStdString(report.reason);
+    const QString second = replaced ? PathText(report.kept) : QString::fromStdString(report.reason);
     for (const QString& value : {PathText(report.file), second}) {
         const qsizetype at = text.indexOf(QLatin1String("%s"));
         if (at < 0) break;

@@ -32,15 +32,16 @@ void ReportFileProblem(const FileProblemReport& report) {
     if (report.problem == FileProblem::kLeftAsItIs) {
         log::DebugLineF("%s: left as it is: %s", report.file.c_str(), report.reason.c_str());
     } else {
-        log::DebugLineF("%s: did not parse, replaced; old content kept as %s",
-                        report.file.c_str(), report.kept.c_str());
+        log::DebugLineF("%s: did not parse, replaced; old content kept as %s", report.file.c_str(),
+                        report.kept.c_str());
     }
     FileProblemSink* sink = nullptr;
     {
         Reports& r = State();
         std::lock_guard lock(r.lock);
         const bool first =
-            r.told.emplace(report.file.lexically_normal().string(), static_cast<int>(report.problem))
+            r.told
+                .emplace(report.file.lexically_normal().string(), static_cast<int>(report.problem))
                 .second;
         if (first) sink = r.sink;
     }

@@ -11,15 +11,15 @@
 namespace dz {
 
 enum class FileProblem {
-    kLeftAsItIs,       // could not be read (or its damaged content not kept): not written
-    kReplacedBroken,   // did not parse; replaced, the old content kept as `kept`
+    kLeftAsItIs,      // could not be read (or its damaged content not kept): not written
+    kReplacedBroken,  // did not parse; replaced, the old content kept as `kept`
 };
 
 struct FileProblemReport {
     std::filesystem::path file;
     FileProblem problem = FileProblem::kLeftAsItIs;
-    std::string reason;           // kLeftAsItIs: what went wrong ("Permission denied", ...)
-    std::filesystem::path kept;   // kReplacedBroken: where the old content is
+    std::string reason;          // kLeftAsItIs: what went wrong ("Permission denied", ...)
+    std::filesystem::path kept;  // kReplacedBroken: where the old content is
 };
 
 class FileProblemSink {

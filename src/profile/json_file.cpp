@@ -161,8 +161,7 @@ std::filesystem::path KeepBrokenCopy(const std::filesystem::path& path) {
         if (fs::copy_file(path, copy, fs::copy_options::none, ec)) return copy;
         if (ec != std::errc::file_exists) break;
     }
-    log::DebugLineF("%s: no copy of the damaged file kept: %s", path.c_str(),
-                    ec.message().c_str());
+    log::DebugLineF("%s: no copy of the damaged file kept: %s", path.c_str(), ec.message().c_str());
     return {};
 }
 
@@ -183,8 +182,10 @@ bool PrepareToReplaceUserFile(const std::filesystem::path& path, const JsonFileR
     if (std::filesystem::file_size(path, ec) == 0 && !ec) return true;  // nothing to keep
     const std::filesystem::path kept = KeepBrokenCopy(path);
     if (kept.empty()) {
-        ReportFileProblem({path, FileProblem::kLeftAsItIs,
-                           "damaged, and no copy of it could be kept beside it", {}});
+        ReportFileProblem({path,
+                           FileProblem::kLeftAsItIs,
+                           "damaged, and no copy of it could be kept beside it",
+                           {}});
         return false;
     }
     ReportFileProblem({path, FileProblem::kReplacedBroken, {}, kept});

@@ -1,5 +1,7 @@
 #include "macro/macro_store.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -181,12 +183,12 @@ TEST_F(MacroStoreTest, AGuidListedTwiceGetsItsOwnCopyOnLoad) {
 TEST_F(MacroStoreTest, AFileStillNamedByAnotherEntryIsNeverDeleted) {
     test::WriteText(folder_ / "macro.config", R"({"MacroInfo": [
         {"MacroName": "a", "Guid": "g1"}, {"MacroName": "b", "Guid": "g1"}]})");
-    fs::create_directory(folder_ / "g1.mac");  // cannot be copied
-    test::WriteText(folder_ / "g1.mac" / "inside", "x");
+    // Not a regular file: it cannot be copied, but it can be removed.
+    ASSERT_EQ(::mkfifo((folder_ / "g1.mac").c_str(), 0600), 0);
     store_.Load();
     ASSERT_EQ(store_.Macros()[1].guid, "g1");
     ASSERT_EQ(store_.DeleteMacro(0, {}).result, MacroResult::kDone);
-    EXPECT_TRUE(fs::exists(folder_ / "g1.mac" / "inside"));
+    EXPECT_TRUE(fs::exists(folder_ / "g1.mac"));
     EXPECT_EQ(Names(), std::vector<std::string>{"b"});
 }
 

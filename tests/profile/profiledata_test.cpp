@@ -88,9 +88,11 @@ TEST_F(ProfileDataTest, UnusableProfileFilesAreReseededKeepingOtherMembers) {
         }
         std::vector<std::string> kept;
         for (const std::string& name : test::TreeOf(dir_ / "user")) {
-            if (name.starts_with("p.Json.broken-")) kept.push_back(test::ReadText(dir_ / "user" / name));
+            if (name.starts_with("p.Json.broken-"))
+                kept.push_back(test::ReadText(dir_ / "user" / name));
         }
-        EXPECT_EQ(kept, c.keeps_copy ? std::vector<std::string>{c.text} : std::vector<std::string>{});
+        EXPECT_EQ(kept,
+                  c.keeps_copy ? std::vector<std::string>{c.text} : std::vector<std::string>{});
         EXPECT_EQ(test::TreeOf(dir_ / "user").size(), 1u + kept.size()) << "nothing else";
     }
 }
@@ -98,7 +100,8 @@ TEST_F(ProfileDataTest, UnusableProfileFilesAreReseededKeepingOtherMembers) {
 // A file that is there but could not be read may be a perfectly good profile: it is never
 // re-seeded or saved over. The device works with the defaults meanwhile.
 TEST_F(ProfileDataTest, AProfileThatCannotBeReadIsNeverWritten) {
-    const std::string text = R"({"Device": [{"LightInfo": {"SelectItem": 9}}], "profilename": "A"})";
+    const std::string text =
+        R"({"Device": [{"LightInfo": {"SelectItem": 9}}], "profilename": "A"})";
     test::WriteText(profile_, text);
     fs::resize_file(profile_, kJsonMaxFileSize + 1);  // sparse: over the size limit
     test::ReportCapture reports;

@@ -424,10 +424,10 @@ TEST(RemoveInterruptedSaves, RemovesTemporariesOfNoSaveInProgress) {
     const std::vector<Case> cases = {
         {".profile.Json." + dead_pid + ".0.tmp", true},  // its writer is gone
         {".ProfileList.ini." + own + ".7.tmp", true},    // an earlier run with our number
-        {".macro.config.1.3.tmp", false},                 // a running process may be saving
-        {".old.Json.1.4.tmp", true},                      // ... but not for this long
-        {"profile.Json.1.0.tmp", false},                  // not hidden: not ours
-        {".profile.Json.x.0.tmp", false},                 // no process number
+        {".macro.config.1.3.tmp", false},                // a running process may be saving
+        {".old.Json.1.4.tmp", true},                     // ... but not for this long
+        {"profile.Json.1.0.tmp", false},                 // not hidden: not ours
+        {".profile.Json.x.0.tmp", false},                // no process number
         {".profile.Json.1.0.temp", false},
         {"2024_03_07.Json", false},
     };

@@ -65,8 +65,7 @@ void FileReportsToStream::OnFileProblem(const FileProblemReport& report) {
              << "); left as it is\n";
     } else {
         err_ << "dozadirctl: " << report.file.string()
-             << ": damaged; replaced, its old content is kept in " << report.kept.string()
-             << "\n";
+             << ": damaged; replaced, its old content is kept in " << report.kept.string() << "\n";
     }
 }
 
