@@ -69,6 +69,53 @@ const char* KeyBegin(std::string_view key) {
     return key.empty() ? "" : key.data();
 }
 
+// "<name>.broken-<timestamp>" beside `path` holding a copy of it; empty (with a debug line)
+// when the copy could not be made.
+std::filesystem::path KeepBrokenCopy(const std::filesystem::path& path) {
+    namespace fs = std::filesystem;
+    const std::string base = path.filename().string() + std::string(kBrokenCopyInfix);
+    std::error_code ec;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // MakeTimestampName moves on by a millisecond per call, so a taken name is not
+        // offered twice.
+        const fs::path copy = path.parent_path() / (base + MakeTimestampName());
+        // Fails on an existing name rather than replacing an earlier copy.
+        if (fs::copy_file(path, copy, fs::copy_options::none, ec)) return copy;
+        if (ec != std::errc::file_exists) break;
+    }
+    log::DebugLineF("%s: no copy of the damaged file kept: %s", path.c_str(), ec.message().c_str());
+    return {};
+}
+
+// True when `path` may now be replaced: it is missing, holds an object, or its damaged
+// content is kept beside it.
+bool PrepareToReplaceUserFile(const std::filesystem::path& path, const JsonFileRead& current) {
+    switch (current.state) {
+        case JsonFileState::kMissing:
+            return true;
+        case JsonFileState::kUnreadable:
+            ReportFileProblem({path, FileProblem::kLeftAsItIs, ReadFailureText(current), {}});
+            return false;
+        case JsonFileState::kParsed:
+            if (IsJsonObject(current)) return true;
+            [[fallthrough]];  // none of the program's documents: as damaged as text
+        case JsonFileState::kNotJson:
+            break;
+    }
+    std::error_code ec;
+    if (std::filesystem::file_size(path, ec) == 0 && !ec) return true;  // nothing to keep
+    const std::filesystem::path kept = KeepBrokenCopy(path);
+    if (kept.empty()) {
+        ReportFileProblem({path,
+                           FileProblem::kLeftAsItIs,
+                           "damaged, and no copy of it could be kept beside it",
+                           {}});
+        return false;
+    }
+    ReportFileProblem({path, FileProblem::kReplacedBroken, {}, kept});
+    return true;
+}
+
 }  // namespace
 
 Json::Value ParseJsonText(std::string_view text) {
@@ -147,49 +194,6 @@ bool TryWriteJsonFile(const std::filesystem::path& path, const Json::Value& valu
 int WriteJsonFile(const std::filesystem::path& path, const Json::Value& value) {
     (void)TryWriteJsonFile(path, value);  // failures are logged; callers keep their tree
     return 0;
-}
-
-std::filesystem::path KeepBrokenCopy(const std::filesystem::path& path) {
-    namespace fs = std::filesystem;
-    const std::string base = path.filename().string() + std::string(kBrokenCopyInfix);
-    std::error_code ec;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        // MakeTimestampName moves on by a millisecond per call, so a taken name is not
-        // offered twice.
-        const fs::path copy = path.parent_path() / (base + MakeTimestampName());
-        // Fails on an existing name rather than replacing an earlier copy.
-        if (fs::copy_file(path, copy, fs::copy_options::none, ec)) return copy;
-        if (ec != std::errc::file_exists) break;
-    }
-    log::DebugLineF("%s: no copy of the damaged file kept: %s", path.c_str(), ec.message().c_str());
-    return {};
-}
-
-bool PrepareToReplaceUserFile(const std::filesystem::path& path, const JsonFileRead& current) {
-    switch (current.state) {
-        case JsonFileState::kMissing:
-            return true;
-        case JsonFileState::kUnreadable:
-            ReportFileProblem({path, FileProblem::kLeftAsItIs, ReadFailureText(current), {}});
-            return false;
-        case JsonFileState::kParsed:
-            if (IsJsonObject(current)) return true;
-            [[fallthrough]];  // none of the program's documents: as damaged as text
-        case JsonFileState::kNotJson:
-            break;
-    }
-    std::error_code ec;
-    if (std::filesystem::file_size(path, ec) == 0 && !ec) return true;  // nothing to keep
-    const std::filesystem::path kept = KeepBrokenCopy(path);
-    if (kept.empty()) {
-        ReportFileProblem({path,
-                           FileProblem::kLeftAsItIs,
-                           "damaged, and no copy of it could be kept beside it",
-                           {}});
-        return false;
-    }
-    ReportFileProblem({path, FileProblem::kReplacedBroken, {}, kept});
-    return true;
 }
 
 bool TryReplaceUserJsonFile(const std::filesystem::path& path, const Json::Value& value,

@@ -84,14 +84,7 @@ int WriteJsonFile(const std::filesystem::path& path, const Json::Value& value);
                                           const Json::Value& value, const JsonFileRead& current);
 [[nodiscard]] bool TryReplaceUserJsonFile(const std::filesystem::path& path,
                                           const Json::Value& value);
-// Only the checks and the kept copy, for writers of their own: true when `path` may now be
-// replaced.
-[[nodiscard]] bool PrepareToReplaceUserFile(const std::filesystem::path& path,
-                                            const JsonFileRead& current);
-
-// "<name>.broken-<MakeTimestampName()>" beside `path` holding a copy of it; empty (with a
-// debug line) when the copy could not be made.
-[[nodiscard]] std::filesystem::path KeepBrokenCopy(const std::filesystem::path& path);
+// The kept copy of a damaged file is named "<name>" kBrokenCopyInfix MakeTimestampName().
 inline constexpr std::string_view kBrokenCopyInfix = ".broken-";
 
 // ---- Typed readers ----------------------------------------------------------------------
