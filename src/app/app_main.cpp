@@ -17,6 +17,7 @@
 
 #include "app/app_messages.h"
 #include "app/app_setup.h"
+#include "app/file_problem_box.h"
 #include "app/layout_rules.h"
 #include "app/main_wnd.h"
 #include "platform/ipc/single_instance.h"
@@ -121,6 +122,9 @@ int main(int argc, char** argv) {
         sim_service = std::make_unique<dz::sim::SimBusService>(*emulator, session);
         if (!sim_service->Register()) dz::log::DebugLine("emulator not controllable over the bus");
     }
+
+    // The user's files: reports shown in the message box, leftovers of interrupted saves gone.
+    dz::app::SetUpUserFiles();
 
     // 7. Resources and control classes.
     dz::app::SetupResources(folder);

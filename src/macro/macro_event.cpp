@@ -80,7 +80,9 @@ bool SaveEvents(const std::filesystem::path& path, std::string_view name, std::s
     for (const MacroEvent& event : events) list.append(EventToJson(event));
     file["Events"] = list;
     file["Version"] = kMacroFileVersion;
-    return TryWriteJsonFile(path, file);
+    // The events shown were read from this file: when it could not be read they are not
+    // the macro's, and writing them would lose it.
+    return TryReplaceUserJsonFile(path, file);
 }
 
 }  // namespace dz

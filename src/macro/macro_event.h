@@ -55,7 +55,8 @@ using MacroEventCode = std::array<uint8_t, 4>;
 [[nodiscard]] std::vector<MacroEvent> LoadEvents(const std::filesystem::path& path);
 
 // Writes {"MacroName", "Guid", "Events", "Version": 64}. False, writing nothing, when there
-// are more than kMaxMacroEvents events or the file cannot be written.
+// are more than kMaxMacroEvents events, the file cannot be written, or it is there but
+// cannot be read (TryReplaceUserJsonFile: a damaged one is kept beside it first).
 [[nodiscard]] bool SaveEvents(const std::filesystem::path& path, std::string_view name,
                               std::string_view guid, const std::vector<MacroEvent>& events);
 

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "models/key_codes.h"
+#include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
 #include "profile/atomic_file.h"
 #include "profile/json_file.h"
@@ -87,24 +88,59 @@ fs::path MacroStore::ListFilePath() const {
 }
 
 void MacroStore::Load() {
-    std::error_code ec;
-    if (!fs::exists(ListFilePath(), ec)) {
+    const JsonFileRead read = ReadJsonFileChecked(ListFilePath());
+    if (read.state == JsonFileState::kMissing) {
         list_tree_ = Json::Value();
         entries_.clear();
         return;
     }
-    Json::Value tree = ReadJsonFile(ListFilePath());
-    // A list that exists but cannot be read keeps what was read before, so that the next
-    // write does not drop every macro.
-    if (!tree.isObject()) return;
+    // A list that exists but cannot be used keeps what was read before; writing it back is
+    // up to the file layer, which never writes over one it could not read and keeps a
+    // damaged one beside itself first.
+    if (!read.Parsed() || !read.value.isObject()) return;
     std::vector<MacroEntry> entries;
-    const Json::Value& list = JsonMember(tree, "MacroInfo");
+    const Json::Value& list = JsonMember(read.value, "MacroInfo");
     for (size_t i = 0; list.isArray() && i < list.size(); ++i) {
         const Json::Value& element = JsonElement(list, i);
         entries.push_back({JsonString(element, "MacroName"), JsonString(element, "Guid")});
     }
-    list_tree_ = std::move(tree);
+    list_tree_ = read.value;
     entries_ = std::move(entries);
+    if (writable_) SeparateSharedFiles();
+}
+
+void MacroStore::SeparateSharedFiles() {
+    // A copied or hand-edited list may name one Guid twice: both entries would play, save
+    // and delete the same file. The later one gets a Guid and a file of its own.
+    const std::vector<MacroEntry> before = entries_;
+    std::vector<fs::path> made;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        MacroEntry& entry = entries_[i];
+        if (!IsPlainFileName(entry.guid)) continue;
+        const bool shared = std::any_of(entries_.begin(), entries_.begin() + static_cast<long>(i),
+                                        [&](const MacroEntry& e) { return e.guid == entry.guid; });
+        if (!shared) continue;
+        const std::string guid = NewGuid(before);
+        const fs::path source = folder_ / (entry.guid + std::string(kMacroFileExtension));
+        const fs::path own = folder_ / (guid + std::string(kMacroFileExtension));
+        std::error_code ec;
+        if (fs::exists(source, ec)) {
+            if (!fs::copy_file(source, own, fs::copy_options::none, ec)) {
+                log::DebugLineF("macro list: no copy of %s for its second entry: %s",
+                                source.c_str(), ec.message().c_str());
+                continue;  // stays shared; deleting either entry keeps the file
+            }
+            made.push_back(own);
+        }
+        log::DebugLineF("macro list: entry %zu shared the Guid %s, now %s", i, entry.guid.c_str(),
+                        guid.c_str());
+        entry.guid = guid;
+    }
+    if (entries_ == before || WriteList()) return;
+    // Not recorded: the next load makes the copies again, so these would be left over.
+    std::error_code ec;
+    for (const fs::path& file : made) fs::remove(file, ec);
+    entries_ = before;
 }
 
 fs::path MacroStore::MacroFilePath(int index) const {
@@ -124,7 +160,7 @@ bool MacroStore::WriteList() {
     if (!list_tree_.isObject()) list_tree_ = Json::Value(Json::objectValue);
     list_tree_["MacroInfo"] = list;
     if (!paths::EnsureFolder(folder_)) return false;
-    return TryWriteJsonFile(ListFilePath(), list_tree_);
+    return TryReplaceUserJsonFile(ListFilePath(), list_tree_);
 }
 
 bool MacroStore::NameTaken(std::string_view name) const {
@@ -132,12 +168,13 @@ bool MacroStore::NameTaken(std::string_view name) const {
                        [&](const MacroEntry& e) { return SameNameIgnoringCase(e.name, name); });
 }
 
-std::string MacroStore::NewGuid() const {
+std::string MacroStore::NewGuid(const std::vector<MacroEntry>& also) const {
     // Never reuse a Guid the list or the folder has (two macros made in one millisecond).
     for (;;) {
         std::string guid = MakeTimestampName();
-        const bool listed = std::any_of(entries_.begin(), entries_.end(),
-                                        [&](const MacroEntry& e) { return e.guid == guid; });
+        const auto same = [&](const MacroEntry& e) { return e.guid == guid; };
+        const bool listed = std::any_of(entries_.begin(), entries_.end(), same) ||
+                            std::any_of(also.begin(), also.end(), same);
         std::error_code ec;
         if (!listed && !fs::exists(folder_ / (guid + std::string(kMacroFileExtension)), ec)) {
             return guid;
@@ -270,7 +307,12 @@ MacroDeleteResult MacroStore::DeleteMacro(int index, const MacroDeleteContext& c
         outcome.result = MacroResult::kFileError;
         return outcome;
     }
-    if (!file.empty()) {
+    // An entry that still names the same file (a Guid listed twice that could not be
+    // separated) keeps it.
+    const bool still_used = std::any_of(entries_.begin(), entries_.end(), [&](const MacroEntry& e) {
+        return FileInFolder(folder_, e.guid, kMacroFileExtension) == file;
+    });
+    if (!file.empty() && !still_used) {
         std::error_code ec;
         fs::remove(file, ec);
     }

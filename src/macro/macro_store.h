@@ -22,6 +22,7 @@ inline constexpr std::string_view kMacroFileExtension = ".mac";
 struct MacroEntry {
     std::string name;  // "MacroName", UTF-8, unique ignoring case
     std::string guid;  // "Guid", a timestamp name; the file is guid + ".mac"
+    friend bool operator==(const MacroEntry&, const MacroEntry&) = default;
 };
 
 enum class MacroResult {
@@ -82,7 +83,8 @@ class MacroStore {
     MacroStore(std::filesystem::path folder, std::string list_file_name = "macro.config",
                bool writable = true);
 
-    // Reads the list file; a missing one is an empty list.
+    // Reads the list file; a missing one is an empty list. An entry whose Guid an earlier
+    // entry has gets a fresh Guid and its own copy of the macro file (the list is rewritten).
     void Load();
     [[nodiscard]] const std::vector<MacroEntry>& Macros() const { return entries_; }
     [[nodiscard]] std::filesystem::path ListFilePath() const;
@@ -101,7 +103,11 @@ class MacroStore {
   private:
     [[nodiscard]] bool WriteList();
     [[nodiscard]] bool NameTaken(std::string_view name) const;
-    [[nodiscard]] std::string NewGuid() const;
+    // A timestamp Guid that neither the list nor `also` nor a file in the folder has.
+    [[nodiscard]] std::string NewGuid(const std::vector<MacroEntry>& also = {}) const;
+    // Gives every entry whose Guid an earlier entry has a fresh Guid and a copy of the file,
+    // and records them in the list.
+    void SeparateSharedFiles();
     MacroChange Append(const std::string& name, const std::string& guid);
 
     std::filesystem::path folder_;

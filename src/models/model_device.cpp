@@ -53,16 +53,18 @@ void CRezazodaModelDevice::FirstSync() {
 }
 
 void CRezazodaModelDevice::Resync() {
+    // Another program changed the profile list: the bar reads it again and the device takes
+    // the profile selected there.
     if (ProfileListChangedFlag().exchange(false)) {
         if (ProfileBar* bar = ProfileBarControl()) {
             bar->Initialise();
             SetProfileName(bar->GetCurrentUUID());
         }
+        (void)LoadProfile();
     }
     if (!Channel().IsOpen()) return;
     OnDevice(&ReadInfoBlock, [this](const InfoRead& read) {
         if (read.result == kCmdOk) Info() = read.info;
-        (void)LoadProfile();
         RefreshPage();
     });
 }
@@ -74,7 +76,16 @@ void CRezazodaModelDevice::SetProfilePaths() {
     if (!ProfileName().isEmpty()) profile->SetProfilePath(ProfileFile());
     profile->SetDefaultPath(DefaultDataFile(KindName()));
     profile->SetLightListPath(folder / (LightFilePrefix().toStdString() + ".config"));
-    profile->SetDeviceIndex(GetKindCode());
+}
+
+void CRezazodaModelDevice::SetKindCode(int code) {
+    CRezazodaUSBDevice::SetKindCode(code);
+    if (CBasicProfiledata* profile = ProfileData()) {
+        // Every kind's profile files hold its section as their only "Device" element; the
+        // code picks the kind's arrays of the light list files.
+        profile->SetDeviceIndex(0);
+        profile->SetKindCode(code);
+    }
 }
 
 uint32_t CRezazodaModelDevice::LoadProfile() {

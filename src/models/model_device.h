@@ -21,8 +21,8 @@ class CRezazodaModelDevice : public CRezazodaUSBDevice {
 
     void BindPage() override;
     void FirstSync() override;
-    // After the device reported a change: the profile list again when it changed (0x0402),
-    // then the information block and the current profile.
+    // After the device reported a change: the profile list and the selected profile again
+    // when the list changed (0x0402), then the information block and the page.
     void Resync() override;
     // The profile's lighting record becomes the lighting state the effects read.
     uint32_t ApplyLighting() override;
@@ -33,6 +33,9 @@ class CRezazodaModelDevice : public CRezazodaUSBDevice {
     void SetProfilePaths() override;
     [[nodiscard]] QString GetProfileName() const override { return ProfileName(); }
     void SaveProfile() override;
+    // Also tells the profile data: its device index is 0 for every kind, and the code selects
+    // the kind's arrays of the light list files.
+    void SetKindCode(int code) override;
 };
 
 // Registers the four device object classes with the control factory.

@@ -14,4 +14,14 @@ namespace dz {
 [[nodiscard]] bool ReplaceFileAtomically(const std::filesystem::path& path,
                                          std::string_view contents);
 
+// Whether `name` is the name of a temporary file of ReplaceFileAtomically; `writer` is then
+// the process id of the process that made it.
+[[nodiscard]] bool IsReplacementTemporary(std::string_view name, long* writer = nullptr);
+
+// Removes the temporaries that saves interrupted by a crash or a power cut left in `folder`
+// (not below it). Meant for the start, before this process saves anything. A temporary of
+// another running process may be a save in progress and is kept unless it is older than any
+// save takes. Returns how many were removed.
+int RemoveInterruptedSaves(const std::filesystem::path& folder);
+
 }  // namespace dz

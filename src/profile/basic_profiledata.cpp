@@ -58,10 +58,13 @@ bool CBasicProfiledata::Save() {
 
 bool CBasicProfiledata::SaveDeviceSection(const Json::Value& value, const fs::path& path) {
     if (path.empty()) return false;
-    Json::Value file = ReadJsonFile(path);
+    // A file that is there but could not be read is not overwritten with what little is
+    // known of it (its other members, the other device sections).
+    const JsonFileRead current = ReadJsonFileChecked(path);
+    Json::Value file = current.value;
     JsonElementForWrite(JsonMemberForWrite(file, "Device"), static_cast<size_t>(device_index_)) =
         value;
-    return TryWriteJsonFile(path, file);
+    return TryReplaceUserJsonFile(path, file, current);
 }
 
 bool CBasicProfiledata::SaveSecond(const fs::path& path) {
@@ -81,17 +84,18 @@ void CBasicProfiledata::SetDefaultPath(const fs::path& path) {
 }
 
 Json::Value CBasicProfiledata::LoadSection(const fs::path& path, Json::Value& target) {
-    Json::Value file = ReadJsonFile(path);
-    target = DeviceSectionOf(file, device_index_);
-    if (target.isNull()) {
-        target = DeviceSectionOf(ReadJsonFile(default_path_), device_index_);
-        // Re-seed the damaged or missing file; with no default data there is nothing to
-        // put in, and the file is left as it is.
-        if (!target.isNull() && !path.empty()) {
-            JsonElementForWrite(JsonMemberForWrite(file, "Device"),
-                                static_cast<size_t>(device_index_)) = target;
-            (void)TryWriteJsonFile(path, file);
-        }
+    const JsonFileRead current = ReadJsonFileChecked(path);
+    target = DeviceSectionOf(current.value, device_index_);
+    if (!target.isNull()) return target;
+    target = DeviceSectionOf(ReadJsonFile(default_path_), device_index_);
+    // Re-seed a missing or damaged file (the damaged content is kept beside it). A file that
+    // could not be read is left as it is: the defaults then hold in memory only. With no
+    // default data there is nothing to put in, and the file is left as it is too.
+    if (!target.isNull() && !path.empty()) {
+        Json::Value file = current.value;
+        JsonElementForWrite(JsonMemberForWrite(file, "Device"),
+                            static_cast<size_t>(device_index_)) = target;
+        (void)TryReplaceUserJsonFile(path, file, current);
     }
     return target;
 }
@@ -226,7 +230,7 @@ void CBasicProfiledata::SetSecondKeyList(const std::vector<KeyAssignmentEntry>& 
 
 fs::path CBasicProfiledata::EffectFilePath() const {
     const Json::Value& entry = JsonElement(
-        JsonElement(JsonMember(light_list_tree_, "LightInfo"), static_cast<size_t>(device_index_)),
+        JsonElement(JsonMember(light_list_tree_, "LightInfo"), static_cast<size_t>(kind_code_)),
         light_info_.mode);
     const std::string guid = JsonString(entry, "Guid");
     // The name comes from a file: it may only name a file inside the folders searched.

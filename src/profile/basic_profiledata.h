@@ -25,7 +25,8 @@ class CBasicProfiledata {
     // Writes the profile root into the profile file. True when the file was written.
     virtual bool Save();
     // Re-reads the file at `path`, puts `value` in as its device section and writes it back;
-    // its other members are kept.
+    // its other members are kept. False, leaving the file as it is, when it is there but
+    // cannot be read.
     virtual bool SaveDeviceSection(const Json::Value& value, const std::filesystem::path& path);
     // The second root into the file at `path`.
     virtual bool SaveSecond(const std::filesystem::path& path);
@@ -42,13 +43,21 @@ class CBasicProfiledata {
     // Where effect files are looked for after the light list's own folder; by default the
     // program folder.
     void SetProgramFolder(const std::filesystem::path& folder) { program_folder_ = folder; }
+    // The element of the "Device" array of profile and default data files: 0 for every
+    // kind, since each kind keeps its profiles in a folder of its own.
     void SetDeviceIndex(int index) { device_index_ = index < 0 ? 0 : index; }
     [[nodiscard]] int GetDeviceIndex() const { return device_index_; }
+    // The kind code (keyboard 0, mouse 1, mousepad 2, headset 3): the kind's element of the
+    // per-kind arrays of the light list file, where the custom effects are looked up.
+    void SetKindCode(int code) { kind_code_ = code < 0 ? 0 : code; }
+    [[nodiscard]] int GetKindCode() const { return kind_code_; }
 
     // ---- Loading --------------------------------------------------------------------------
     // The device section of the file at `path` becomes the profile root. When the file is
-    // missing, unreadable, not JSON or lacks the section, the section is taken from the
-    // default data file and written into the file; the file's other members stay.
+    // missing, not JSON or lacks the section, the section is taken from the default data
+    // file and written into the file; the file's other members stay, and a file that did not
+    // parse is kept beside it first. A file that is there but could not be read is not
+    // touched (and reported): the root holds the default section until it can be read.
     Json::Value LoadDeviceSection(const std::filesystem::path& path);
     // The same into the second root (another profile, while macro keys are renumbered).
     Json::Value LoadSecondSection(const std::filesystem::path& path);
@@ -101,6 +110,7 @@ class CBasicProfiledata {
     std::vector<KeyAssignmentEntry> key_list_;
     std::vector<KeyAssignmentEntry> second_key_list_;
     int device_index_ = 0;
+    int kind_code_ = 0;
     std::filesystem::path program_folder_;
 };
 

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include <json/reader.h>
@@ -15,44 +16,104 @@
 
 #include "platform/log/debug_log.h"
 #include "profile/atomic_file.h"
+#include "profile/file_report.h"
+#include "profile/text_util.h"
 
 namespace dz {
 namespace {
 
-// The whole file, or empty when it cannot be opened as a regular file, is too large, or
-// yields fewer bytes than its size. `open_error` is errno of a failed open, else 0.
-std::string ReadWholeFile(const std::filesystem::path& path, int& open_error) {
-    open_error = 0;
+// The whole file. `error` is 0 when it was read whole (an empty text is an empty file),
+// else errno of what failed: ENOENT for a missing file, EFBIG over the size limit, EISDIR
+// for something that is not a regular file, EIO for a short read.
+std::string ReadWholeFile(const std::filesystem::path& path, int& error) {
+    error = 0;
     // Non-blocking, so that a FIFO in place of a file cannot stall the caller.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        open_error = errno;
+        error = errno;
         return {};
     }
     std::string text;
     struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    const bool too_large = regular && static_cast<uint64_t>(info.st_size) > kJsonMaxFileSize;
-    if (too_large) {
+    if (::fstat(fd, &info) != 0) {
+        error = errno;
+    } else if (!S_ISREG(info.st_mode)) {
+        error = EISDIR;
+    } else if (static_cast<uint64_t>(info.st_size) > kJsonMaxFileSize) {
         log::DebugLineF("readjsonFile %s: larger than %zu bytes", path.c_str(), kJsonMaxFileSize);
-    }
-    if (regular && !too_large && info.st_size > 0) {
+        error = EFBIG;
+    } else if (info.st_size > 0) {
         text.resize(static_cast<size_t>(info.st_size));
         size_t done = 0;
         while (done < text.size()) {
             const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
             if (n < 0 && errno == EINTR) continue;
+            if (n < 0) error = errno;
             if (n <= 0) break;
             done += static_cast<size_t>(n);
         }
-        if (done < text.size()) text.clear();
+        if (done < text.size()) {
+            text.clear();
+            if (error == 0) error = EIO;
+        }
     }
     ::close(fd);
     return text;
 }
 
+bool IsJsonObject(const JsonFileRead& read) {
+    return read.Parsed() && read.value.isObject();
+}
+
 const char* KeyBegin(std::string_view key) {
     return key.empty() ? "" : key.data();
+}
+
+// "<name>.broken-<timestamp>" beside `path` holding a copy of it; empty (with a debug line)
+// when the copy could not be made.
+std::filesystem::path KeepBrokenCopy(const std::filesystem::path& path) {
+    namespace fs = std::filesystem;
+    const std::string base = path.filename().string() + std::string(kBrokenCopyInfix);
+    std::error_code ec;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // MakeTimestampName moves on by a millisecond per call, so a taken name is not
+        // offered twice.
+        const fs::path copy = path.parent_path() / (base + MakeTimestampName());
+        // Fails on an existing name rather than replacing an earlier copy.
+        if (fs::copy_file(path, copy, fs::copy_options::none, ec)) return copy;
+        if (ec != std::errc::file_exists) break;
+    }
+    log::DebugLineF("%s: no copy of the damaged file kept: %s", path.c_str(), ec.message().c_str());
+    return {};
+}
+
+// True when `path` may now be replaced: it is missing, holds an object, or its damaged
+// content is kept beside it.
+bool PrepareToReplaceUserFile(const std::filesystem::path& path, const JsonFileRead& current) {
+    switch (current.state) {
+        case JsonFileState::kMissing:
+            return true;
+        case JsonFileState::kUnreadable:
+            ReportFileProblem({path, FileProblem::kLeftAsItIs, ReadFailureText(current), {}});
+            return false;
+        case JsonFileState::kParsed:
+            if (IsJsonObject(current)) return true;
+            [[fallthrough]];  // none of the program's documents: as damaged as text
+        case JsonFileState::kNotJson:
+            break;
+    }
+    std::error_code ec;
+    if (std::filesystem::file_size(path, ec) == 0 && !ec) return true;  // nothing to keep
+    const std::filesystem::path kept = KeepBrokenCopy(path);
+    if (kept.empty()) {
+        ReportFileProblem({path,
+                           FileProblem::kLeftAsItIs,
+                           "damaged, and no copy of it could be kept beside it",
+                           {}});
+        return false;
+    }
+    ReportFileProblem({path, FileProblem::kReplacedBroken, {}, kept});
+    return true;
 }
 
 }  // namespace
@@ -76,15 +137,37 @@ Json::Value ParseJsonText(std::string_view text) {
     }
 }
 
-Json::Value ReadJsonFile(const std::filesystem::path& path) {
-    int open_error = 0;
-    const std::string text = ReadWholeFile(path, open_error);
-    log::DebugLineF("readjsonFile 错误吗：：%d", open_error);
-    if (text.empty()) {
-        log::DebugLine(path.string());
-        return {};
+JsonFileRead ReadJsonFileChecked(const std::filesystem::path& path) {
+    JsonFileRead read;
+    const std::string text = ReadWholeFile(path, read.error);
+    log::DebugLineF("readjsonFile 错误吗：：%d", read.error);
+    if (read.error == ENOENT) {
+        read.state = JsonFileState::kMissing;
+    } else if (read.error != 0) {
+        read.state = JsonFileState::kUnreadable;
+    } else {
+        read.value = ParseJsonText(text);
+        read.state = read.value.isNull() ? JsonFileState::kNotJson : JsonFileState::kParsed;
     }
-    return ParseJsonText(text);
+    if (text.empty()) log::DebugLine(path.string());
+    return read;
+}
+
+Json::Value ReadJsonFile(const std::filesystem::path& path) {
+    return ReadJsonFileChecked(path).value;
+}
+
+std::string ReadFailureText(const JsonFileRead& read) {
+    switch (read.error) {
+        case 0:
+            return read.state == JsonFileState::kNotJson ? "not a JSON document" : "";
+        case EFBIG:
+            return "larger than " + std::to_string(kJsonMaxFileSize >> 20) + " MiB";
+        case EISDIR:
+            return "not a regular file";
+        default:
+            return std::strerror(read.error);
+    }
 }
 
 std::string StyledJsonText(const Json::Value& value) {
@@ -111,6 +194,15 @@ bool TryWriteJsonFile(const std::filesystem::path& path, const Json::Value& valu
 int WriteJsonFile(const std::filesystem::path& path, const Json::Value& value) {
     (void)TryWriteJsonFile(path, value);  // failures are logged; callers keep their tree
     return 0;
+}
+
+bool TryReplaceUserJsonFile(const std::filesystem::path& path, const Json::Value& value,
+                            const JsonFileRead& current) {
+    return PrepareToReplaceUserFile(path, current) && TryWriteJsonFile(path, value);
+}
+
+bool TryReplaceUserJsonFile(const std::filesystem::path& path, const Json::Value& value) {
+    return TryReplaceUserJsonFile(path, value, ReadJsonFileChecked(path));
 }
 
 const Json::Value& JsonMember(const Json::Value& object, std::string_view key) {

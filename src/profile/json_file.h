@@ -26,9 +26,34 @@ inline constexpr size_t kJsonMaxFileSize = 64u << 20;
 // deeper than kJsonMaxDepth. What follows the first complete value is ignored.
 [[nodiscard]] Json::Value ParseJsonText(std::string_view text);
 
+// What reading a file found. Callers that only read treat everything but kParsed as null;
+// callers that rewrite the file need the difference: a file that is missing or does not
+// parse may be replaced, one that is there but could not be read must be left alone.
+enum class JsonFileState {
+    kParsed,      // read whole and parsed
+    kMissing,     // nothing at the path
+    kNotJson,     // read whole, but empty, not JSON, or nested deeper than kJsonMaxDepth
+    kUnreadable,  // there, but not read: permissions, too many open files, an I/O error, not a
+                  // regular file, or larger than kJsonMaxFileSize
+};
+
+struct JsonFileRead {
+    Json::Value value;  // null unless kParsed
+    JsonFileState state = JsonFileState::kMissing;
+    int error = 0;  // kUnreadable: errno (EFBIG over the size limit, EISDIR for a non-file)
+    [[nodiscard]] bool Parsed() const { return state == JsonFileState::kParsed; }
+};
+
+// Reads and parses the whole file, telling why when it yields nothing.
+[[nodiscard]] JsonFileRead ReadJsonFileChecked(const std::filesystem::path& path);
+
 // The whole file parsed, or null when it cannot be opened, is empty, cannot be read whole,
 // or does not parse.
 [[nodiscard]] Json::Value ReadJsonFile(const std::filesystem::path& path);
+
+// Why a kUnreadable read failed, as a short English phrase ("Permission denied", "larger
+// than 64 MiB").
+[[nodiscard]] std::string ReadFailureText(const JsonFileRead& read);
 
 // The value as styled text: three-space indentation, one member per line, LF line ends.
 [[nodiscard]] std::string StyledJsonText(const Json::Value& value);
@@ -41,6 +66,26 @@ inline constexpr size_t kJsonMaxFileSize = 64u << 20;
 
 // The same for callers that do not look at the outcome: the result is always 0.
 int WriteJsonFile(const std::filesystem::path& path, const Json::Value& value);
+
+// ---- Files the program keeps for the user ------------------------------------------------
+// Profiles, profile and macro lists and macro files are read, changed and written back. A
+// failed read must never turn into a write that destroys what the user had, so these are
+// replaced only through the functions below (each reports what it refused or kept through
+// ReportFileProblem, file_report.h):
+// - a file that is there but could not be read is left as it is and the write fails;
+// - a file that holds no JSON object (does not parse, or is none of the program's
+//   documents) is first kept beside itself as "<name>.broken-<timestamp>"; when that copy
+//   cannot be made, the write fails;
+// - a missing file is simply written.
+
+// `current` is what reading `path` found just before; callers that have read the file
+// anyway pass it, the others let the function read it.
+[[nodiscard]] bool TryReplaceUserJsonFile(const std::filesystem::path& path,
+                                          const Json::Value& value, const JsonFileRead& current);
+[[nodiscard]] bool TryReplaceUserJsonFile(const std::filesystem::path& path,
+                                          const Json::Value& value);
+// The kept copy of a damaged file is named "<name>" kBrokenCopyInfix MakeTimestampName().
+inline constexpr std::string_view kBrokenCopyInfix = ".broken-";
 
 // ---- Typed readers ----------------------------------------------------------------------
 // None of them inserts into the tree or throws.

@@ -7,6 +7,7 @@
 #include "device/device_table.h"
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
+#include "profile/file_report.h"
 #include "profile/json_file.h"
 #include "profile/stored_names.h"
 #include "profile/text_util.h"
@@ -128,7 +129,7 @@ bool ProfileStore::WriteList() {
     list_tree_["profilelist"] = list;
     list_tree_["profileselect"] = recorded_select_;
     if (!paths::EnsureFolder(folder_)) return false;
-    return TryWriteJsonFile(ListFilePath(), list_tree_);
+    return TryReplaceUserJsonFile(ListFilePath(), list_tree_);
 }
 
 std::string ProfileStore::NewUuid(const std::vector<ProfileEntry>& also) const {
@@ -161,7 +162,7 @@ bool ProfileStore::WriteProfileFile(Json::Value document, const ProfileEntry& en
     document["profilename"] = entry.name;
     document["profileUUID"] = entry.uuid;
     if (!paths::EnsureFolder(folder_)) return false;
-    return TryWriteJsonFile(*path, document);
+    return TryReplaceUserJsonFile(*path, document);
 }
 
 void ProfileStore::Initialise() {
@@ -226,7 +227,9 @@ ProfileChange ProfileStore::CopyProfile() {
     if (!HasSelection()) return {ProfileResult::kNoSelection, -1, {}};
     std::string name = Formatted("%s copy", entries_[static_cast<size_t>(selected_)].name);
     while (NameTaken(name)) name = Formatted("%s copy", name);
-    Json::Value document = ReadJsonFile(GetProfilePath(selected_));
+    const JsonFileRead source = ReadSelectedProfile();
+    if (source.state == JsonFileState::kUnreadable) return {ProfileResult::kFileError, -1, {}};
+    Json::Value document = source.value;
     // A source file that is gone copies as the defaults rather than as an empty profile.
     if (!document.isObject()) document = ReadJsonFile(default_data_file_);
     return AppendProfile(name, document, false);
@@ -250,10 +253,10 @@ ProfileChange ProfileStore::ImportProfile(const fs::path& source) {
 ProfileResult ProfileStore::ExportProfile(const fs::path& destination) {
     Reload();
     if (!HasSelection()) return ProfileResult::kNoSelection;
-    const Json::Value document = ReadJsonFile(GetProfilePath(selected_));
-    if (document.isNull()) return ProfileResult::kFileError;
-    return TryWriteJsonFile(destination, document) ? ProfileResult::kDone
-                                                   : ProfileResult::kFileError;
+    const JsonFileRead document = ReadSelectedProfile();
+    if (!document.Parsed()) return ProfileResult::kFileError;
+    return TryWriteJsonFile(destination, document.value) ? ProfileResult::kDone
+                                                         : ProfileResult::kFileError;
 }
 
 ProfileResult ProfileStore::ResetProfile() {
@@ -263,9 +266,11 @@ ProfileResult ProfileStore::ResetProfile() {
     Json::Value document = ReadJsonFile(default_data_file_);
     if (!document.isObject()) return ProfileResult::kFileError;
     if (device_type_ == TYPE_HEADSET) {
-        // The user's own equaliser presets are not factory settings.
-        const Json::Value current = ReadJsonFile(GetProfilePath(selected_));
-        const Json::Value& section = JsonElement(JsonMember(current, "Device"), 0);
+        // The user's own equaliser presets are not factory settings: they are not given up
+        // because the file could not be read just now.
+        const JsonFileRead current = ReadSelectedProfile();
+        if (current.state == JsonFileState::kUnreadable) return ProfileResult::kFileError;
+        const Json::Value& section = JsonElement(JsonMember(current.value, "Device"), 0);
         Json::Value& target = JsonElementForWrite(JsonMemberForWrite(document, "Device"), 0);
         for (const char* key : {"CustomEQNameInfo", "CustomEQHzValueInfo"}) {
             const Json::Value& kept = JsonMember(section, key);
@@ -305,6 +310,10 @@ ProfileResult ProfileStore::RenameProfile(std::string_view name) {
     if (!HasSelection()) return ProfileResult::kNoSelection;
     if (IsBlankName(name)) return ProfileResult::kNameBlank;
     if (NameTaken(name, selected_)) return ProfileResult::kNameTaken;
+    // Read first: a profile file that cannot be read now must not be rewritten as nothing
+    // but its two names, and then the list keeps the old name too.
+    const JsonFileRead document = ReadSelectedProfile();
+    if (document.state == JsonFileState::kUnreadable) return ProfileResult::kFileError;
     ProfileEntry& entry = entries_[static_cast<size_t>(selected_)];
     const std::string old_name = entry.name;
     entry.name = std::string(name);
@@ -312,8 +321,17 @@ ProfileResult ProfileStore::RenameProfile(std::string_view name) {
         entry.name = old_name;
         return ProfileResult::kFileError;
     }
-    Json::Value document = ReadJsonFile(GetProfilePath(selected_));
-    return WriteProfileFile(document, entry) ? ProfileResult::kDone : ProfileResult::kFileError;
+    return WriteProfileFile(document.value, entry) ? ProfileResult::kDone
+                                                   : ProfileResult::kFileError;
+}
+
+JsonFileRead ProfileStore::ReadSelectedProfile() const {
+    const fs::path path = GetProfilePath(selected_);
+    JsonFileRead read = ReadJsonFileChecked(path);
+    if (read.state == JsonFileState::kUnreadable) {
+        ReportFileProblem({path, FileProblem::kLeftAsItIs, ReadFailureText(read), {}});
+    }
+    return read;
 }
 
 int ProfileStore::GetProfileCount() {

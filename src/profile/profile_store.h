@@ -12,6 +12,8 @@
 
 #include <json/value.h>
 
+#include "profile/json_file.h"
+
 namespace dz {
 
 inline constexpr int kMaxProfiles = 50;  // the limit of "add"
@@ -102,6 +104,8 @@ class ProfileStore {
     ProfileChange AppendProfile(const std::string& name, const Json::Value& document,
                                 bool record_selection);
     [[nodiscard]] bool HasSelection() const;
+    // The selected profile's file; one that is there but cannot be read is reported.
+    [[nodiscard]] JsonFileRead ReadSelectedProfile() const;
 
     std::filesystem::path folder_;
     std::filesystem::path default_data_file_;

@@ -1,8 +1,13 @@
 #include "macro/macro_store.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "macro/macro_event.h"
+#include "profile/file_report.h"
 #include "profile/json_file.h"
 #include "support/temp_folder.h"
 
@@ -136,6 +141,104 @@ TEST_F(MacroStoreTest, ListsOfPadAndHeadsetAreReadOnly) {
     EXPECT_EQ(pad.RenameMacro(0, "x"), MacroResult::kReadOnly);
     EXPECT_EQ(pad.DeleteMacro(0, {}).result, MacroResult::kReadOnly);
     EXPECT_EQ(pad.Macros().size(), 1u);
+}
+
+// ---- Lists copied or edited by hand, files that cannot be read ----------------------------
+
+// A list naming one Guid twice (macro.config copied from another machine, or edited): the
+// later entry gets a Guid and a file of its own, so that deleting either keeps the other.
+TEST_F(MacroStoreTest, AGuidListedTwiceGetsItsOwnCopyOnLoad) {
+    test::WriteText(folder_ / "macro.config", R"({"MacroInfo": [
+        {"MacroName": "a", "Guid": "g1"}, {"MacroName": "b", "Guid": "g1"},
+        {"MacroName": "c", "Guid": "g2"}, {"MacroName": "d", "Guid": "g1"},
+        {"MacroName": "e", "Guid": "g3"}, {"MacroName": "f", "Guid": "g3"}]})");
+    test::WriteText(folder_ / "g1.mac", R"({"Events": [{"Type": 10, "Button": 4}]})");
+    test::WriteText(folder_ / "g2.mac", R"({"Events": []})");
+    store_.Load();
+    const std::vector<MacroEntry>& macros = store_.Macros();
+    ASSERT_EQ(macros.size(), 6u);
+    EXPECT_EQ(macros[0].guid, "g1");
+    EXPECT_EQ(macros[2].guid, "g2");
+    EXPECT_EQ(macros[4].guid, "g3");
+    std::set<std::string> guids;
+    for (const MacroEntry& m : macros) guids.insert(m.guid);
+    EXPECT_EQ(guids.size(), 6u) << "every entry has its own Guid";
+    for (int i : {1, 3}) {
+        EXPECT_EQ(test::ReadText(store_.MacroFilePath(i)), test::ReadText(folder_ / "g1.mac"));
+    }
+    EXPECT_FALSE(fs::exists(store_.MacroFilePath(5))) << "g3 has no file: nothing to copy";
+    // Recorded in the list, in the same order.
+    MacroStore again(folder_);
+    again.Load();
+    EXPECT_EQ(again.Macros(), macros);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
+
+    ASSERT_EQ(store_.DeleteMacro(0, {}).result, MacroResult::kDone);
+    EXPECT_FALSE(fs::exists(folder_ / "g1.mac"));
+    EXPECT_EQ(LoadEvents(store_.MacroFilePath(0)).size(), 1u) << "b keeps its events";
+    EXPECT_EQ(LoadEvents(store_.MacroFilePath(2)).size(), 1u) << "d keeps its events";
+}
+
+// When no copy can be made the entries stay shared, and deleting one keeps the file.
+TEST_F(MacroStoreTest, AFileStillNamedByAnotherEntryIsNeverDeleted) {
+    test::WriteText(folder_ / "macro.config", R"({"MacroInfo": [
+        {"MacroName": "a", "Guid": "g1"}, {"MacroName": "b", "Guid": "g1"}]})");
+    // Not a regular file: it cannot be copied, but it can be removed.
+    ASSERT_EQ(::mkfifo((folder_ / "g1.mac").c_str(), 0600), 0);
+    store_.Load();
+    ASSERT_EQ(store_.Macros()[1].guid, "g1");
+    ASSERT_EQ(store_.DeleteMacro(0, {}).result, MacroResult::kDone);
+    EXPECT_TRUE(fs::exists(folder_ / "g1.mac"));
+    EXPECT_EQ(Names(), std::vector<std::string>{"b"});
+}
+
+TEST_F(MacroStoreTest, AListThatCannotBeReadIsLeftAsItIs) {
+    ASSERT_EQ(store_.CreateMacro().result, MacroResult::kDone);
+    const std::string text = test::ReadText(folder_ / "macro.config");
+    fs::resize_file(folder_ / "macro.config", kJsonMaxFileSize + 1);
+    test::ReportCapture reports;
+    MacroStore fresh(folder_);  // a start that never read the list
+    fresh.Load();
+    EXPECT_EQ(fresh.CreateMacro().result, MacroResult::kFileError);
+    EXPECT_EQ(fresh.DeleteMacro(0, {}).result, MacroResult::kNoSelection);
+    EXPECT_EQ(store_.RenameMacro(0, "kept"), MacroResult::kFileError) << "nor from what it read";
+    EXPECT_EQ(fs::file_size(folder_ / "macro.config"), kJsonMaxFileSize + 1);
+    fs::resize_file(folder_ / "macro.config", text.size());
+    EXPECT_EQ(test::ReadText(folder_ / "macro.config"), text);
+    ASSERT_EQ(reports.reports.size(), 1u);
+    EXPECT_EQ(reports.reports[0].problem, FileProblem::kLeftAsItIs);
+}
+
+TEST_F(MacroStoreTest, ADamagedListIsKeptBesideTheNewOne) {
+    const std::string damaged = R"({"MacroInfo": [{"MacroName": "a", "Gu)";
+    test::WriteText(folder_ / "macro.config", damaged);
+    test::ReportCapture reports;
+    store_.Load();
+    ASSERT_EQ(store_.CreateMacro().result, MacroResult::kDone);
+    EXPECT_EQ(Names(), std::vector<std::string>{"macro_1"});
+    ASSERT_EQ(reports.reports.size(), 1u);
+    EXPECT_EQ(reports.reports[0].problem, FileProblem::kReplacedBroken);
+    EXPECT_EQ(reports.reports[0].kept.parent_path(), folder_);
+    EXPECT_TRUE(reports.reports[0].kept.filename().string().starts_with("macro.config.broken-"));
+    EXPECT_EQ(test::ReadText(reports.reports[0].kept), damaged);
+}
+
+TEST_F(MacroStoreTest, SavingEventsNeverReplacesAMacroFileThatCannotBeRead) {
+    const fs::path file = folder_ / "g.mac";
+    test::WriteText(file, R"({"Events": [{"Type": 10}]})");
+    fs::resize_file(file, kJsonMaxFileSize + 1);
+    test::ReportCapture reports;
+    EXPECT_TRUE(LoadEvents(file).empty());
+    EXPECT_FALSE(SaveEvents(file, "m", "g", {}));
+    EXPECT_EQ(fs::file_size(file), kJsonMaxFileSize + 1);
+    EXPECT_EQ(reports.reports.size(), 1u);
+
+    // A damaged one is kept beside the saved one.
+    test::WriteText(file, "{\"Events\": [");
+    ASSERT_TRUE(SaveEvents(file, "m", "g", {{10, 4, "down", "1"}}));
+    EXPECT_EQ(LoadEvents(file).size(), 1u);
+    ASSERT_EQ(reports.reports.size(), 2u);
+    EXPECT_EQ(test::ReadText(reports.reports[1].kept), "{\"Events\": [");
 }
 
 // ---- Deleting and renumbering ---------------------------------------------------------------

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <functional>
 
 #include "device/device_table.h"
+#include "profile/file_report.h"
 #include "profile/json_file.h"
 #include "support/temp_folder.h"
 
@@ -87,12 +89,80 @@ TEST_F(ProfileStoreTest, FirstStartCreatesProfile1FromTheDefaultData) {
 }
 
 TEST_F(ProfileStoreTest, UnusableListFilesAreReplacedByProfile1) {
-    for (const char* text : {"", "[1, 2]", R"({"profilelist": []})", R"({"profilelist": 3})",
-                             "{\"profilelist\": [{\"profilename\""}) {
-        SCOPED_TRACE(text);
-        test::WriteText(folder_ / "ProfileList.ini", text);
+    struct Case {
+        const char* text;
+        bool kept;  // the old text stays beside the list as a broken copy
+    };
+    for (const Case& c : std::vector<Case>{{"", false},
+                                           {"[1, 2]", true},
+                                           {R"({"profilelist": []})", false},
+                                           {R"({"profilelist": 3})", false},
+                                           {"{\"profilelist\": [{\"profilename\"", true}}) {
+        SCOPED_TRACE(c.text);
+        fs::remove_all(folder_);
+        test::WriteText(folder_ / "ProfileList.ini", c.text);
         Store();
         EXPECT_EQ(Names(), std::vector<std::string>{"profile1"});
+        std::vector<std::string> kept;
+        for (const std::string& name : test::TreeOf(folder_)) {
+            if (name.starts_with("ProfileList.ini.broken-")) {
+                kept.push_back(test::ReadText(folder_ / name));
+            }
+        }
+        EXPECT_EQ(kept, c.kept ? std::vector<std::string>{c.text} : std::vector<std::string>{});
+    }
+}
+
+// A list that is there but cannot be read is never replaced by a fresh one: every profile
+// it names would be lost.
+TEST_F(ProfileStoreTest, AListThatCannotBeReadIsLeftAsItIs) {
+    WriteList({"a", "b"});
+    const std::string text = test::ReadText(folder_ / "ProfileList.ini");
+    fs::resize_file(folder_ / "ProfileList.ini", kJsonMaxFileSize + 1);
+    test::ReportCapture reports;
+    ProfileStore& store = Store();
+    EXPECT_EQ(store.AddProfile().result, ProfileResult::kFileError);
+    EXPECT_EQ(fs::file_size(folder_ / "ProfileList.ini"), kJsonMaxFileSize + 1);
+    fs::resize_file(folder_ / "ProfileList.ini", text.size());
+    EXPECT_EQ(test::ReadText(folder_ / "ProfileList.ini"), text);
+    ASSERT_FALSE(reports.reports.empty());
+    EXPECT_EQ(reports.reports[0].file, folder_ / "ProfileList.ini");
+    EXPECT_EQ(reports.reports[0].problem, FileProblem::kLeftAsItIs);
+}
+
+// Operations that read the selected profile and write it back refuse, changing nothing,
+// while it cannot be read.
+TEST_F(ProfileStoreTest, AProfileThatCannotBeReadIsNeverRewritten) {
+    struct Case {
+        const char* what;
+        int type;
+        std::function<ProfileResult(ProfileStore&)> operation;
+    };
+    const std::vector<Case> cases = {
+        {"rename", TYPE_KEYBOARD, [](ProfileStore& s) { return s.RenameProfile("new name"); }},
+        {"copy", TYPE_KEYBOARD, [](ProfileStore& s) { return s.CopyProfile().result; }},
+        {"reset of a headset", TYPE_HEADSET, [](ProfileStore& s) { return s.ResetProfile(); }},
+        {"reset", TYPE_KEYBOARD, [](ProfileStore& s) { return s.ResetProfile(); }},
+        {"export", TYPE_KEYBOARD,
+         [this](ProfileStore& s) { return s.ExportProfile(dir_ / "out.json"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(folder_);
+        WriteList({"a", "b"});
+        const std::string text = test::ReadText(folder_ / "u0.Json");
+        const std::set<std::string> files = test::TreeOf(folder_);
+        fs::resize_file(folder_ / "u0.Json", kJsonMaxFileSize + 1);
+        test::ReportCapture reports;
+        ProfileStore& store = Store(c.type);
+        EXPECT_EQ(c.operation(store), ProfileResult::kFileError);
+        EXPECT_EQ(fs::file_size(folder_ / "u0.Json"), kJsonMaxFileSize + 1);
+        fs::resize_file(folder_ / "u0.Json", text.size());
+        EXPECT_EQ(test::ReadText(folder_ / "u0.Json"), text);
+        EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b"}));
+        EXPECT_EQ(test::TreeOf(folder_), files) << "no file made, none removed";
+        ASSERT_EQ(reports.reports.size(), 1u);
+        EXPECT_EQ(reports.reports[0].file, folder_ / "u0.Json");
     }
 }
 

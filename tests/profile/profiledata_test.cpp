@@ -8,6 +8,7 @@
 
 #include <random>
 
+#include "profile/file_report.h"
 #include "profile/json_file.h"
 #include "support/temp_folder.h"
 
@@ -47,29 +48,32 @@ class ProfileDataTest : public ::testing::Test {
 };
 
 // Files that cannot give a device section are re-seeded from the default data; whatever
-// else a readable file held stays in it.
+// else a readable file held stays in it, and what did not parse is kept beside it.
 TEST_F(ProfileDataTest, UnusableProfileFilesAreReseededKeepingOtherMembers) {
     struct Case {
         const char* what;
         const char* text;  // nullptr: no file
         bool keeps_names;
+        bool keeps_copy;  // the old text as "p.Json.broken-<timestamp>"
     };
     const Case cases[] = {
-        {"missing", nullptr, false},
-        {"empty", "", false},
-        {"truncated", R"({"Device": [{"LightInfo": {"Sel)", false},
-        {"not JSON", "profile, but not JSON", false},
+        {"missing", nullptr, false, false},
+        {"empty", "", false, false},
+        {"truncated", R"({"Device": [{"LightInfo": {"Sel)", false, true},
+        {"not JSON", "profile, but not JSON", false, true},
+        {"not an object", R"([{"LightInfo": {}}])", false, true},
         {"Device array too short", R"({"Device": [], "profilename": "P", "profileUUID": "U"})",
-         true},
-        {"no Device member", R"({"profilename": "P", "profileUUID": "U"})", true},
+         true, false},
+        {"no Device member", R"({"profilename": "P", "profileUUID": "U"})", true, false},
         {"section of the wrong type", R"({"Device": [17], "profilename": "P", "profileUUID": "U"})",
-         true},
+         true, false},
         {"Device of the wrong type", R"({"Device": "x", "profilename": "P", "profileUUID": "U"})",
-         true},
+         true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        fs::remove(profile_);
+        fs::remove_all(dir_ / "user");
+        fs::create_directories(dir_ / "user");
         if (c.text != nullptr) test::WriteText(profile_, c.text);
         const Json::Value section = data_.LoadDeviceSection(profile_);
         EXPECT_EQ(section, J(kDefaultSection));
@@ -77,11 +81,61 @@ TEST_F(ProfileDataTest, UnusableProfileFilesAreReseededKeepingOtherMembers) {
         const Json::Value file = ReadJsonFile(profile_);
         ASSERT_TRUE(file.isObject());
         EXPECT_EQ(file["Device"][0], J(kDefaultSection));
+        EXPECT_EQ(file["Device"].size(), 1u);
         if (c.keeps_names) {
             EXPECT_EQ(file["profilename"], "P");
             EXPECT_EQ(file["profileUUID"], "U");
         }
+        std::vector<std::string> kept;
+        for (const std::string& name : test::TreeOf(dir_ / "user")) {
+            if (name.starts_with("p.Json.broken-"))
+                kept.push_back(test::ReadText(dir_ / "user" / name));
+        }
+        EXPECT_EQ(kept,
+                  c.keeps_copy ? std::vector<std::string>{c.text} : std::vector<std::string>{});
+        EXPECT_EQ(test::TreeOf(dir_ / "user").size(), 1u + kept.size()) << "nothing else";
     }
+}
+
+// A file that is there but could not be read may be a perfectly good profile: it is never
+// re-seeded or saved over. The device works with the defaults meanwhile.
+TEST_F(ProfileDataTest, AProfileThatCannotBeReadIsNeverWritten) {
+    const std::string text =
+        R"({"Device": [{"LightInfo": {"SelectItem": 9}}], "profilename": "A"})";
+    test::WriteText(profile_, text);
+    fs::resize_file(profile_, kJsonMaxFileSize + 1);  // sparse: over the size limit
+    test::ReportCapture reports;
+    data_.SetProfilePath(profile_);
+    EXPECT_EQ(data_.LoadDeviceSection(profile_), J(kDefaultSection));
+    EXPECT_EQ(data_.ReadLightInfo().mode, 3);
+    LightInfoRecord record;
+    record.mode = 5;
+    data_.WriteLightInfo(record);
+    EXPECT_FALSE(data_.Save());
+    EXPECT_FALSE(data_.Save());
+    EXPECT_FALSE(data_.SaveDeviceSection(data_.ProfileRoot(), profile_));
+    EXPECT_EQ(fs::file_size(profile_), kJsonMaxFileSize + 1);
+    fs::resize_file(profile_, text.size());
+    EXPECT_EQ(test::ReadText(profile_), text) << "the file is as it was";
+    EXPECT_EQ(test::TreeOf(dir_ / "user"), std::set<std::string>{"p.Json"});
+    ASSERT_EQ(reports.reports.size(), 1u) << "one report, not one per save";
+    EXPECT_EQ(reports.reports[0].file, profile_);
+    EXPECT_EQ(reports.reports[0].problem, FileProblem::kLeftAsItIs);
+
+    // Once it can be read again, it loads and saves as usual.
+    EXPECT_EQ(data_.LoadDeviceSection(profile_)["LightInfo"]["SelectItem"], 9);
+    EXPECT_TRUE(data_.Save());
+}
+
+TEST_F(ProfileDataTest, ASecondProfileThatCannotBeReadIsNeverWritten) {
+    const fs::path other = dir_ / "user/other.Json";
+    test::WriteText(other, R"({"Device": [{"KeyList": [{"Assignment": 7340288}]}]})");
+    fs::resize_file(other, kJsonMaxFileSize + 1);
+    test::ReportCapture reports;
+    data_.LoadSecondSection(other);
+    EXPECT_FALSE(data_.SaveSecond(other));
+    EXPECT_EQ(fs::file_size(other), kJsonMaxFileSize + 1);
+    EXPECT_EQ(reports.reports.size(), 1u);
 }
 
 TEST_F(ProfileDataTest, UsableProfileIsReadAndNotRewritten) {
@@ -281,6 +335,20 @@ TEST_F(EffectStepsTest, StepsComeFromTheUserFolderThenTheProgramFolder) {
     const auto shipped = StepsOfMode(1);
     ASSERT_EQ(shipped.size(), 1u);
     EXPECT_EQ(shipped[0].time, 20);
+}
+
+// The light list holds one array per kind, by kind code; the device index stays 0.
+TEST_F(EffectStepsTest, TheKindCodePicksTheKindsArray) {
+    test::WriteText(light_list_, R"({"LightInfo": [[{"Guid": "fx_user"}],
+        [{"Guid": "fx_program"}]]})");
+    data_.LoadLightList(light_list_);
+    data_.SetKindCode(1);
+    const auto steps = StepsOfMode(0);
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0].time, 20) << "the mouse's first effect";
+    EXPECT_EQ(data_.GetDeviceIndex(), 0);
+    data_.SetKindCode(0);
+    EXPECT_EQ(StepsOfMode(0)[0].time, 1000);
 }
 
 TEST_F(EffectStepsTest, NamesThatLeaveTheFolderOrAreMissingGiveNoSteps) {

@@ -13,6 +13,7 @@
 
 #include <json/value.h>
 
+#include "profile/file_report.h"
 #include "profile/json_file.h"
 
 namespace dz::test {
@@ -63,6 +64,21 @@ inline std::set<std::string> TreeOf(const std::filesystem::path& folder) {
     }
     return names;
 }
+
+// Collects the reports of file problems while it lives; what earlier tests reported is
+// forgotten, so that every report of this test reaches it.
+class ReportCapture : public FileProblemSink {
+  public:
+    ReportCapture() : previous_(SetFileProblemSink(this)) { ForgetReportedFileProblems(); }
+    ~ReportCapture() override { (void)SetFileProblemSink(previous_); }
+    ReportCapture(const ReportCapture&) = delete;
+    ReportCapture& operator=(const ReportCapture&) = delete;
+    void OnFileProblem(const FileProblemReport& report) override { reports.push_back(report); }
+    std::vector<FileProblemReport> reports;
+
+  private:
+    FileProblemSink* previous_;
+};
 
 // Parses a JSON literal written in a test.
 inline Json::Value J(const std::string& text) {

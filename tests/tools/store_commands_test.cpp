@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli.h"
+#include "profile/file_report.h"
 #include "profile/json_file.h"
 #include "support/temp_folder.h"
 
@@ -153,6 +154,31 @@ TEST_F(StoreCommandsTest, MacroOperationsAndDeletionAcrossProfiles) {
     EXPECT_EQ(RunJson({"macro", "import", "keyboard", out.string()})["name"], "Last_2");
     EXPECT_EQ(Run({"macro", "create", "headset"}).code, ctl::kExitRefused);
     EXPECT_EQ(Run({"macro", "list", "keyboard", "--force"}).code, ctl::kExitUsage);
+}
+
+// The command line tells which file it met and what it did with it.
+TEST_F(StoreCommandsTest, FilesThatCannotBeUsedAreNamedOnTheErrorStream) {
+    ForgetReportedFileProblems();
+    const fs::path profile =
+        RunJson({"profile", "list", "mouse"})["profiles"][0]["file"].asString();
+    const std::string text = test::ReadText(profile);
+    fs::resize_file(profile, kJsonMaxFileSize + 1);
+    const Result refused = Run({"profile", "rename", "mouse", "profile1", "Game"});
+    EXPECT_EQ(refused.code, ctl::kExitFileError);
+    EXPECT_NE(
+        refused.err.find(profile.string() + ": cannot be read (larger than 64 MiB); left as it is"),
+        std::string::npos)
+        << refused.err;
+    fs::resize_file(profile, text.size());
+    EXPECT_EQ(test::ReadText(profile), text);
+
+    test::WriteText(Folder("mouse") / "macro.config", "{ damaged");
+    const Result created = Run({"macro", "create", "mouse"});
+    EXPECT_EQ(created.code, ctl::kExitOk);
+    const size_t at =
+        created.err.find("macro.config: damaged; replaced, its old content is kept in ");
+    ASSERT_NE(at, std::string::npos) << created.err;
+    EXPECT_NE(created.err.find(".broken-", at), std::string::npos);
 }
 
 }  // namespace

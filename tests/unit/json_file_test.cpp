@@ -21,6 +21,9 @@
 #include <vector>
 
 #include "platform/log/debug_log.h"
+#include "profile/atomic_file.h"
+#include "profile/file_report.h"
+#include "support/temp_folder.h"
 
 namespace dz {
 namespace {
@@ -393,16 +396,193 @@ TEST(WriteJsonFile, KilledWhileSavingNeverLeavesABrokenFile) {
         const Json::Value now = ReadJsonFile(path);
         ASSERT_TRUE(now == small || now == large) << "after kill " << kills;
         // A kill between creating and renaming the temporary leaves it behind; it is
-        // hidden and never taken for the file. Clear it so the folder check stays exact.
+        // hidden, never taken for the file, and cleared away by the next start.
+        const size_t leftovers = dir.Entries().size() - 1;
         for (const auto& name : dir.Entries()) {
             if (name != "profile.Json") {
-                EXPECT_EQ(name.front(), '.');
-                EXPECT_NE(name.find(".tmp"), std::string::npos);
-                fs::remove(dir / name);
+                EXPECT_TRUE(IsReplacementTemporary(name)) << name;
             }
         }
+        EXPECT_EQ(RemoveInterruptedSaves(dir.path()), static_cast<int>(leftovers));
+        ASSERT_EQ(dir.Entries(), std::vector<std::string>{"profile.Json"});
     }
     EXPECT_GE(kills, 10);
+}
+
+TEST(RemoveInterruptedSaves, RemovesTemporariesOfNoSaveInProgress) {
+    TempDir dir;
+    pid_t dead = ::fork();
+    ASSERT_GE(dead, 0);
+    if (dead == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    const std::string own = std::to_string(::getpid());
+    const std::string dead_pid = std::to_string(dead);
+    struct Case {
+        std::string name;
+        bool removed;
+    };
+    const std::vector<Case> cases = {
+        {".profile.Json." + dead_pid + ".0.tmp", true},  // its writer is gone
+        {".ProfileList.ini." + own + ".7.tmp", true},    // an earlier run with our number
+        {".macro.config.1.3.tmp", false},                // a running process may be saving
+        {".old.Json.1.4.tmp", true},                     // ... but not for this long
+        {"profile.Json.1.0.tmp", false},                 // not hidden: not ours
+        {".profile.Json.x.0.tmp", false},                // no process number
+        {".profile.Json.1.0.temp", false},
+        {"2024_03_07.Json", false},
+    };
+    for (const Case& c : cases) WriteBytes(dir / c.name, "{}");
+    fs::last_write_time(dir / ".old.Json.1.4.tmp",
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
+    fs::create_directory(dir / ".folder.Json.1.0.tmp.d");
+    WriteBytes(dir / ".folder.Json.1.0.tmp.d" / (".inner.Json." + dead_pid + ".0.tmp"), "{}");
+
+    EXPECT_EQ(RemoveInterruptedSaves(dir.path()), 3);
+    for (const Case& c : cases) EXPECT_EQ(!fs::exists(dir / c.name), c.removed) << c.name;
+    EXPECT_TRUE(fs::exists(dir / ".folder.Json.1.0.tmp.d")) << "only files of the folder itself";
+    EXPECT_EQ(RemoveInterruptedSaves(dir / "missing"), 0);
+}
+
+// ---- Files the program keeps for the user -------------------------------------------------
+
+using test::ReportCapture;
+
+// Files named like the broken copies of `name` in `dir`.
+std::vector<std::string> BrokenCopies(const TempDir& dir, const std::string& name) {
+    std::vector<std::string> copies;
+    for (const auto& entry : dir.Entries()) {
+        if (entry.starts_with(name + std::string(kBrokenCopyInfix))) copies.push_back(entry);
+    }
+    return copies;
+}
+
+TEST(ReadJsonFileChecked, TellsMissingDamagedAndUnreadableApart) {
+    TempDir dir;
+    WriteBytes(dir / "ok.Json", R"({"a": 1})");
+    WriteBytes(dir / "empty.Json", "");
+    WriteBytes(dir / "text.Json", "{\"a\": ");
+    WriteBytes(dir / "deep.Json", NestedArrays(kJsonMaxDepth + 1));
+    fs::create_directory(dir / "folder.Json");
+    WriteBytes(dir / "huge.Json", "{}");
+    fs::resize_file(dir / "huge.Json", kJsonMaxFileSize + 1);
+    struct Case {
+        const char* name;
+        JsonFileState state;
+        int error;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"ok.Json", JsonFileState::kParsed, 0},
+             {"missing.Json", JsonFileState::kMissing, ENOENT},
+             {"empty.Json", JsonFileState::kNotJson, 0},
+             {"text.Json", JsonFileState::kNotJson, 0},
+             {"deep.Json", JsonFileState::kNotJson, 0},
+             {"folder.Json", JsonFileState::kUnreadable, EISDIR},
+             {"huge.Json", JsonFileState::kUnreadable, EFBIG},
+             {"missing/inner.Json", JsonFileState::kMissing, ENOENT},
+         }) {
+        const JsonFileRead read = ReadJsonFileChecked(dir / c.name);
+        EXPECT_EQ(read.state, c.state) << c.name;
+        EXPECT_EQ(read.error, c.error) << c.name;
+        EXPECT_EQ(read.value.isNull(), c.state != JsonFileState::kParsed) << c.name;
+        EXPECT_EQ(ReadJsonFile(dir / c.name), read.value) << "the plain reader agrees";
+    }
+    EXPECT_EQ(ReadFailureText(ReadJsonFileChecked(dir / "huge.Json")), "larger than 64 MiB");
+}
+
+TEST(ReadJsonFileChecked, TooManyOpenFilesIsUnreadableNotMissing) {
+    TempDir dir;
+    WriteBytes(dir / "profile.Json", R"({"a": 1})");
+    const int status = RunInChild([&] {
+        const rlimit limit{3, 3};  // the three standard streams fill it
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) return 2;
+        const JsonFileRead read = ReadJsonFileChecked(dir / "profile.Json");
+        return read.state == JsonFileState::kUnreadable && read.error == EMFILE ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+}
+
+TEST(TryReplaceUserJsonFile, NeverWritesOverAFileItCouldNotRead) {
+    TempDir dir;
+    const fs::path path = dir / "profile.Json";
+    WriteBytes(path, R"({"profilename": "mine"})");
+    fs::resize_file(path, kJsonMaxFileSize + 1);
+    ReportCapture capture;
+    Json::Value value;
+    value["profilename"] = "new";
+    EXPECT_FALSE(TryReplaceUserJsonFile(path, value));
+    EXPECT_FALSE(TryReplaceUserJsonFile(path, value));
+    EXPECT_EQ(fs::file_size(path), kJsonMaxFileSize + 1);
+    std::string start(23, '\0');
+    std::ifstream(path, std::ios::binary).read(start.data(), 23);
+    EXPECT_EQ(start, R"({"profilename": "mine"})");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"profile.Json"});
+    ASSERT_EQ(capture.reports.size(), 1u) << "once per file and problem, not per save";
+    EXPECT_EQ(capture.reports[0].file, path);
+    EXPECT_EQ(capture.reports[0].problem, FileProblem::kLeftAsItIs);
+    EXPECT_EQ(capture.reports[0].reason, "larger than 64 MiB");
+}
+
+TEST(TryReplaceUserJsonFile, KeepsADamagedFileBesideItselfFirst) {
+    struct Case {
+        const char* what;
+        std::string old_text;
+        bool kept;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"not JSON", "{\"profilename\": \"mi", true},
+             {"not an object", "[1, 2, 3]", true},
+             {"empty: nothing to keep", "", false},
+             {"an object", R"({"profilename": "mine"})", false},
+         }) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const fs::path path = dir / "profile.Json";
+        WriteBytes(path, c.old_text);
+        ReportCapture capture;
+        Json::Value value;
+        value["profilename"] = "new";
+        ASSERT_TRUE(TryReplaceUserJsonFile(path, value));
+        EXPECT_EQ(ReadJsonFile(path), value);
+        const std::vector<std::string> copies = BrokenCopies(dir, "profile.Json");
+        ASSERT_EQ(copies.size(), c.kept ? 1u : 0u);
+        EXPECT_EQ(dir.Entries().size(), 1u + copies.size()) << "no temporary left";
+        if (!c.kept) {
+            EXPECT_TRUE(capture.reports.empty());
+            continue;
+        }
+        EXPECT_EQ(ReadBytes(dir / copies[0]), c.old_text);
+        // The stamp is a timestamp name: 2024_03_07_09_05_01_042.
+        const std::string stamp = copies[0].substr(copies[0].rfind('-') + 1);
+        EXPECT_EQ(stamp.size(), 23u) << stamp;
+        EXPECT_EQ(std::count(stamp.begin(), stamp.end(), '_'), 6) << stamp;
+        ASSERT_EQ(capture.reports.size(), 1u);
+        EXPECT_EQ(capture.reports[0].problem, FileProblem::kReplacedBroken);
+        EXPECT_EQ(capture.reports[0].kept, dir / copies[0]);
+    }
+}
+
+TEST(TryReplaceUserJsonFile, AMissingFileIsWrittenSilently) {
+    TempDir dir;
+    ReportCapture capture;
+    ASSERT_TRUE(TryReplaceUserJsonFile(dir / "new.Json", ParseJsonText(R"({"a": 1})")));
+    EXPECT_EQ(ReadJsonFile(dir / "new.Json"), ParseJsonText(R"({"a": 1})"));
+    EXPECT_TRUE(capture.reports.empty());
+}
+
+TEST(TryReplaceUserJsonFile, EachDamageKeepsItsOwnCopy) {
+    TempDir dir;
+    const fs::path path = dir / "macro.config";
+    ReportCapture capture;
+    for (const char* text : {"first {", "second {"}) {
+        WriteBytes(path, text);
+        ASSERT_TRUE(TryReplaceUserJsonFile(path, ParseJsonText("{}")));
+    }
+    const std::vector<std::string> copies = BrokenCopies(dir, "macro.config");
+    ASSERT_EQ(copies.size(), 2u);
+    std::vector<std::string> kept = {ReadBytes(dir / copies[0]), ReadBytes(dir / copies[1])};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"first {", "second {"}));
+    EXPECT_EQ(capture.reports.size(), 1u) << "the second damage of the file in one run is not told";
 }
 
 }  // namespace

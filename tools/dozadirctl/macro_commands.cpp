@@ -79,6 +79,7 @@ int MacroCommand(Context& ctx, const std::vector<std::string>& all_args) {
         return kExitUsage;
     }
 
+    const FileReportsToStream reports(ctx.err);
     MacroStore store(kind->folder, MacroStore::ListFileNameForKind(kind->kind_name),
                      MacroStore::IsListWritableForKind(kind->kind_name));
     store.Load();

@@ -114,6 +114,7 @@ int ProfileCommand(Context& ctx, const std::vector<std::string>& args) {
         return kExitUsage;
     }
 
+    const FileReportsToStream reports(ctx.err);
     ProfileStore store(kind->folder, kind->default_data_file, kind->device_type);
     store.Initialise();
     if (op == "list") return List(ctx, store, *kind);

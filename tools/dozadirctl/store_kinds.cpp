@@ -52,4 +52,21 @@ int Fail(Context& ctx, std::string_view what, std::string_view why, int code) {
     return code;
 }
 
+FileReportsToStream::FileReportsToStream(std::ostream& err)
+    : err_(err), previous_(SetFileProblemSink(this)) {}
+
+FileReportsToStream::~FileReportsToStream() {
+    (void)SetFileProblemSink(previous_);
+}
+
+void FileReportsToStream::OnFileProblem(const FileProblemReport& report) {
+    if (report.problem == FileProblem::kLeftAsItIs) {
+        err_ << "dozadirctl: " << report.file.string() << ": cannot be read (" << report.reason
+             << "); left as it is\n";
+    } else {
+        err_ << "dozadirctl: " << report.file.string()
+             << ": damaged; replaced, its old content is kept in " << report.kept.string() << "\n";
+    }
+}
+
 }  // namespace dz::ctl

@@ -12,6 +12,7 @@
 #include <json/value.h>
 
 #include "commands.h"
+#include "profile/file_report.h"
 
 namespace dz::ctl {
 
@@ -34,5 +35,20 @@ void PrintJson(std::ostream& out, const Json::Value& value);
 
 // Writes "dozadirctl: WHAT: WHY" and returns `code`.
 int Fail(Context& ctx, std::string_view what, std::string_view why, int code);
+
+// While a profile or macro command runs, the problems met with the user's files (one left as
+// it is, a damaged one replaced) are written to the error stream.
+class FileReportsToStream : public FileProblemSink {
+  public:
+    explicit FileReportsToStream(std::ostream& err);
+    ~FileReportsToStream() override;
+    FileReportsToStream(const FileReportsToStream&) = delete;
+    FileReportsToStream& operator=(const FileReportsToStream&) = delete;
+    void OnFileProblem(const FileProblemReport& report) override;
+
+  private:
+    std::ostream& err_;
+    FileProblemSink* previous_ = nullptr;
+};
 
 }  // namespace dz::ctl
