@@ -1,5 +1,7 @@
-// The command channel's own overhead: chunked transfers against the emulator's latency
-// model (1 ms per report), as a ratio to the lower bound of packets × round trip.
+// The command channel's own overhead: chunked transfers and light frames against the
+// emulator's latency model (1 ms per report), as a ratio to the lower bound of packets ×
+// round trip; and the host's cost of one light frame with no latency at all, which is what
+// every packet adds on top of the link.
 #include <benchmark/benchmark.h>
 
 #include <sys/prctl.h>
@@ -19,12 +21,12 @@ struct Rig {
     dz::sim::Emulator emu{dz::sim::EmulatorConfig::Default()};
     dz::CommandChannel channel;
 
-    Rig() {
+    explicit Rig(std::chrono::microseconds latency = std::chrono::milliseconds(1)) {
         // The emulator's latency waits run on the calling thread; the kernel's default
         // 50 us timer slack would add to every emulated report and count as overhead.
         prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
         dz::hid::BackendRegistry::Instance().Add(emu.Backend());
-        emu.SetLatency(std::chrono::milliseconds(1));
+        emu.SetLatency(latency);
         emu.Traffic().SetCapacity(1000);
         const auto path = dz::MakeInterfacePath("sim", emu.CommandNode(DeviceKind::kKeyboard),
                                                 0x320F, 0x505B, 1, 4);
@@ -75,8 +77,33 @@ void BM_MacroImageWrite3K(benchmark::State& state) {
     });
 }
 
+// The keyboard's 126 lights: seven packets over the cable, as the frame timer streams them.
+void BM_LightFrame378(benchmark::State& state) {
+    RunTransfer(state, 378, [](dz::CommandChannel& c, const std::vector<uint8_t>& d) {
+        return c.LightFrame(d);
+    });
+}
+
+void BM_LightFrame378NoLatency(benchmark::State& state) {
+    Rig rig(std::chrono::microseconds(0));
+    const std::vector<uint8_t> frame(378, 0x22);
+    for (auto _ : state) {
+        if (rig.channel.LightFrame(frame) != dz::kCmdOk) {
+            state.SkipWithError("frame failed");
+            return;
+        }
+    }
+    state.counters["packets"] = 7;
+    // 1 when every frame reached the device whole (a dropped frame would look cheap).
+    state.counters["frames_shown"] =
+        double(rig.emu.Model(DeviceKind::kKeyboard).LightFramesCompleted()) /
+        double(state.iterations());
+}
+
 BENCHMARK(BM_KeymapWrite510)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
 BENCHMARK(BM_MacroImageWrite3K)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_LightFrame378)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_LightFrame378NoLatency)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
 }  // namespace
 

@@ -5,8 +5,9 @@ namespace {
 
 constexpr DeviceKind kKinds[] = {DeviceKind::kKeyboard, DeviceKind::kMouse, DeviceKind::kMousepad,
                                  DeviceKind::kHeadset};
-constexpr FaultKind kFaults[] = {FaultKind::kStatusFF, FaultKind::kStatusFE, FaultKind::kNoAnswer,
-                                 FaultKind::kWrongCode, FaultKind::kDisconnect};
+constexpr FaultKind kFaults[] = {
+    FaultKind::kStatusFF,   FaultKind::kStatusFE,   FaultKind::kNoAnswer,    FaultKind::kWrongCode,
+    FaultKind::kDisconnect, FaultKind::kLateAnswer, FaultKind::kDoubleAnswer};
 
 }  // namespace
 
@@ -34,6 +35,10 @@ const char* FaultWord(FaultKind fault) {
             return "wrong-code";
         case FaultKind::kDisconnect:
             return "disconnect";
+        case FaultKind::kLateAnswer:
+            return "late-answer";
+        case FaultKind::kDoubleAnswer:
+            return "double-answer";
     }
     return "?";
 }
@@ -53,7 +58,7 @@ std::string_view LinkWordList() {
 }
 
 std::string_view FaultWordList() {
-    return "ff, fe, no-answer, wrong-code, disconnect";
+    return "ff, fe, no-answer, wrong-code, disconnect, late-answer, double-answer";
 }
 
 }  // namespace dz::sim

@@ -13,7 +13,7 @@ namespace dz::sim {
 [[nodiscard]] std::optional<DeviceKind> KindFromWord(std::string_view word);
 // "cable", "receiver": LinkName's words.
 [[nodiscard]] std::optional<Link> LinkFromWord(std::string_view word);
-// "ff", "fe", "no-answer", "wrong-code", "disconnect".
+// "ff", "fe", "no-answer", "wrong-code", "disconnect", "late-answer", "double-answer".
 [[nodiscard]] std::optional<FaultKind> FaultFromWord(std::string_view word);
 [[nodiscard]] const char* FaultWord(FaultKind fault);
 

@@ -111,8 +111,9 @@ bool Emulator::PressRaw(DeviceKind kind, uint16_t usage) {
     return ok;
 }
 
-bool Emulator::ArmFault(DeviceKind kind, FaultKind fault, int at_packet) {
-    return Device(kind).ArmFault(fault, at_packet);
+bool Emulator::ArmFault(DeviceKind kind, FaultKind fault, int at_packet,
+                        std::chrono::milliseconds delay) {
+    return Device(kind).ArmFault(fault, at_packet, delay);
 }
 
 void Emulator::ClearFaults(DeviceKind kind) {

@@ -56,8 +56,10 @@ class Emulator {
     bool PressDpiStage(DeviceKind kind, int stage);   // 0x11nn, mouse
     bool PressRaw(DeviceKind kind, uint16_t usage);   // 0x0401, 0x0402, 0x0403, ...
 
-    // A fault at the kind's command packet `at_packet` (1 = the next one).
-    bool ArmFault(DeviceKind kind, FaultKind fault, int at_packet);
+    // A fault at the kind's command packet `at_packet` (1 = the next one); `delay` is
+    // how long a late answer is held back (SimDevice::ArmFault).
+    bool ArmFault(DeviceKind kind, FaultKind fault, int at_packet,
+                  std::chrono::milliseconds delay = std::chrono::milliseconds(0));
     void ClearFaults(DeviceKind kind);
 
     // Latency of one report; a command round trip takes two.

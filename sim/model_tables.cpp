@@ -304,6 +304,10 @@ const char* FaultName(FaultKind kind) {
             return "wrong command code";
         case FaultKind::kDisconnect:
             return "disconnect";
+        case FaultKind::kLateAnswer:
+            return "late answer";
+        case FaultKind::kDoubleAnswer:
+            return "double answer";
     }
     return "?";
 }

@@ -45,8 +45,11 @@ struct SimBackend::Core {
     std::chrono::microseconds latency{1000};
     TrafficRecord traffic;
 
+    // `delay` holds the report back (a late answer); later reports of the node queue
+    // behind it.
     void DeliverLocked(const std::shared_ptr<Node>& node, std::vector<uint8_t> report,
-                       const std::string& note);
+                       const std::string& note,
+                       std::chrono::milliseconds delay = std::chrono::milliseconds(0));
     void RemoveLocked(const std::shared_ptr<Node>& node);
     size_t RemoveUsbDeviceLocked(std::string_view usb_name);
 };
@@ -129,7 +132,8 @@ class SimConnection final : public hid::HidConnection {
         core_->traffic.Add({at, node_->info.node, Direction::kOut, std::move(report), 0,
                             std::move(note), std::this_thread::get_id()});
         if (!reply.accepted) return IoResult::kFailed;
-        for (auto& input : reply.inputs) core_->DeliverLocked(node_, std::move(input.bytes), {});
+        for (auto& input : reply.inputs)
+            core_->DeliverLocked(node_, std::move(input.bytes), {}, input.delay);
         if (reply.disconnect) {
             core_->RemoveUsbDeviceLocked(UsbNameOf(node_->info.node));
             lock.unlock();
@@ -181,9 +185,9 @@ class SimConnection final : public hid::HidConnection {
 }  // namespace
 
 void SimBackend::Core::DeliverLocked(const std::shared_ptr<Node>& node, std::vector<uint8_t> report,
-                                     const std::string& note) {
+                                     const std::string& note, std::chrono::milliseconds delay) {
     if (node->gone) return;
-    const Clock::time_point ready = std::max(Clock::now(), node->in_free) + latency;
+    const Clock::time_point ready = std::max(Clock::now() + delay, node->in_free) + latency;
     node->in_free = ready;
     size_t receivers = 0;
     bool dropped = false;

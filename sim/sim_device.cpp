@@ -92,10 +92,22 @@ NodeReply SimDevice::HandleCommandLocked(Link link, std::span<const uint8_t> rep
     const int iface = CommandInterface();
     const Packet req = wire::ToPacket(report);
     ++packets_;
-    const std::optional<FaultKind> fault = TakeFaultLocked();
-    if (fault) reply.note = std::string("fault: ") + FaultName(*fault);
-    if (fault == FaultKind::kNoAnswer) return reply;
-    if (fault == FaultKind::kDisconnect) {
+    const std::vector<ArmedFault> faults = TakeFaultsLocked();
+    auto has = [&](FaultKind kind) {
+        return std::any_of(faults.begin(), faults.end(),
+                           [kind](const ArmedFault& f) { return f.kind == kind; });
+    };
+    std::chrono::milliseconds delay{0};
+    for (const ArmedFault& f : faults) {
+        reply.note += reply.note.empty() ? "fault: " : ", ";
+        reply.note += FaultName(f.kind);
+        if (f.kind == FaultKind::kLateAnswer) {
+            delay = std::max(delay, f.delay);
+            reply.note += " (" + std::to_string(f.delay.count()) + " ms)";
+        }
+    }
+    if (has(FaultKind::kNoAnswer)) return reply;
+    if (has(FaultKind::kDisconnect)) {
         if (link == Link::kCable) {
             cable_ = false;
             model_.SetCharging(false);
@@ -105,18 +117,34 @@ NodeReply SimDevice::HandleCommandLocked(Link link, std::span<const uint8_t> rep
         reply.disconnect = true;
         return reply;
     }
-    if (fault == FaultKind::kStatusFF || fault == FaultKind::kStatusFE) {
-        Packet out =
-            wire::ResponseTo(req, fault == FaultKind::kStatusFF ? kStatusErrorFF : kStatusErrorFE);
-        SealPacket(out);
-        reply.inputs.push_back(Reply(link, iface, out));
-        return reply;
-    }
 
     Packet out{};
-    if (link == Link::kCable) {
-        out = model_.HandleCommand(report, Link::kCable);
-    } else if (!wire::ChecksumValid(req)) {
+    if (has(FaultKind::kStatusFF) || has(FaultKind::kStatusFE)) {
+        out = wire::ResponseTo(req, has(FaultKind::kStatusFF) ? kStatusErrorFF : kStatusErrorFE);
+        SealPacket(out);
+    } else {
+        out = AnswerLocked(link, req, report, reply.note);
+    }
+    InputReport first = Reply(link, iface, out);
+    first.delay = delay;
+    if (has(FaultKind::kWrongCode)) {
+        Packet wrong = out;
+        wrong[kOffCommand] = OtherCode(req[kOffCommand]);
+        SealPacket(wrong);
+        first.bytes.assign(wrong.begin(), wrong.end());
+    }
+    reply.inputs.push_back(std::move(first));
+    // The copy is the true answer, even when the first one named another command.
+    if (has(FaultKind::kDoubleAnswer)) reply.inputs.push_back(Reply(link, iface, out));
+    return reply;
+}
+
+// What the device, or the receiver in front of it, answers to a packet no fault stopped.
+Packet SimDevice::AnswerLocked(Link link, const Packet& req, std::span<const uint8_t> report,
+                               std::string& note) {
+    if (link == Link::kCable) return model_.HandleCommand(report, Link::kCable);
+    Packet out{};
+    if (!wire::ChecksumValid(req)) {
         out = wire::ResponseTo(req, kStatusErrorFF);
         SealPacket(out);
     } else if (req[kOffCommand] == CMD_LINK_QUERY) {
@@ -125,26 +153,21 @@ NodeReply SimDevice::HandleCommandLocked(Link link, std::span<const uint8_t> rep
         out[kOffData] = linked_ ? kLinkedMarker : 0x00;
         SealPacket(out);
     } else if (!linked_) {
-        if (reply.note.empty()) reply.note = "receiver: device not linked";
+        if (note.empty()) note = "receiver: device not linked";
         out = wire::NotLinkedAnswer();
     } else {
         out = model_.HandleCommand(report, Link::kReceiver);
     }
-    if (fault == FaultKind::kWrongCode) {
-        out[kOffCommand] = OtherCode(req[kOffCommand]);
-        SealPacket(out);
-    }
-    reply.inputs.push_back(Reply(link, iface, out));
-    return reply;
+    return out;
 }
 
-std::optional<FaultKind> SimDevice::TakeFaultLocked() {
-    const auto hit = std::find_if(faults_.begin(), faults_.end(),
-                                  [&](const ArmedFault& f) { return f.at == packets_; });
-    if (hit == faults_.end()) return std::nullopt;
-    const FaultKind kind = hit->kind;
-    faults_.erase(hit);
-    return kind;
+std::vector<SimDevice::ArmedFault> SimDevice::TakeFaultsLocked() {
+    std::vector<ArmedFault> hits;
+    const auto rest = std::stable_partition(faults_.begin(), faults_.end(),
+                                            [&](const ArmedFault& f) { return f.at != packets_; });
+    hits.assign(rest, faults_.end());
+    faults_.erase(rest, faults_.end());
+    return hits;
 }
 
 bool SimDevice::SetPlugged(Link link, bool plugged) {
@@ -216,10 +239,11 @@ std::optional<InputReport> SimDevice::PressRaw(uint16_t usage, bool* ok) {
     return NotificationLocked(usage);
 }
 
-bool SimDevice::ArmFault(FaultKind kind, int at_packet) {
+bool SimDevice::ArmFault(FaultKind kind, int at_packet, std::chrono::milliseconds delay) {
     if (at_packet < 1) return false;
+    if (kind == FaultKind::kLateAnswer && delay <= std::chrono::milliseconds(0)) return false;
     std::lock_guard lock(mutex_);
-    faults_.push_back({kind, packets_ + static_cast<uint64_t>(at_packet)});
+    faults_.push_back({kind, packets_ + static_cast<uint64_t>(at_packet), delay});
     return true;
 }
 

@@ -6,6 +6,7 @@
 // same device can stand behind the simulated backend or behind umockdev nodes.
 // Thread-safe.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -59,8 +60,11 @@ class SimDevice {
     std::optional<InputReport> PressRaw(uint16_t usage, bool* ok = nullptr);
 
     // Faults: `at_packet` 1 is the next command packet the device receives (over any
-    // of its paths, link queries included), counted from this call.
-    bool ArmFault(FaultKind kind, int at_packet);
+    // of its paths, link queries included), counted from this call. `delay` is how long
+    // a late answer is held back; false when at_packet < 1, or for a late answer
+    // without a delay.
+    bool ArmFault(FaultKind kind, int at_packet,
+                  std::chrono::milliseconds delay = std::chrono::milliseconds(0));
     void ClearFaults();
     [[nodiscard]] size_t ArmedFaults() const;
     [[nodiscard]] uint64_t CommandPackets() const;
@@ -69,10 +73,14 @@ class SimDevice {
     struct ArmedFault {
         FaultKind kind;
         uint64_t at;
+        std::chrono::milliseconds delay;
     };
     NodeReply HandleCommandLocked(Link link, std::span<const uint8_t> report);
+    Packet AnswerLocked(Link link, const Packet& req, std::span<const uint8_t> report,
+                        std::string& note);
     std::optional<InputReport> NotificationLocked(uint16_t usage) const;
-    std::optional<FaultKind> TakeFaultLocked();
+    // Every fault armed at the packet just counted, taken off the list.
+    std::vector<ArmedFault> TakeFaultsLocked();
 
     FirmwareModel model_;
     mutable std::mutex mutex_;

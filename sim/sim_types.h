@@ -1,6 +1,7 @@
 #pragma once
 // Small types shared by the firmware models, the devices and the simulated transport.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,13 +16,18 @@ enum class Link { kCable, kReceiver };
 // The mouse ships with two sensors; 0x3325 uses a two-slope DPI scale.
 enum class MouseSensor { kStandard, k3325 };
 
-// What an armed fault does to the command packet it hits.
+// What an armed fault does to the command packet it hits. Faults armed at the same
+// packet act together: no-answer and disconnect leave nothing to answer; otherwise the
+// answer is made (status faults choose its status), wrong-code changes its first copy,
+// double-answer sends the true answer a second time, late-answer holds the answers back.
 enum class FaultKind {
-    kStatusFF,    // not executed, answered with status 0xFF
-    kStatusFE,    // not executed, answered with status 0xFE
-    kNoAnswer,    // dropped: not executed, nothing answered (the host's read times out)
-    kWrongCode,   // executed, but byte 3 of the answer names another command
-    kDisconnect,  // the path that carried the packet is unplugged at that packet
+    kStatusFF,      // not executed, answered with status 0xFF
+    kStatusFE,      // not executed, answered with status 0xFE
+    kNoAnswer,      // dropped: not executed, nothing answered (the host's read times out)
+    kWrongCode,     // executed, but byte 3 of the answer names another command
+    kDisconnect,    // the path that carried the packet is unplugged at that packet
+    kLateAnswer,    // executed, answered only after the fault's delay
+    kDoubleAnswer,  // executed, answered twice
 };
 
 inline constexpr size_t kLedReportSize = 17;      // headset LED output report
@@ -37,6 +43,9 @@ struct InputReport {
     Link link = Link::kCable;
     int interface_number = kVendorInterface;
     std::vector<uint8_t> bytes;  // report id first
+    // Held back this long after the packet that caused it (a late answer); reports
+    // after it on the same node wait behind it, as the device answers in order.
+    std::chrono::milliseconds delay{0};
 };
 
 // Outcome of one output report handed to a device node.

@@ -109,6 +109,10 @@ bool SimBusService::Press(const QString& kind, const QString& what, int value) {
 }
 
 bool SimBusService::Fault(const QString& kind, const QString& fault, int at_packet) {
+    return Fault(kind, fault, at_packet, 0);
+}
+
+bool SimBusService::Fault(const QString& kind, const QString& fault, int at_packet, int delay_ms) {
     const auto k = Kind(kind);
     if (!k) return false;
     const std::optional<FaultKind> f = FaultFromWord(fault.toStdString());
@@ -122,7 +126,15 @@ bool SimBusService::Fault(const QString& kind, const QString& fault, int at_pack
             QStringLiteral("fault packet %1: packets count from 1 (the next one)").arg(at_packet));
         return false;
     }
-    return emulator_.ArmFault(*k, *f, at_packet);
+    if (*f == FaultKind::kLateAnswer && delay_ms < 1) {
+        Reject(QStringLiteral("late-answer needs its delay in ms, from 1"));
+        return false;
+    }
+    if (*f != FaultKind::kLateAnswer && delay_ms != 0) {
+        Reject(QStringLiteral("only late-answer takes a delay"));
+        return false;
+    }
+    return emulator_.ArmFault(*k, *f, at_packet, std::chrono::milliseconds(delay_ms));
 }
 
 bool SimBusService::ClearFaults(const QString& kind) {

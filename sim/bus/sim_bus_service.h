@@ -45,8 +45,11 @@ class SimBusService : public QObject, protected QDBusContext {
     // what: "profile" (value from 0), "dpi" (a stage from 0, mouse) or "raw" (a 16-bit
     // notification usage such as 0x0401).
     Q_SCRIPTABLE bool Press(const QString& kind, const QString& what, int value);
-    // A fault at the kind's command packet `at_packet` (1 = the next one).
+    // A fault at the kind's command packet `at_packet` (1 = the next one). A
+    // "late-answer" takes its delay in ms (from 1) in the four-argument form; the other
+    // faults take none.
     Q_SCRIPTABLE bool Fault(const QString& kind, const QString& fault, int at_packet);
+    Q_SCRIPTABLE bool Fault(const QString& kind, const QString& fault, int at_packet, int delay_ms);
     Q_SCRIPTABLE bool ClearFaults(const QString& kind);
     // "has_receiver", "cable", "receiver", "linked" (bool), "profile", "dpi_stage" (int,
     // -1 without DPI stages), "armed_faults" (int).

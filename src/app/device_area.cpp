@@ -329,7 +329,8 @@ void DeviceArea::SwitchCableReceiver(int slot, const SupportedDeviceRecord& reco
     // `slot` is the cable path that arrived or went away; the partner is the receiver.
     const std::string cable_path = slots_.Slot(slot).path;
     const std::string receiver_path = partner.path;
-    if (SwitchCommandPath(device->Channel(), cable_path, receiver_path) < 0) return;
+    // 0: the other path did not open; the channel stays where SwitchCommandPath left it.
+    if (SwitchCommandPath(device->Channel(), cable_path, receiver_path) == 0) return;
     panels::CDeviceOptionUI* item = ItemOf(device);
     if (device->Channel().IsReceiverMode()) {
         if (device->PowerFlag()) {

@@ -27,6 +27,19 @@ void Trace(const char* title, const Packet& p) {
     log::DebugLine(FormatTraceLine(std::span<const uint8_t, 32>(p.data() + 32, 32)));
 }
 
+// Answers left on the interface by an exchange that gave up on them (its reads timed out
+// before a slow device answered, or the device answered twice) would be read as the
+// answer to the next packet; they are taken off before it is written. Reads with time-out
+// 0, bounded: more than a node queues.
+int DiscardStaleAnswers(HidInterface& hid) {
+    constexpr int kMaxStale = 256;
+    Packet stale{};
+    int discarded = 0;
+    while (discarded < kMaxStale && hid.Read(stale.data(), stale.size(), nullptr, 0) == 1)
+        ++discarded;
+    return discarded;
+}
+
 // Runs `exchange` with `lock` held for one packet (no lock when null).
 template <typename F>
 int UnderLock(std::mutex* lock, F&& exchange) {
@@ -72,8 +85,16 @@ int CommandChannel::ExchangePacket(const Packet& packet, Packet& response, Excha
     int result = kCmdNoExchange;
     {
         // One lock over the write and its reads: a response is then always read by the
-        // thread whose packet caused it, even when a frame and a command overlap.
-        std::lock_guard io(io_lock_);
+        // thread whose packet caused it, even when a frame and a command overlap. A frame
+        // packet does not wait for it.
+        std::unique_lock io(io_lock_, std::defer_lock);
+        if (!frame) {
+            io.lock();
+        } else if (!io.try_lock()) {
+            return kFrameLeftOut;
+        }
+        const int stale = DiscardStaleAnswers(hid);
+        if (stale > 0 && !frame) log::DebugLineF("discarded %d stale answer(s)", stale);
         if (hid.Write(packet.data(), kPacketSize, nullptr, timeout) != 1) {
             result = kCmdNotWritten;
         } else {
@@ -81,8 +102,10 @@ int CommandChannel::ExchangePacket(const Packet& packet, Packet& response, Excha
             for (int i = 0; i < reads; ++i) {
                 response.fill(0);
                 result = hid.Read(response.data(), kPacketSize, nullptr, timeout);
-                if (result != 1 || frame) break;
-                if (response[kOffCommand] == command) break;
+                // A first read that timed out is followed by the second all the same: an
+                // answer that takes longer than one time-out still counts.
+                if (result != kCmdOk) continue;
+                if (frame || response[kOffCommand] == command) break;
                 if (receiver && response[kOffCommand] == CMD_LINK_QUERY) {
                     result = kCmdNotLinked;
                     break;
@@ -98,22 +121,39 @@ CommandChannel::Transfer CommandChannel::CommandTransfer(uint8_t command, uint16
     return Transfer{command, base, PayloadSize(), &command_lock_, ExchangeKind::kCommand};
 }
 
-int CommandChannel::WriteChunks(const Transfer& t, std::span<const uint8_t> data) {
+int CommandChannel::WriteChunks(const Transfer& t, std::span<const uint8_t> data, bool* dropped) {
     const bool frame = t.kind == ExchangeKind::kLightFrame;
+    if (dropped != nullptr) *dropped = false;
     for (size_t pos = 0; pos < data.size(); pos += t.chunk) {
         const size_t n = std::min(t.chunk, data.size() - pos);
-        if (frame && (IsBusy() || IsReceiverMode())) {
-            if (!IsReceiverMode()) log::DebugLine("放弃灯光数据");
-            continue;  // dropped, counts as sent
-        }
         const Packet p =
             BuildPacket(t.command, static_cast<uint16_t>(t.base_offset + pos), data.subspan(pos, n));
         Packet response{};
-        const int r = UnderLock(t.lock, [&] { return ExchangePacket(p, response, t.kind); });
+        const int r = frame
+                          ? SendFramePacket(p, response)
+                          : UnderLock(t.lock, [&] { return ExchangePacket(p, response, t.kind); });
+        if (r == kFrameLeftOut) {
+            // Once one packet of a frame is left out, so is the rest: the device shows a
+            // frame when the packet that completes it arrives, and the next frame starts
+            // again at offset 0, so it keeps its last whole frame instead of half of one
+            // and half of another. Counts as sent.
+            if (!IsReceiverMode()) log::DebugLine("放弃灯光数据");
+            if (dropped != nullptr) *dropped = true;
+            return kCmdOk;
+        }
         if (r != kCmdOk) return r;
         if (const int s = StatusResult(response); s != kCmdOk) return s;
     }
     return kCmdOk;
+}
+
+int CommandChannel::SendFramePacket(const Packet& packet, Packet& response) {
+    // A frame never waits for other traffic: nothing goes through a receiver, and a
+    // channel busy with another exchange (or about to be) leaves the packet out.
+    if (IsReceiverMode() || IsBusy()) return kFrameLeftOut;
+    std::unique_lock light(light_lock_, std::try_to_lock);
+    if (!light.owns_lock()) return kFrameLeftOut;
+    return ExchangePacket(packet, response, ExchangeKind::kLightFrame);
 }
 
 int CommandChannel::ReadChunks(const Transfer& t, std::span<uint8_t> destination) {
@@ -187,9 +227,9 @@ int CommandChannel::WriteKeyColors(int page, int page_size, std::span<const uint
     return WriteChunks(t, data);
 }
 
-int CommandChannel::LightFrame(std::span<const uint8_t> frame) {
+int CommandChannel::LightFrame(std::span<const uint8_t> frame, bool* dropped) {
     const Transfer t{CMD_LIGHT_FRAME, 0, PayloadSize(), &light_lock_, ExchangeKind::kLightFrame};
-    return WriteChunks(t, frame);
+    return WriteChunks(t, frame, dropped);
 }
 
 int CommandChannel::WriteMacros(std::span<const uint8_t> image) {

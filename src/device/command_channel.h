@@ -50,7 +50,9 @@ public:
     std::mutex& CommandLock() { return command_lock_; }
     std::mutex& LightStreamLock() { return light_lock_; }
 
-    // One packet out, one response in. Result: 1, 0, -1 or -101 (no status check).
+    // One packet out, its response in: answers still waiting from earlier exchanges are
+    // discarded first, then up to two reads, each with the mode's time-out, until one
+    // repeats the packet's command code. Result: 1, 0, -1 or -101 (no status check).
     int Exchange(const uint8_t* packet, size_t packet_length, uint8_t* response,
                  size_t response_length);
 
@@ -65,8 +67,12 @@ public:
     int WriteKeymap(int page, std::span<const uint8_t> data);
     int ReadKeyColors(int page, int page_size, std::span<uint8_t> destination);
     int WriteKeyColors(int page, int page_size, std::span<const uint8_t> data);
-    // Drops chunks while the channel is busy or in receiver mode.
-    int LightFrame(std::span<const uint8_t> frame);
+    // Streams one frame over the cable, unless the channel is in receiver mode or busy
+    // with another exchange: then the frame, or the rest of it when that exchange began
+    // while it was on its way, is left out and counts as sent (1). `dropped` (when given)
+    // tells whether anything was left out; the device then still shows its last whole
+    // frame.
+    int LightFrame(std::span<const uint8_t> frame, bool* dropped = nullptr);
     int WriteMacros(std::span<const uint8_t> image);
     int WriteShoot(std::span<const uint8_t> image);
     // One packet: `destination.size()` bytes (at most 56) at `offset`.
@@ -87,9 +93,15 @@ private:
         ExchangeKind kind;
     };
 
+    // A light-frame packet that was not sent because it would have had to wait.
+    static constexpr int kFrameLeftOut = 2;
+
+    // kFrameLeftOut only for a light-frame packet that finds the I/O lock taken.
     int ExchangePacket(const Packet& packet, Packet& response, ExchangeKind kind);
+    // One light-frame packet under the light-stream lock, or kFrameLeftOut.
+    int SendFramePacket(const Packet& packet, Packet& response);
     int SendSimple(uint8_t command);
-    int WriteChunks(const Transfer& t, std::span<const uint8_t> data);
+    int WriteChunks(const Transfer& t, std::span<const uint8_t> data, bool* dropped = nullptr);
     int ReadChunks(const Transfer& t, std::span<uint8_t> destination);
     [[nodiscard]] Transfer CommandTransfer(uint8_t command, uint16_t base = 0);
     HidInterface& ActiveInterface() { return IsReceiverMode() ? receiver_ : cable_; }

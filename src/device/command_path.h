@@ -26,7 +26,7 @@ void CloseCommandPaths(CommandChannel& channel);
 // open. Then a channel that was on its receiver stays there, open (the receiver is
 // still bound; only the arriving cable failed), and a channel that was on its cable is
 // closed (the cable went away, which is why it was being moved).
-int SwitchCommandPath(CommandChannel& channel, std::string_view cable_path,
-                      std::string_view receiver_path);
+[[nodiscard]] int SwitchCommandPath(CommandChannel& channel, std::string_view cable_path,
+                                    std::string_view receiver_path);
 
 }  // namespace dz

@@ -18,6 +18,9 @@ using hid::ReportKind;
 constexpr size_t kMaxUsageListCapacity = 4096;
 constexpr size_t kMaxUsageItemsPerKind = 4096;
 constexpr int kSetOutputReportTimeoutMs = 1000;
+// Reports taken off a node in one go without waiting: more than a node ever queues
+// (hidraw keeps 64), so the bound only stops a device that floods the node.
+constexpr size_t kMaxQueuedReads = 256;
 
 // "<scheme>:<node>#<ids>": the scheme up to the first ':', the node up to the last '#'.
 bool SplitPath(std::string_view path, std::string_view& scheme, std::string_view& node) {
@@ -76,12 +79,11 @@ bool IsOwnReport(const Link& link, const std::vector<uint8_t>& report) {
 // the queue, keeping this collection's reports for the next Read. Skipped while a Read
 // waits: that reader keeps the queue moving itself.
 void DrainBeforeWrite(const Link& link) {
-    constexpr size_t kMaxDrained = 256;
     constexpr size_t kMaxPending = 64;
     std::unique_lock lock(link.read_mutex, std::try_to_lock);
     if (!lock.owns_lock()) return;
     std::vector<uint8_t> report;
-    for (size_t i = 0; i < kMaxDrained; ++i) {
+    for (size_t i = 0; i < kMaxQueuedReads; ++i) {
         if (ReadReport(link, report, 0) != hid::IoResult::kOk) return;
         if (!IsOwnReport(link, report)) continue;
         if (link.pending.size() >= kMaxPending) link.pending.pop_front();
@@ -324,6 +326,7 @@ int HidInterface::Read(uint8_t* buffer, size_t length, size_t* bytes_read, int t
         return deliver(report);
     }
     std::vector<uint8_t> report;
+    size_t after_deadline = 0;
     for (;;) {
         int wait_ms = kInfiniteTimeout;
         if (bounded) {
@@ -333,8 +336,10 @@ int HidInterface::Read(uint8_t* buffer, size_t length, size_t* bytes_read, int t
         if (ReadReport(*link, report, wait_ms) != hid::IoResult::kOk) return 0;
         if (IsOwnReport(*link, report)) return deliver(report);
         // A report of another collection of the same node: not ours, keep waiting for
-        // the time that is left.
-        if (bounded && Clock::now() >= deadline) return 0;
+        // the time that is left. Past the deadline the reports queued already are still
+        // looked through without waiting, so that a read with time-out 0 finds one of
+        // ours behind another collection's.
+        if (bounded && Clock::now() >= deadline && ++after_deadline > kMaxQueuedReads) return 0;
     }
 }
 

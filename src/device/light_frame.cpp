@@ -44,8 +44,9 @@ FrameOutcome LightFrameStreamer::Stream(const LightFrameBytes& frame, int light_
     }
     // 171 lights would ask for one byte past the frame.
     const size_t length = std::min(static_cast<size_t>(std::max(light_count, 0)) * 3, frame.size());
-    last_result_ = channel_.LightFrame(std::span<const uint8_t>(frame.data(), length));
-    if (last_result_ == kCmdOk) return FrameOutcome::kStreamed;
+    bool dropped = false;
+    last_result_ = channel_.LightFrame(std::span<const uint8_t>(frame.data(), length), &dropped);
+    if (last_result_ == kCmdOk) return dropped ? FrameOutcome::kDropped : FrameOutcome::kStreamed;
     paused_ = true;
     resume_at_ = now_() + kFailurePause;
     return FrameOutcome::kFailed;

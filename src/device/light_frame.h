@@ -40,7 +40,8 @@ void BuildLightFrame(const lighting::LedArray& leds, int light_count, const Ligh
                      const PaintButtonFn& paint, LightFrameBytes& frame);
 
 enum class FrameOutcome {
-    kStreamed,      // every packet was sent or dropped by the channel: result 1
+    kStreamed,      // every packet was sent: result 1
+    kDropped,       // the channel was busy, so the frame (or its rest) was left out: result 1
     kReceiverMode,  // nothing is streamed through a receiver
     kPaused,        // inside the pause after a failed frame: skipped
     kFailed,        // the channel gave another result; the pause starts now

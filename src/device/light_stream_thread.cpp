@@ -62,6 +62,16 @@ uint64_t LightStreamThread::ReplacedCount() const {
     return replaced_;
 }
 
+uint64_t LightStreamThread::TakenCount() const {
+    std::lock_guard lock(mutex_);
+    return taken_;
+}
+
+uint64_t LightStreamThread::DroppedCount() const {
+    std::lock_guard lock(mutex_);
+    return dropped_;
+}
+
 void LightStreamThread::Run() {
     LightFrameBytes frame{};
     std::unique_lock lock(mutex_);
@@ -78,6 +88,8 @@ void LightStreamThread::Run() {
         lock.unlock();
         const FrameOutcome outcome = streamer_.Stream(frame, count);
         lock.lock();
+        ++taken_;
+        if (outcome == FrameOutcome::kDropped) ++dropped_;
         if (outcome == FrameOutcome::kFailed)
             paused_until_ = now_() + LightFrameStreamer::kFailurePause;
         if (outcome == FrameOutcome::kStreamed) {

@@ -5,7 +5,9 @@
 // 5 ms. A frame handed over while the previous one is still on its way replaces the one
 // waiting (the newest frame wins; the stream drops what the link cannot carry). A frame
 // equal to the last one sent goes out again only after kRepeatInterval: a still picture
-// is not re-sent 200 times a second, yet the device keeps hearing from the host.
+// is not re-sent 200 times a second, yet the device keeps hearing from the host. A frame
+// the channel dropped (busy with a command) was not sent, so the next hand-over of the
+// same picture is not taken for a repeat.
 
 #include <condition_variable>
 #include <mutex>
@@ -31,12 +33,15 @@ class LightStreamThread {
     // Ends the thread after the frame on its way; one waiting is dropped.
     void Stop();
 
-    // Frames handed over, frames sent, frames replaced before they were sent, and repeats
-    // of the last frame left out (for benchmarks and tests).
+    // Frames handed over, frames sent, frames replaced before they were sent, repeats of
+    // the last frame left out, frames the thread took up (whatever became of them) and
+    // frames the channel dropped because it was busy (for benchmarks and tests).
     [[nodiscard]] uint64_t SubmittedCount() const;
     [[nodiscard]] uint64_t StreamedCount() const;
     [[nodiscard]] uint64_t ReplacedCount() const;
     [[nodiscard]] uint64_t RepeatsSkipped() const;
+    [[nodiscard]] uint64_t TakenCount() const;
+    [[nodiscard]] uint64_t DroppedCount() const;
 
   private:
     void Run();
@@ -57,6 +62,8 @@ class LightStreamThread {
     uint64_t submitted_ = 0;
     uint64_t streamed_ = 0;
     uint64_t replaced_ = 0;
+    uint64_t taken_ = 0;
+    uint64_t dropped_ = 0;
     std::thread thread_;
 };
 

@@ -21,6 +21,8 @@
 #include "app/device_area.h"
 #include "app/layout_rules.h"
 #include "app/main_wnd.h"
+#include "device/device_table.h"
+#include "device/hid_interface.h"
 #include "device/usb_device.h"
 #include "panels/device_option_ui.h"
 #include "platform/hid/hid_backend.h"
@@ -172,6 +174,36 @@ TEST_F(DeviceWindowTest, MouseOnCableAndReceiverIsOneItemAndSwitchesToTheReceive
     ASSERT_TRUE(WaitUntil([&] { return !mouse->Channel().IsReceiverMode(); }));
     EXPECT_EQ(mouse->Channel().PayloadSize(), kCablePayload);
     EXPECT_TRUE(Present(kMouseKind));
+}
+
+// The mouse on its cable, its receiver's slot bound to a node that will not open; then the
+// cable goes. The switch to the receiver fails and leaves the channel closed: the device
+// is neither synchronised again nor watched on it.
+TEST_F(DeviceWindowTest, AFailedSwitchToTheReceiverStartsNoTimerOnTheClosedChannel) {
+    constexpr int kCableSlot = 4;
+    constexpr int kReceiverSlot = 6;
+    ASSERT_TRUE(emulator_->Plug(DeviceKind::kMouse, Link::kCable));
+    ASSERT_TRUE(WaitUntil([&] { return Present(kMouseKind); }));
+    CRezazodaUSBDevice* mouse = DeviceOf(kMouseKind);
+    panels::CDeviceOptionUI* item = Area().Item(ItemOfKind(kMouseKind));
+    ASSERT_TRUE(WaitUntil([&] {
+        return !wnd_->IsTimerActive(item, panels::CDeviceOptionUI::kTimerStartUp);
+    })) << "the first synchronisation has run";
+
+    SupportedDeviceRecord receiver;
+    static_cast<SupportedDeviceFields&>(receiver) = kSupportedDevices[kReceiverSlot];
+    receiver.path = MakeInterfacePath("sim", "nowhere/1", 0x320F, 0x221D, 1, 4);
+    ASSERT_EQ(wnd_->Slots().Match(receiver), kReceiverSlot);
+    // All on this thread, as the scanner's messages are handled: its next ones wait.
+    ASSERT_TRUE(wnd_->Slots().Unbind(kCableSlot));
+    Area().OnDeviceRemoved(kCableSlot);
+    EXPECT_FALSE(mouse->Channel().IsOpen());
+    EXPECT_FALSE(wnd_->IsTimerActive(item, panels::CDeviceOptionUI::kTimerStartUp));
+    EXPECT_FALSE(wnd_->IsTimerActive(item, panels::CDeviceOptionUI::kTimerLinkWatch));
+
+    // The scanner then finds the receiver's node gone and binds the cable again.
+    EXPECT_TRUE(WaitUntil(
+        [&] { return wnd_->Slots().IsFree(kReceiverSlot) && !wnd_->Slots().IsFree(kCableSlot); }));
 }
 
 TEST_F(DeviceWindowTest, LostLinkHidesTheItemAndAFoundOneShowsItWithoutTheSelection) {

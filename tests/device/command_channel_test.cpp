@@ -4,11 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <future>
+#include <memory>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "device/emulated_device.h"
 #include "platform/log/debug_log.h"
 #include "sim/emulator.h"
 
@@ -19,6 +25,8 @@ using sim::DeviceKind;
 using sim::Direction;
 using sim::FaultKind;
 using sim::Link;
+
+constexpr size_t kKeyboardFrame = 126 * 3;  // the emulated keyboard's whole light frame
 
 class ChannelTest : public ::testing::Test {
 protected:
@@ -61,6 +69,39 @@ protected:
         emu_.Traffic().Clear();
     }
 
+    void Close() {
+        channel_.SetOpen(false);
+        channel_.CableInterface().Close();
+        channel_.ReceiverInterface().Close();
+    }
+
+    // Another reader of a command collection: every reader gets every answer, so it
+    // tells when answers have arrived on the channel's interface too.
+    std::unique_ptr<HidInterface> Watch(DeviceKind kind, Link link) {
+        auto watcher = std::make_unique<HidInterface>();
+        EXPECT_EQ(watcher->Open(CommandPath(kind, link), true, false, true, false), 1);
+        return watcher;
+    }
+    static bool Await(HidInterface& watcher, int answers) {
+        Packet p{};
+        for (int i = 0; i < answers; ++i)
+            if (watcher.Read(p.data(), p.size(), nullptr, 5000) != 1) return false;
+        return true;
+    }
+
+    // Two runs of the settings area that differ from each other.
+    static constexpr uint16_t kOffsetA = 300;
+    static constexpr uint16_t kOffsetB = 400;
+    void SeedSettings(DeviceKind kind) {
+        const std::vector<uint8_t> a(8, 0xA1), b(8, 0xB2);
+        ASSERT_TRUE(emu_.Model(kind).WriteSettingsBytes(kOffsetA, a));
+        ASSERT_TRUE(emu_.Model(kind).WriteSettingsBytes(kOffsetB, b));
+    }
+    std::vector<uint8_t> SettingsAt(DeviceKind kind, size_t offset, size_t n) const {
+        const auto area = emu_.Model(kind).SettingsArea();
+        return {area.begin() + long(offset), area.begin() + long(offset + n)};
+    }
+
     // Host-to-device command packets seen by the emulator, in order.
     std::vector<std::vector<uint8_t>> SentPackets() const {
         std::vector<std::vector<uint8_t>> out;
@@ -78,6 +119,12 @@ struct Chunk {
     uint8_t length;
     uint16_t offset;
 };
+
+size_t CountCommand(const std::vector<std::vector<uint8_t>>& packets, uint8_t command) {
+    size_t n = 0;
+    for (const auto& p : packets) n += p[3] == command;
+    return n;
+}
 
 std::vector<Chunk> ChunksOf(const std::vector<std::vector<uint8_t>>& packets) {
     std::vector<Chunk> out;
@@ -212,21 +259,104 @@ TEST_F(ChannelTest, ReadInfoLeavesTheDestinationUntouchedWhenAChunkFails) {
     for (uint8_t b : info) EXPECT_EQ(b, 0x5A);
 }
 
-TEST_F(ChannelTest, SilentDeviceGivesZeroAfterTheTimeOut) {
-    OpenOn(DeviceKind::kKeyboard, Link::kCable);
-    ASSERT_TRUE(emu_.ArmFault(DeviceKind::kKeyboard, FaultKind::kNoAnswer, 1));
-    EXPECT_EQ(channel_.Begin(), kCmdNoExchange);
+// Time-outs are behaviour: an exchange must give up after them, not before and not much
+// later. Two multi-second waits in all, one per mode.
+
+// Both reads of 1000 ms time out; the answer that comes after them stays on the interface
+// and must not be taken as the answer to the next packet, although it names the same
+// command.
+TEST_F(ChannelTest, CableGivesUpAfterTwoReadsOf1000MsAndItsLateAnswerIsDiscarded) {
+    OpenOn(DeviceKind::kMouse, Link::kCable);
+    SeedSettings(DeviceKind::kMouse);
+    const auto watcher = Watch(DeviceKind::kMouse, Link::kCable);
+    ASSERT_TRUE(emu_.ArmFault(DeviceKind::kMouse, FaultKind::kLateAnswer, 1,
+                              std::chrono::milliseconds(2500)));
+
+    std::vector<uint8_t> first(8, 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(channel_.ReadSettings(kOffsetA, first), kCmdNoExchange);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(2 * CommandChannel::kCableTimeoutMs));
+    EXPECT_LT(elapsed, std::chrono::milliseconds(2 * CommandChannel::kCableTimeoutMs + 1000));
     EXPECT_FALSE(channel_.IsBusy());
-    // The channel works again afterwards.
-    EXPECT_EQ(channel_.Begin(), kCmdOk);
+
+    ASSERT_TRUE(Await(*watcher, 1)) << "the late answer is waiting now";
+
+    std::vector<uint8_t> second(8, 0);
+    ASSERT_EQ(channel_.ReadSettings(kOffsetB, second), kCmdOk);
+    EXPECT_EQ(second, SettingsAt(DeviceKind::kMouse, kOffsetB, 8))
+        << "the data of this packet, not of the one that timed out";
+    EXPECT_EQ(SentPackets().size(), 2u);
 }
 
-TEST_F(ChannelTest, AnswerWithAnotherCommandCodeIsReadTwiceThenGivesUp) {
-    OpenOn(DeviceKind::kKeyboard, Link::kCable);
-    ASSERT_TRUE(emu_.ArmFault(DeviceKind::kKeyboard, FaultKind::kWrongCode, 1));
-    // The first answer names another command; no second answer comes, so the second
-    // read times out and the exchange reports no response.
+// A wrong code and then nothing: the second read waits the whole 5000 ms.
+TEST_F(ChannelTest, ReceiverReadsAgainForUpTo5000MsAfterAWrongCode) {
+    OpenOn(DeviceKind::kMouse, Link::kReceiver);
+    ASSERT_TRUE(emu_.ArmFault(DeviceKind::kMouse, FaultKind::kWrongCode, 1));
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(channel_.Begin(), kCmdNoExchange);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(CommandChannel::kReceiverTimeoutMs));
+    EXPECT_LT(elapsed, std::chrono::milliseconds(CommandChannel::kReceiverTimeoutMs + 1000));
+    EXPECT_EQ(SentPackets().size(), 1u) << "a packet is written once";
+    EXPECT_EQ(channel_.Begin(), kCmdOk) << "the channel works again afterwards";
+}
+
+// The first read times out after 1000 ms; the second still takes the answer.
+TEST_F(ChannelTest, AnAnswerBetweenOneAndTwoSecondsIsTaken) {
+    OpenOn(DeviceKind::kMouse, Link::kCable);
+    SeedSettings(DeviceKind::kMouse);
+    ASSERT_TRUE(emu_.ArmFault(DeviceKind::kMouse, FaultKind::kLateAnswer, 1,
+                              std::chrono::milliseconds(1400)));
+    std::vector<uint8_t> data(8, 0);
+    ASSERT_EQ(channel_.ReadSettings(kOffsetA, data), kCmdOk);
+    EXPECT_EQ(data, SettingsAt(DeviceKind::kMouse, kOffsetA, 8));
+    EXPECT_EQ(SentPackets().size(), 1u);
+}
+
+TEST_F(ChannelTest, AWrongCodeThenTheRightAnswerSucceeds) {
+    for (const Link link : {Link::kCable, Link::kReceiver}) {
+        SCOPED_TRACE(sim::LinkName(link));
+        OpenOn(DeviceKind::kMouse, link);
+        SeedSettings(DeviceKind::kMouse);
+        // One stray answer naming another command, then the true one.
+        ASSERT_TRUE(emu_.ArmFault(DeviceKind::kMouse, FaultKind::kWrongCode, 1));
+        ASSERT_TRUE(emu_.ArmFault(DeviceKind::kMouse, FaultKind::kDoubleAnswer, 1));
+        std::vector<uint8_t> data(8, 0);
+        ASSERT_EQ(channel_.ReadSettings(kOffsetA, data), kCmdOk);
+        EXPECT_EQ(data, SettingsAt(DeviceKind::kMouse, kOffsetA, 8));
+        EXPECT_EQ(SentPackets().size(), 1u);
+        Close();
+    }
+}
+
+// A device that answers one packet twice leaves a stale answer behind: neither a command
+// with the same code nor a light frame (which reads its answer without looking at the
+// code) may take it as its own.
+TEST_F(ChannelTest, AStaleAnswerIsNotTakenByTheNextExchange) {
+    for (const Link link : {Link::kCable, Link::kReceiver}) {
+        SCOPED_TRACE(sim::LinkName(link));
+        OpenOn(DeviceKind::kMouse, link);
+        SeedSettings(DeviceKind::kMouse);
+        const auto watcher = Watch(DeviceKind::kMouse, link);
+        ASSERT_TRUE(emu_.ArmFault(DeviceKind::kMouse, FaultKind::kDoubleAnswer, 1));
+        std::vector<uint8_t> first(8, 0);
+        ASSERT_EQ(channel_.ReadSettings(kOffsetA, first), kCmdOk);
+        ASSERT_TRUE(Await(*watcher, 2)) << "the answer and its copy";
+        std::vector<uint8_t> second(8, 0);
+        ASSERT_EQ(channel_.ReadSettings(kOffsetB, second), kCmdOk);
+        EXPECT_EQ(second, SettingsAt(DeviceKind::kMouse, kOffsetB, 8));
+        Close();
+    }
+    OpenOn(DeviceKind::kKeyboard, Link::kCable);
+    const auto watcher = Watch(DeviceKind::kKeyboard, Link::kCable);
+    ASSERT_TRUE(emu_.ArmFault(DeviceKind::kKeyboard, FaultKind::kStatusFF, 1));
+    ASSERT_TRUE(emu_.ArmFault(DeviceKind::kKeyboard, FaultKind::kDoubleAnswer, 1));
+    EXPECT_EQ(channel_.Begin(), kCmdStatusFF);
+    ASSERT_TRUE(Await(*watcher, 2));
+    const std::vector<uint8_t> frame(kKeyboardFrame, 0x44);
+    EXPECT_EQ(channel_.LightFrame(frame), kCmdOk) << "the frame read the refusal of BEGIN";
+    EXPECT_EQ(emu_.Model(DeviceKind::kKeyboard).LastLightFrame(), frame);
 }
 
 TEST_F(ChannelTest, UnplugInTheMiddleOfATransferFailsAtOnce) {
@@ -304,13 +434,159 @@ TEST_F(ChannelTest, LightFramesAreDroppedInReceiverMode) {
     EXPECT_TRUE(SentPackets().empty());
 }
 
+// A command on its way (its answer held back) while a frame is handed to the channel.
+TEST_F(ChannelTest, AFrameThatFindsTheChannelBusyIsLeftOutWhole) {
+    OpenOn(DeviceKind::kKeyboard, Link::kCable);
+    const std::vector<uint8_t> before(kKeyboardFrame, 0x11);
+    ASSERT_EQ(channel_.LightFrame(before), kCmdOk);
+    emu_.Traffic().Clear();
+
+    ASSERT_TRUE(emu_.ArmFault(DeviceKind::kKeyboard, FaultKind::kLateAnswer, 1,
+                              std::chrono::milliseconds(300)));
+    auto command = std::async(std::launch::async, [&] { return channel_.Begin(); });
+    ASSERT_TRUE(test::WaitUntil([&] { return channel_.IsBusy(); }));
+    bool dropped = false;
+    EXPECT_EQ(channel_.LightFrame(std::vector<uint8_t>(kKeyboardFrame, 0x22), &dropped), kCmdOk)
+        << "a frame left out counts as sent";
+    EXPECT_TRUE(dropped);
+    EXPECT_EQ(command.get(), kCmdOk);
+    EXPECT_EQ(CountCommand(SentPackets(), CMD_LIGHT_FRAME), 0u);
+    EXPECT_EQ(emu_.Model(DeviceKind::kKeyboard).LastLightFrame(), before);
+}
+
+// Frames and commands from two threads, as the stream thread and the UI meet on a
+// channel. The packets the device received are replayed through a fresh firmware model:
+// every frame it completed must be one of the frames sent, never parts of two.
+TEST_F(ChannelTest, FramesBesideCommandsNeverShowAFrameMadeOfTwo) {
+    // A command burst lasts some milliseconds, so the frame thread meets it.
+    emu_.SetLatency(std::chrono::microseconds(200));
+    OpenOn(DeviceKind::kKeyboard, Link::kCable);
+    std::atomic<bool> streaming{true};
+    std::atomic<int> dropped_frames{0};
+    std::thread frames([&] {
+        for (int i = 1; streaming.load(); i = i % 250 + 1) {
+            bool dropped = false;
+            const int r =
+                channel_.LightFrame(std::vector<uint8_t>(kKeyboardFrame, uint8_t(i)), &dropped);
+            if (r != kCmdOk) {
+                ADD_FAILURE() << "frame " << r;
+                break;
+            }
+            dropped_frames += dropped;
+            if (dropped) std::this_thread::yield();  // the commands have the link
+        }
+    });
+    struct StopFrames {
+        std::atomic<bool>& streaming;
+        std::thread& frames;
+        ~StopFrames() {
+            streaming.store(false);
+            if (frames.joinable()) frames.join();
+        }
+    } stop_frames{streaming, frames};
+
+    // Bursts of commands, each after a frame got through, so that frames are both shown
+    // and cut into.
+    const std::vector<uint8_t> settings(20, 0);
+    std::array<uint8_t, kDeviceInfoSize> info{};
+    const sim::FirmwareModel& live = emu_.Model(DeviceKind::kKeyboard);
+    for (int round = 0; round < 30; ++round) {
+        const uint64_t shown = live.LightFramesCompleted();
+        ASSERT_TRUE(test::WaitUntil([&] { return live.LightFramesCompleted() > shown; }));
+        for (int i = 0; i < 20; ++i) {
+            const int r =
+                i % 2 == 0 ? channel_.WriteSettings(30, settings) : channel_.ReadInfo(info);
+            ASSERT_EQ(r, kCmdOk) << "command " << i << " of round " << round;
+        }
+    }
+    streaming.store(false);
+    frames.join();
+    ASSERT_GT(dropped_frames.load(), 0) << "frames and commands never met";
+    ASSERT_EQ(emu_.Traffic().Dropped(), 0u) << "the record lost packets";
+
+    sim::FirmwareModel device(sim::ModelTableFor(DeviceKind::kKeyboard));
+    uint64_t completed = 0;
+    size_t mixed = 0;
+    for (const auto& packet : SentPackets()) {
+        (void)device.HandleCommand(packet, Link::kCable);
+        if (device.LightFramesCompleted() == completed) continue;
+        completed = device.LightFramesCompleted();
+        const std::vector<uint8_t> shown = device.LastLightFrame();
+        mixed += std::count(shown.begin(), shown.end(), shown.front()) != long(shown.size());
+    }
+    EXPECT_GT(completed, 0u);
+    EXPECT_EQ(mixed, 0u) << "of " << completed << " frames shown";
+}
+
 TEST_F(ChannelTest, PowerIsOnePacketAtTheGivenOffset) {
     OpenOn(DeviceKind::kMouse, Link::kCable);
-    std::array<uint8_t, 4> power{};
-    ASSERT_EQ(channel_.ReadPower(0, power), kCmdOk);
+    const std::vector<uint8_t> bytes = {72, 1, 0, 0, 0x5C, 0x6D};
+    emu_.Model(DeviceKind::kMouse).SetPowerBytes(bytes);
+    std::array<uint8_t, 2> power{};
+    ASSERT_EQ(channel_.ReadPower(4, power), kCmdOk);
     const auto chunks = ChunksOf(SentPackets());
     ASSERT_EQ(chunks.size(), 1u);
-    EXPECT_EQ(chunks[0].length, 4);
+    EXPECT_EQ(chunks[0].length, 2);
+    EXPECT_EQ(chunks[0].offset, 4);
+    EXPECT_EQ(power[0], 0x5C) << "the bytes from the offset";
+    EXPECT_EQ(power[1], 0x6D);
+}
+
+// Transfers with a base offset: every chunk at base + position, over both payload sizes,
+// and what is written is what the device holds and reads back.
+TEST_F(ChannelTest, SettingsAndKeyColoursGoToTheirBaseOffset) {
+    struct Case {
+        const char* what;
+        DeviceKind kind;
+        Link link;
+        bool key_colours;  // page 1 of 512 bytes; else the settings area from 200
+        size_t length;
+        std::vector<Chunk> chunks;
+    };
+    const Case cases[] = {
+        {"settings at 200", DeviceKind::kMouse, Link::kCable, false, 70, {{56, 200}, {14, 256}}},
+        {"settings at 200 through the receiver",
+         DeviceKind::kMouse,
+         Link::kReceiver,
+         false,
+         70,
+         {{24, 200}, {24, 224}, {22, 248}}},
+        {"key colours of page 1",
+         DeviceKind::kKeyboard,
+         Link::kCable,
+         true,
+         100,
+         {{56, 512}, {44, 568}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenOn(c.kind, c.link);
+        std::vector<uint8_t> data(c.length);
+        std::iota(data.begin(), data.end(), uint8_t{0x31});
+        std::vector<uint8_t> back(c.length, 0);
+        if (c.key_colours) {
+            ASSERT_EQ(channel_.WriteKeyColors(1, 512, data), kCmdOk);
+            ASSERT_EQ(channel_.ReadKeyColors(1, 512, back), kCmdOk);
+        } else {
+            ASSERT_EQ(channel_.WriteSettings(200, data), kCmdOk);
+            ASSERT_EQ(channel_.ReadSettings(200, back), kCmdOk);
+        }
+        const std::vector<uint8_t> stored =
+            c.key_colours ? emu_.Model(c.kind).KeyColourPage(1) : emu_.Model(c.kind).SettingsArea();
+        const size_t from = c.key_colours ? 0 : 200;
+        EXPECT_EQ(std::vector<uint8_t>(stored.begin() + long(from),
+                                       stored.begin() + long(from + c.length)),
+                  data)
+            << "what the device holds";
+        EXPECT_EQ(back, data);
+        const auto chunks = ChunksOf(SentPackets());
+        ASSERT_EQ(chunks.size(), 2 * c.chunks.size()) << "the write's chunks, then the read's";
+        for (size_t i = 0; i < chunks.size(); ++i) {
+            EXPECT_EQ(chunks[i].length, c.chunks[i % c.chunks.size()].length) << i;
+            EXPECT_EQ(chunks[i].offset, c.chunks[i % c.chunks.size()].offset) << i;
+        }
+        Close();
+    }
 }
 
 }  // namespace

@@ -67,11 +67,35 @@ TEST_F(LightStreamThreadTest, NothingGoesThroughTheReceiver) {
     LightStreamThread stream(channel_);
     stream.Submit(FrameOf(7), 126);
     stream.Submit(FrameOf(8), 126);
-    // Once the last hand-over is taken, nothing more can be on its way.
-    ASSERT_TRUE(WaitFor([&] { return stream.ReplacedCount() + 1 >= 1; }));
+    // Every frame handed over was either replaced or taken up and done with.
+    ASSERT_TRUE(WaitFor([&] { return stream.TakenCount() + stream.ReplacedCount() == 2; }));
     stream.Stop();
     EXPECT_EQ(stream.StreamedCount(), 0u);
     EXPECT_EQ(CountCommand(Sent(), CMD_LIGHT_FRAME), 0u);
+}
+
+// A frame the channel left out (a command was on its way) never reached the device, so
+// handing the same picture over again sends it instead of skipping it as a repeat.
+TEST_F(LightStreamThreadTest, AStillFrameLeftOutForACommandIsSentAtTheNextHandOver) {
+    ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kCable));
+    Open(Link::kCable);
+    const sim::FirmwareModel& model = emu_.Model(DeviceKind::kKeyboard);
+    ASSERT_TRUE(emu_.ArmFault(DeviceKind::kKeyboard, sim::FaultKind::kLateAnswer, 1,
+                              std::chrono::milliseconds(300)));
+    std::thread command([&] { EXPECT_EQ(channel_.Begin(), kCmdOk); });
+    ASSERT_TRUE(WaitFor([&] { return channel_.IsBusy(); }));
+    LightStreamThread stream(channel_);
+    stream.Submit(FrameOf(9), 126);
+    ASSERT_TRUE(WaitFor([&] { return stream.TakenCount() == 1; }));
+    EXPECT_EQ(stream.DroppedCount(), 1u);
+    command.join();
+    EXPECT_TRUE(model.LastLightFrame().empty()) << "nothing of it was shown";
+
+    stream.Submit(FrameOf(9), 126);
+    ASSERT_TRUE(WaitFor([&] { return stream.TakenCount() + stream.RepeatsSkipped() == 2; }));
+    EXPECT_EQ(stream.RepeatsSkipped(), 0u);
+    EXPECT_EQ(stream.StreamedCount(), 1u);
+    EXPECT_EQ(model.LastLightFrame(), std::vector<uint8_t>(126 * 3, 9));
 }
 
 TEST_F(LightStreamThreadTest, StopEndsAStreamOnItsWayAndLaterFramesAreRefused) {

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -215,9 +216,17 @@ class EmulatedHidraw {
             const sim::NodeReply reply = device_.HandleOutput(link_, interface_, report);
             lock.lock();
             if (unplugged_) continue;
-            for (const sim::InputReport& input : reply.inputs)
-                if (input.link == link_ && input.interface_number == interface_)
-                    QueueInputLocked(input.bytes);
+            for (const sim::InputReport& input : reply.inputs) {
+                if (input.link != link_ || input.interface_number != interface_) continue;
+                // A late answer: the device answers in order, so what follows waits too.
+                if (input.delay.count() > 0) {
+                    const auto due = std::chrono::steady_clock::now() + input.delay;
+                    cv_.wait_until(lock, due, [&] { return stopping_; });
+                    if (stopping_) return;
+                    if (unplugged_) break;
+                }
+                QueueInputLocked(input.bytes);
+            }
         }
     }
 

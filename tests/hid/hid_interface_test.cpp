@@ -244,6 +244,26 @@ TEST_F(HidInterfaceTest, ReadTimesOutWithoutReturningEarlyAcrossForeignReports) 
     EXPECT_EQ(buf[1], 0x11);
 }
 
+// What the command channel relies on to take stale answers off before it writes.
+TEST_F(HidInterfaceTest, AReadWithTimeOutZeroTakesWhatIsQueuedBehindOtherCollections) {
+    auto node = AddKeyboard();
+    HidInterface hid;
+    ASSERT_EQ(hid.Open(kCommandPath, true, true, true, false), 1);
+    node->Send(Bytes{0x03, 0x01, 0x04});
+    node->Send(Report(0x01, 17));
+    node->Send(Report(0x04, 64, 0x21));
+    node->Send(Bytes{0x03, 0x02, 0x04});
+    node->Send(Report(0x04, 64, 0x22));
+
+    uint8_t buf[64];
+    size_t got = 0;
+    ASSERT_EQ(hid.Read(buf, sizeof buf, &got, 0), 1);
+    EXPECT_EQ(buf[1], 0x21);
+    ASSERT_EQ(hid.Read(buf, sizeof buf, &got, 0), 1);
+    EXPECT_EQ(buf[1], 0x22);
+    EXPECT_EQ(hid.Read(buf, sizeof buf, &got, 0), 0) << "nothing more is queued";
+}
+
 TEST_F(HidInterfaceTest, CloseFromAnotherThreadEndsAnUnboundedRead) {
     auto node = AddKeyboard();
     HidInterface hid;

@@ -11,6 +11,7 @@
 #include <future>
 #include <thread>
 
+#include "device/command_channel.h"
 #include "device/hid_interface.h"
 #include "emulated_hidraw.h"
 #include "sim/model_tables.h"
@@ -320,6 +321,32 @@ TEST_F(HidrawUmockdevTest, OpenHonoursAccessAndRefusesOtherFiles) {
         other.Open("hidraw:/dev/hidraw2#vid_320f&pid_505b&mi_01&col04", true, true, true, false),
         0);
     EXPECT_EQ(other.LastOpenError(), hid::OpenError::kNotFound);
+}
+
+// The command exchange on real hidraw reads: an answer that comes after the first read's
+// time-out is taken by the second, and an answer the device sent twice is not taken for
+// the next packet's.
+TEST_F(HidrawUmockdevTest, CommandExchangesTakeLateAnswersAndLeaveStaleOnesBehind) {
+    const Bytes a(8, 0xA1), b(8, 0xB2);
+    ASSERT_TRUE(keyboard_->Model().WriteSettingsBytes(40, a));
+    ASSERT_TRUE(keyboard_->Model().WriteSettingsBytes(80, b));
+    CommandChannel channel;
+    ASSERT_EQ(channel.CableInterface().Open(kCommandPath, true, true, true, false), 1);
+    channel.SetMode(kModeCable);
+    channel.SetOpen(true);
+    ASSERT_TRUE(keyboard_->ArmFault(sim::FaultKind::kLateAnswer, 1, 1200ms));
+    Bytes data(8, 0);
+    ASSERT_EQ(channel.ReadSettings(40, data), kCmdOk);
+    EXPECT_EQ(data, a);
+
+    // The emulated node queues both answers at once, so the copy waits by the time the
+    // first is read.
+    ASSERT_TRUE(keyboard_->ArmFault(sim::FaultKind::kDoubleAnswer, 1));
+    ASSERT_EQ(channel.ReadSettings(40, data), kCmdOk);
+    ASSERT_EQ(channel.ReadSettings(80, data), kCmdOk);
+    EXPECT_EQ(data, b);
+    channel.SetOpen(false);
+    channel.CableInterface().Close();
 }
 
 TEST_F(HidrawUmockdevTest, HeadsetTakesItsLedReportAndAnswersCommands) {

@@ -85,6 +85,62 @@ TEST_F(EmulatorTest, WrongCodeFaultNeverLooksLikeNotLinked) {
     EXPECT_NE((*r)[3], 0xA9);
 }
 
+// The answer is executed at once but arrives only after the delay; what the device says
+// next waits behind it, as the device answers in order.
+TEST_F(EmulatorTest, LateAnswerFaultHoldsTheAnswerBackAndWhatFollowsBehindIt) {
+    Host host = Connect(DeviceKind::kMouse);
+    EXPECT_FALSE(emu.ArmFault(DeviceKind::kMouse, FaultKind::kLateAnswer, 1))
+        << "a late answer needs its delay";
+    ASSERT_TRUE(emu.ArmFault(DeviceKind::kMouse, FaultKind::kLateAnswer, 1, 200ms));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(host.Write(kSettingsWrite), hid::IoResult::kOk);
+    EXPECT_EQ(SettingsByte130(emu), 0x5A) << "executed at once";
+    hid::IoResult result;
+    EXPECT_FALSE(host.Read(50, &result));
+    EXPECT_EQ(result, hid::IoResult::kTimeout);
+    ASSERT_EQ(host.Write(Cmd(0x01)), hid::IoResult::kOk);
+    auto late = host.Read(5000);
+    ASSERT_TRUE(late);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms);
+    EXPECT_EQ((*late)[3], 0x06);
+    auto next = host.Read(5000);
+    ASSERT_TRUE(next);
+    EXPECT_EQ((*next)[3], 0x01) << "the next answer came after the late one";
+    bool noted = false;
+    for (const auto& e : emu.Traffic().Entries())
+        noted = noted || e.note.find("late answer (200 ms)") != std::string::npos;
+    EXPECT_TRUE(noted) << emu.Traffic().Format();
+}
+
+TEST_F(EmulatorTest, FaultsAtOnePacketActTogether) {
+    struct Case {
+        std::vector<FaultKind> faults;
+        std::vector<std::pair<uint8_t, uint8_t>> answers;  // command byte, status byte
+    };
+    const Case cases[] = {
+        {{FaultKind::kDoubleAnswer}, {{0x06, 0x00}, {0x06, 0x00}}},
+        {{FaultKind::kWrongCode, FaultKind::kDoubleAnswer}, {{0x07, 0x00}, {0x06, 0x00}}},
+        {{FaultKind::kStatusFE, FaultKind::kDoubleAnswer}, {{0x06, 0xFE}, {0x06, 0xFE}}},
+        {{FaultKind::kNoAnswer, FaultKind::kDoubleAnswer}, {}},
+    };
+    Host host = Connect(DeviceKind::kMouse);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(FaultName(c.faults.front()) + std::string(" + ") + FaultName(c.faults.back()));
+        for (FaultKind f : c.faults) ASSERT_TRUE(emu.ArmFault(DeviceKind::kMouse, f, 1));
+        ASSERT_EQ(host.Write(kSettingsWrite), hid::IoResult::kOk);
+        for (const auto& [command, status] : c.answers) {
+            auto r = host.Read(1000);
+            ASSERT_TRUE(r);
+            EXPECT_EQ((*r)[3], command);
+            EXPECT_EQ((*r)[7], status);
+            EXPECT_TRUE(ChecksumOk(*r));
+        }
+        hid::IoResult result;
+        EXPECT_FALSE(host.Read(20, &result)) << "no further answer";
+        EXPECT_EQ(emu.Device(DeviceKind::kMouse).ArmedFaults(), 0u);
+    }
+}
+
 TEST_F(EmulatorTest, DisconnectFaultUnplugsThePathThatCarriedThePacket) {
     Host cable = Connect(DeviceKind::kMouse, Link::kCable);
     Host listener = Connect(DeviceKind::kMouse, Link::kCable);

@@ -152,6 +152,8 @@ TEST_F(SimBusTest, UnknownWordsAnswerAnErrorThatNamesTheKnownOnes) {
         {"Press", {"mouse", "raw", -1}, "is not a 16-bit value"},
         {"Fault", {"mouse", "boom", 1}, "unknown fault \"boom\" (known: ff, fe, no-answer"},
         {"Fault", {"mouse", "ff", 0}, "packets count from 1"},
+        {"Fault", {"mouse", "late-answer", 1}, "late-answer needs its delay in ms"},
+        {"Fault", {"mouse", "ff", 1, 100}, "only late-answer takes a delay"},
         {"ClearFaults", {"MOUSE"}, "unknown device kind \"MOUSE\""},
         {"State", {"tablet"}, "unknown device kind"},
     };
@@ -265,6 +267,12 @@ TEST_F(SimBusTest, CommandsActOnTheEmulator) {
         {{"fault", "mouse", "no-answer", "2"},
          {},
          [&](Emulator& e) { EXPECT_EQ(e.Device(M).ArmedFaults(), 1u); }},
+        {{"fault", "mouse", "late-answer", "2", "1500"},
+         {},
+         [&](Emulator& e) { EXPECT_EQ(e.Device(M).ArmedFaults(), 1u); }},
+        {{"fault", "mouse", "double-answer", "1"},
+         {},
+         [&](Emulator& e) { EXPECT_EQ(e.Device(M).ArmedFaults(), 1u); }},
         {{"fault", "mouse", "clear"},
          [&](Emulator& e) { e.ArmFault(M, FaultKind::kStatusFF, 1); },
          [&](Emulator& e) { EXPECT_EQ(e.Device(M).ArmedFaults(), 0u); }},
@@ -290,6 +298,18 @@ TEST_F(SimBusTest, ArmedFaultHitsTheNamedPacket) {
     ASSERT_TRUE(first && second);
     EXPECT_EQ((*first)[7], 0);  // status byte
     EXPECT_EQ((*second)[7], 0xFE);
+}
+
+TEST_F(SimBusTest, ALateAnswerFromTheCommandLineComesAfterItsDelay) {
+    const Ctl r = RunCtl({"fault", "keyboard", "late-answer", "1", "300"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    Host host(emulator->Transport(), emulator->CommandNode(DeviceKind::kKeyboard));
+    ASSERT_TRUE(host.Open());
+    ASSERT_EQ(host.Write(test::Cmd(0x01)), hid::IoResult::kOk);
+    EXPECT_FALSE(host.Read(100)) << "not yet";
+    const auto answer = host.Read(5000);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ((*answer)[3], 0x01);
 }
 
 TEST_F(SimBusTest, RawPressReachesTheOpenConnection) {
@@ -358,6 +378,9 @@ TEST_F(SimBusTest, ErrorsGiveTheirExitCodes) {
         {{"fault", "mouse", "boom", "1"}, 1, "unknown fault \"boom\""},
         {{"fault", "mouse", "ff", "0"}, 1, "must be a number from 1"},
         {{"fault", "mouse", "ff"}, 1, "fault KIND FAULT AT_PACKET"},
+        {{"fault", "mouse", "late-answer", "1"}, 1, "late-answer needs its delay MS"},
+        {{"fault", "mouse", "late-answer", "1", "0"}, 1, "milliseconds from 1"},
+        {{"fault", "mouse", "ff", "1", "100"}, 1, "only late-answer takes a delay"},
     };
     const std::string before = emulator->Describe();
     for (const auto& c : cases) {

@@ -42,7 +42,10 @@ const char* const kSimUsage =
     "  sim press KIND dpi N        the DPI button of the mouse, stage N from 0\n"
     "  sim press KIND raw USAGE    any notification usage, e.g. 0x0401\n"
     "  sim fault KIND FAULT AT     a fault at the kind's command packet AT (1 = the next);\n"
-    "                              FAULT: ff, fe, no-answer, wrong-code, disconnect\n"
+    "                              FAULT: ff, fe, no-answer, wrong-code, disconnect,\n"
+    "                              double-answer\n"
+    "  sim fault KIND late-answer AT MS\n"
+    "                              the answer to packet AT comes MS milliseconds late\n"
     "  sim fault KIND clear        drop the armed faults\n";
 
 #ifndef DOZADIR_CTL_SIM_BUS
@@ -262,6 +265,7 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
     std::string press;
     int value = 0;
     std::optional<sim::FaultKind> fault;
+    int delay_ms = 0;
     if (op == "status") {
         if (n != 1) return Usage(ctx, "status takes no arguments");
     } else if (op == "plug" || op == "unplug") {
@@ -290,7 +294,10 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
         if (n == 3 && args[2] == "clear") {
             // fault stays empty: clear
         } else {
-            if (n != 4) return Usage(ctx, "fault KIND FAULT AT_PACKET | fault KIND clear");
+            if (n != 4 && n != 5)
+                return Usage(ctx,
+                             "fault KIND FAULT AT_PACKET | fault KIND late-answer AT_PACKET MS | "
+                             "fault KIND clear");
             fault = sim::FaultFromWord(args[2]);
             if (!fault)
                 return Usage(ctx, "unknown fault \"" + args[2] +
@@ -300,6 +307,16 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
                 return Usage(ctx, "fault: the packet \"" + args[3] +
                                       "\" must be a number from 1 (the next packet)");
             value = *at;
+            const bool late = *fault == sim::FaultKind::kLateAnswer;
+            if (late && n != 5) return Usage(ctx, "fault: late-answer needs its delay MS");
+            if (!late && n == 5) return Usage(ctx, "fault: only late-answer takes a delay");
+            if (late) {
+                const std::optional<int> ms = ParseNumber(args[4]);
+                if (!ms || *ms < 1)
+                    return Usage(ctx, "fault: the delay \"" + args[4] +
+                                          "\" must be a number of milliseconds from 1");
+                delay_ms = *ms;
+            }
         }
     }
 
@@ -323,7 +340,8 @@ int SimCommand(Context& ctx, const std::vector<std::string>& args) {
         return client.Act("Press", {Q(kind), Q(press), value}, why);
     }
     if (fault) {
-        return client.Act("Fault", {Q(kind), QString::fromLatin1(sim::FaultWord(*fault)), value},
+        return client.Act("Fault",
+                          {Q(kind), QString::fromLatin1(sim::FaultWord(*fault)), value, delay_ms},
                           "fault on the " + kind);
     }
     return client.Act("ClearFaults", {Q(kind)}, "clearing the " + kind + "'s faults");
