@@ -251,7 +251,7 @@ void DeviceArea::CommandArrived(int slot, const SupportedDeviceRecord& record) {
     }
     if (PartnerBound(slot, record)) {
         // The device's other path is bound already: a cable that arrives takes over.
-        if (IsCableType(record.type)) SwitchCableReceiver(slot, record);
+        if (IsCableType(record.type)) SwitchCableReceiver(slot, record, true);
     } else if (CRezazodaUSBDevice* device = DeviceForSlot(record, true)) {
         const bool receiver = IsReceiverType(record.type);
         if (OpenCommandPath(device->Channel(), record.path, receiver))
@@ -306,7 +306,7 @@ void DeviceArea::CommandRemoved(int slot, const SupportedDeviceRecord& record) {
     if (KindIndexOfType(record.type) == 0) log::DebugLine("鼠标设备丢失");
     if (KindIndexOfType(record.type) == 1) log::DebugLine("键盘设备丢失");
     if (PartnerBound(slot, record)) {
-        if (IsCableType(record.type)) SwitchCableReceiver(slot, record);
+        if (IsCableType(record.type)) SwitchCableReceiver(slot, record, false);
         return;
     }
     CRezazodaUSBDevice* device = DeviceForSlot(record, false);
@@ -322,15 +322,34 @@ void DeviceArea::NotifyRemoved(const SupportedDeviceRecord& record) {
 
 // ---- Cable and receiver ------------------------------------------------------------------
 
-void DeviceArea::SwitchCableReceiver(int slot, const SupportedDeviceRecord& record) {
+void DeviceArea::SwitchCableReceiver(int slot, const SupportedDeviceRecord& record,
+                                     bool cable_arrived) {
     CRezazodaUSBDevice* device = DeviceForSlot(record, false);
     if (device == nullptr) return;
+    CommandChannel& channel = device->Channel();
     const SupportedDeviceRecord partner = slots_.Slot(record.partner);
     // `slot` is the cable path that arrived or went away; the partner is the receiver.
     const std::string cable_path = slots_.Slot(slot).path;
     const std::string receiver_path = partner.path;
-    // 0: the other path did not open; the channel stays where SwitchCommandPath left it.
-    if (SwitchCommandPath(device->Channel(), cable_path, receiver_path) == 0) return;
+    int mode = 0;
+    if (cable_arrived && !channel.IsOpen()) {
+        // An earlier switch to the receiver failed and left the device on no path: the
+        // cable that comes back is its way in again.
+        if (OpenCommandPath(channel, cable_path, false) == 1) mode = kModeCable;
+    } else if (cable_arrived == channel.IsReceiverMode()) {
+        mode = SwitchCommandPath(channel, cable_path, receiver_path);
+    } else {
+        return;  // already on the path the event leads to
+    }
+    if (mode == 0) {
+        // The receiver did not open after the cable went: the device is reachable on no
+        // path, as if it had been removed. (A cable that did not open leaves the receiver.)
+        if (!cable_arrived) {
+            CloseCommandPaths(channel);
+            HideItem(ItemIndexOf(device));
+        }
+        return;
+    }
     panels::CDeviceOptionUI* item = ItemOf(device);
     if (device->Channel().IsReceiverMode()) {
         if (device->PowerFlag()) {

@@ -90,7 +90,8 @@ class DeviceArea : public QObject {
     void NotifyArrived(const SupportedDeviceRecord& record);
     void CommandRemoved(int slot, const SupportedDeviceRecord& record);
     void NotifyRemoved(const SupportedDeviceRecord& record);
-    void SwitchCableReceiver(int slot, const SupportedDeviceRecord& record);
+    // The cable path `slot` arrived (true) or went away while the receiver path is bound.
+    void SwitchCableReceiver(int slot, const SupportedDeviceRecord& record, bool cable_arrived);
     void StartLinkWait(CRezazodaUSBDevice* device);
     void QueryLinkAfterSwitch(CRezazodaUSBDevice* device, int attempt);
     void UpdateNoDeviceLink();

@@ -200,10 +200,14 @@ TEST_F(DeviceWindowTest, AFailedSwitchToTheReceiverStartsNoTimerOnTheClosedChann
     EXPECT_FALSE(mouse->Channel().IsOpen());
     EXPECT_FALSE(wnd_->IsTimerActive(item, panels::CDeviceOptionUI::kTimerStartUp));
     EXPECT_FALSE(wnd_->IsTimerActive(item, panels::CDeviceOptionUI::kTimerLinkWatch));
+    EXPECT_FALSE(Present(kMouseKind)) << "reachable on no path: shown as removed";
 
-    // The scanner then finds the receiver's node gone and binds the cable again.
+    // The scanner then binds the cable again (the receiver's bad node still bound or
+    // already gone): the mouse comes back on its cable.
+    EXPECT_TRUE(WaitUntil([&] { return !wnd_->Slots().IsFree(kCableSlot); }));
     EXPECT_TRUE(WaitUntil(
-        [&] { return wnd_->Slots().IsFree(kReceiverSlot) && !wnd_->Slots().IsFree(kCableSlot); }));
+        [&] { return mouse->Channel().IsOpen() && !mouse->Channel().IsReceiverMode(); }));
+    EXPECT_TRUE(WaitUntil([&] { return Present(kMouseKind); }));
 }
 
 TEST_F(DeviceWindowTest, LostLinkHidesTheItemAndAFoundOneShowsItWithoutTheSelection) {
