@@ -26,6 +26,10 @@ class Recorder : public DeviceScanner::Events {
 public:
     void DeviceArrived(int slot) override { Add(arrived_, slot); }
     void DeviceRemoved(int slot) override { Add(removed_, slot); }
+    void AccessDenied(const std::string& path) override {
+        std::lock_guard lock(mutex_);
+        denied_.push_back(path);
+    }
     void FirstPassDone() override {
         std::lock_guard lock(mutex_);
         ++first_passes_;
@@ -65,6 +69,7 @@ private:
     std::multiset<int> arrived_;
     std::multiset<int> removed_;
     int first_passes_ = 0;
+    std::vector<std::string> denied_;
 };
 
 class ScannerTest : public ::testing::Test {

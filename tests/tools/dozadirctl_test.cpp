@@ -15,7 +15,7 @@
 #include "cli.h"
 #include "platform/hid/hid_backend.h"
 #include "sim/report_descriptors.h"
-#include "udev_rule.h"
+#include "device/udev_rule.h"
 
 namespace {
 
@@ -153,7 +153,7 @@ TEST_F(CtlTest, InstalledUdevRuleIsTheOneMadeFromTheTable) {
     std::ifstream f(DOZADIR_SOURCE_DATA_DIR "/udev/70-dozadir.rules");
     std::stringstream s;
     s << f.rdbuf();
-    EXPECT_EQ(s.str(), dz::ctl::UdevRuleText());
+    EXPECT_EQ(s.str(), dz::UdevRuleText());
     EXPECT_NE(s.str().find("ATTRS{idProduct}==\"221d\""), std::string::npos);
 }
 

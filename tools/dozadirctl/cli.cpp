@@ -11,7 +11,7 @@
 #include "sim/simulate_option.h"
 #include "sim_commands.h"
 #include "store_commands.h"
-#include "udev_rule.h"
+#include "device/udev_rule.h"
 
 namespace dz::ctl {
 namespace {
