@@ -69,8 +69,18 @@ void DeviceScanner::Run(const std::stop_token& stop) {
 
 bool DeviceScanner::Pass() {
     const bool changed = TakeChanged();
+    const bool listed = catalog_->Refresh(changed, slots_.AnyFree());
+    // Removals first: a node replaced under the same path (plugged out and in between two
+    // passes) is unbound here and bound again below, in the same pass.
+    for (int i = 0; i < static_cast<int>(slots_.size()); ++i) {
+        const SupportedDeviceRecord slot = slots_.Slot(i);
+        if (slot.connected == 0 || slot.path.empty()) continue;
+        if (catalog_->StillPresent(bound_nodes_[static_cast<size_t>(i)])) continue;
+        slots_.Unbind(i);
+        bound_nodes_[static_cast<size_t>(i)] = {};
+        events_.DeviceRemoved(i);
+    }
     const bool any_free = slots_.AnyFree();
-    const bool listed = catalog_->Refresh(changed, any_free);
     bool retry = false;
     if (any_free) {
         const ScanPass pass = BindInterfaces(
@@ -93,14 +103,6 @@ bool DeviceScanner::Pass() {
             first_pass_done_ = true;
             events_.FirstPassDone();
         }
-    }
-    for (int i = 0; i < static_cast<int>(slots_.size()); ++i) {
-        const SupportedDeviceRecord slot = slots_.Slot(i);
-        if (slot.connected == 0 || slot.path.empty()) continue;
-        if (catalog_->StillPresent(bound_nodes_[static_cast<size_t>(i)])) continue;
-        slots_.Unbind(i);
-        bound_nodes_[static_cast<size_t>(i)] = {};
-        events_.DeviceRemoved(i);
     }
     return retry || !catalog_->AllReportChanges();
 }
