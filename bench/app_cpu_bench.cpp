@@ -120,13 +120,12 @@ Measurement Measure(pid_t pid, int seconds) {
     const auto after = SampleThreads(pid);
     m.wall_s = std::chrono::duration<double>(Clock::now() - t0).count();
     if (start < 0 || end < 0) return m;
-    m.cpu_percent = 100.0 * static_cast<double>(end - start) /
-                    static_cast<double>(ticks_per_s) / m.wall_s;
+    m.cpu_percent =
+        100.0 * static_cast<double>(end - start) / static_cast<double>(ticks_per_s) / m.wall_s;
     long long switches = 0;
     long long run_ns = 0;
-    const bool all_precise =
-        std::filesystem::exists("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) +
-                                "/schedstat");
+    const bool all_precise = std::filesystem::exists("/proc/" + std::to_string(pid) + "/task/" +
+                                                     std::to_string(pid) + "/schedstat");
     for (const auto& [tid, s] : after) {
         // A thread started during the interval counts from zero; one that ended is lost,
         // which an idle application does not do.

@@ -12,7 +12,8 @@ DeviceAccessNotice::DeviceAccessNotice(ShowBox show_box, QObject* parent)
 void DeviceAccessNotice::Report(const std::string& path) {
     if (reported_.exchange(true)) return;
     log::DebugLineF("no access to %s: telling the user about the udev rule", path.c_str());
-    QMetaObject::invokeMethod(this, [this] { show_box_(MessageText()); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { show_box_(MessageText()); }, Qt::QueuedConnection);
 }
 
 QString DeviceAccessNotice::MessageText() {

@@ -16,7 +16,9 @@ DeviceScanner::DeviceScanner(DeviceSlotList& slots, Events& events,
                              std::chrono::milliseconds interval)
     : slots_(slots), events_(events), interval_(interval) {}
 
-DeviceScanner::~DeviceScanner() { Stop(); }
+DeviceScanner::~DeviceScanner() {
+    Stop();
+}
 
 void DeviceScanner::Start() {
     if (thread_.joinable()) return;
@@ -29,7 +31,9 @@ void DeviceScanner::Stop() {
     thread_.join();
 }
 
-void DeviceScanner::RunHere(std::stop_token stop) { Run(stop); }
+void DeviceScanner::RunHere(std::stop_token stop) {
+    Run(stop);
+}
 
 void DeviceScanner::Wake() {
     {

@@ -24,10 +24,10 @@
 namespace dz {
 
 class DeviceScanner {
-public:
+  public:
     // Called on the scanner thread.
     class Events {
-    public:
+      public:
         virtual ~Events() = default;
         // Each returns once the owner has handled it (the main window's "sent"
         // MSG_DEVICE_ARRIVED / MSG_DEVICE_REMOVED).
@@ -61,7 +61,7 @@ public:
     // Runs the next pass now.
     void Wake();
 
-private:
+  private:
     void Run(const std::stop_token& stop);
     // One pass; answers whether the next one must come after the interval even if no
     // change is told.

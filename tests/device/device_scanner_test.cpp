@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "hid/fake_backend.h"
-#include "support/scan_recorder.h"
 #include "sim/emulator.h"
 #include "sim/model_tables.h"
 #include "sim/report_descriptors.h"
+#include "support/scan_recorder.h"
 
 namespace dz {
 namespace {
@@ -182,7 +182,8 @@ TEST_F(RefusedNodeTest, PermissionRefusalIsToldOncePerInterface) {
                                 }));
     EXPECT_TRUE(events_.Arrived().empty());
     // Refused on every later pass too, and still told only once.
-    std::this_thread::sleep_for(DeviceScanner::kAccessReportDelay + 3 * DeviceScanner::kPassInterval);
+    std::this_thread::sleep_for(DeviceScanner::kAccessReportDelay +
+                                3 * DeviceScanner::kPassInterval);
     EXPECT_EQ(events_.Denied().size(), 2u);
 }
 
@@ -191,7 +192,8 @@ TEST_F(RefusedNodeTest, ANodeInUseIsNotTakenForMissingPermission) {
     fake_->FailOpensWith(hid::OpenError::kBusy);
     scanner_.Start();
     ASSERT_TRUE(events_.WaitFirstPass());
-    std::this_thread::sleep_for(DeviceScanner::kAccessReportDelay + 3 * DeviceScanner::kPassInterval);
+    std::this_thread::sleep_for(DeviceScanner::kAccessReportDelay +
+                                3 * DeviceScanner::kPassInterval);
     EXPECT_TRUE(events_.Denied().empty());
 }
 

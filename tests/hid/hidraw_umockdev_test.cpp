@@ -18,10 +18,10 @@
 #include "device/device_scanner.h"
 #include "device/hid_interface.h"
 #include "emulated_hidraw.h"
-#include "support/scan_recorder.h"
 #include "sim/model_tables.h"
 #include "sim/report_descriptors.h"
 #include "sim/sim_device.h"
+#include "support/scan_recorder.h"
 
 namespace dz {
 namespace {

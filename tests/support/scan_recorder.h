@@ -16,7 +16,7 @@ namespace dz::test {
 inline constexpr std::chrono::seconds kScanWait{5};
 
 class ScanRecorder : public DeviceScanner::Events {
-public:
+  public:
     void DeviceArrived(int slot) override { Add(arrived_, slot); }
     void DeviceRemoved(int slot) override { Add(removed_, slot); }
     void AccessDenied(const std::string& path) override {
@@ -55,7 +55,7 @@ public:
         return denied_;
     }
 
-private:
+  private:
     void Add(std::multiset<int>& to, int slot) {
         std::lock_guard lock(mutex_);
         to.insert(slot);

@@ -10,10 +10,10 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli.h"
 #include "device/command_channel.h"
 #include "device/device_table.h"
 #include "device/interface_scan.h"
-#include "cli.h"
 #include "device/udev_rule.h"
 
 namespace dz::ctl {

@@ -39,8 +39,7 @@ void BackendRegistry::Remove(const HidBackend* backend) {
     size_t removed = 0;
     {
         std::lock_guard lock(mutex_);
-        removed =
-            std::erase_if(backends_, [backend](const auto& b) { return b.get() == backend; });
+        removed = std::erase_if(backends_, [backend](const auto& b) { return b.get() == backend; });
     }
     if (removed > 0) NotifyNodesChanged();
 }

@@ -2,6 +2,7 @@
 
 #include <libudev.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -38,6 +39,7 @@ struct HidrawMonitor::State {
     std::thread thread;
 
     void Run() {
+        pthread_setname_np(pthread_self(), "hidraw monitor");
         const int monitor_fd = udev_monitor_get_fd(monitor);
         for (;;) {
             pollfd fds[2] = {{stop_fd, POLLIN, 0}, {monitor_fd, POLLIN, 0}};
@@ -94,8 +96,12 @@ HidrawMonitor::~HidrawMonitor() {
     if (state_->context != nullptr) udev_unref(state_->context);
 }
 
-bool HidrawMonitor::Running() const { return state_->running.load(); }
+bool HidrawMonitor::Running() const {
+    return state_->running.load();
+}
 
-bool HidrawMonitor::Delivers() const { return state_->delivers.load(); }
+bool HidrawMonitor::Delivers() const {
+    return state_->delivers.load();
+}
 
 }  // namespace dz::hid

@@ -9,7 +9,7 @@
 namespace dz::hid {
 
 class HidrawMonitor {
-public:
+  public:
     // `on_change` runs on the monitor's own thread for every hidraw event, and once more
     // if the monitor stops working.
     explicit HidrawMonitor(std::function<void()> on_change);
@@ -23,7 +23,7 @@ public:
     // arrived. Without a daemon (some containers) the monitor opens but stays silent.
     [[nodiscard]] bool Delivers() const;
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };
