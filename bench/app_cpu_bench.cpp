@@ -1,24 +1,37 @@
-// CPU use of the running application with the four emulated devices connected and their
+// Idle cost of the running application with the four emulated devices connected and their
 // previews running: starts `dozadir-keyboard --simulate`, lets the devices synchronise,
-// then reads the process's user and system time over a measured interval and prints it
-// as a percentage of one core. Run it on an X server (xvfb-run -a app_cpu_bench APP).
+// then measures over an interval, first with the window visible and then hidden to the
+// tray (through its close button, as a user does):
+//   - CPU: the process's user and system time as a percentage of one core;
+//   - wake-ups: voluntary and involuntary context switches of all its threads per second
+//     (every switch is a thread going to sleep and being woken again), with the threads
+//     that wake most, so that the one to blame can be found.
+// Run it on an X server with xdotool installed: xvfb-run -a app_cpu_bench APP [SECONDS].
+// DOZADIR_BENCH_HIDRAW=1 keeps the hidraw backend listed beside the emulator.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
-// utime + stime of a process, in clock ticks; -1 when it cannot be read.
-long long CpuTicks(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+using Clock = std::chrono::steady_clock;
+
+// utime + stime of a process or thread, in clock ticks; -1 when it cannot be read.
+long long CpuTicks(const std::string& stat_path) {
+    std::ifstream stat(stat_path);
     std::string line;
     if (!std::getline(stat, line)) return -1;
     // The command name may hold blanks: fields start after its closing parenthesis.
@@ -37,6 +50,155 @@ long long CpuTicks(pid_t pid) {
     return utime + stime;
 }
 
+// Time a thread has run, in nanoseconds (the scheduler's own count, far finer than the
+// clock ticks of /proc/PID/stat); -1 when it cannot be read.
+long long RunNanoseconds(const std::filesystem::path& task) {
+    std::ifstream schedstat(task / "schedstat");
+    long long ns = -1;
+    if (!(schedstat >> ns)) return -1;
+    return ns;
+}
+
+struct ThreadSample {
+    std::string name;
+    long long switches = 0;
+    long long run_ns = 0;
+};
+
+// Every thread of the process by id: its name, context switches and CPU ticks.
+std::map<int, ThreadSample> SampleThreads(pid_t pid) {
+    std::map<int, ThreadSample> out;
+    const std::string task = "/proc/" + std::to_string(pid) + "/task";
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(task, ec)) {
+        const int tid = std::atoi(entry.path().filename().c_str());
+        ThreadSample s;
+        std::ifstream status(entry.path() / "status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.rfind("Name:", 0) == 0) {
+                s.name = line.substr(5);
+                s.name.erase(0, s.name.find_first_not_of(" \t"));
+            } else if (line.rfind("voluntary_ctxt_switches:", 0) == 0 ||
+                       line.rfind("nonvoluntary_ctxt_switches:", 0) == 0) {
+                s.switches += std::atoll(line.substr(line.find(':') + 1).c_str());
+            }
+        }
+        s.run_ns = RunNanoseconds(entry.path());
+        if (s.run_ns < 0) {
+            const long long ticks = CpuTicks((entry.path() / "stat").string());
+            s.run_ns = ticks < 0 ? 0 : ticks * 1'000'000'000LL / sysconf(_SC_CLK_TCK);
+        }
+        out[tid] = s;
+    }
+    return out;
+}
+
+struct Measurement {
+    bool ok = false;
+    double wall_s = 0;
+    double cpu_percent = 0;
+    double wakeups_per_s = 0;
+    struct Busy {
+        int tid;
+        std::string name;
+        double wakeups_per_s;
+        double cpu_percent;
+    };
+    std::vector<Busy> threads;  // busiest first
+};
+
+Measurement Measure(pid_t pid, int seconds) {
+    Measurement m;
+    const std::string stat = "/proc/" + std::to_string(pid) + "/stat";
+    const long long ticks_per_s = sysconf(_SC_CLK_TCK);
+    const long long start = CpuTicks(stat);
+    const auto before = SampleThreads(pid);
+    const auto t0 = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const long long end = CpuTicks(stat);
+    const auto after = SampleThreads(pid);
+    m.wall_s = std::chrono::duration<double>(Clock::now() - t0).count();
+    if (start < 0 || end < 0) return m;
+    m.cpu_percent =
+        100.0 * static_cast<double>(end - start) / static_cast<double>(ticks_per_s) / m.wall_s;
+    long long switches = 0;
+    long long run_ns = 0;
+    const bool all_precise = std::filesystem::exists("/proc/" + std::to_string(pid) + "/task/" +
+                                                     std::to_string(pid) + "/schedstat");
+    for (const auto& [tid, s] : after) {
+        // A thread started during the interval counts from zero; one that ended is lost,
+        // which an idle application does not do.
+        const auto b = before.find(tid);
+        const long long d = s.switches - (b == before.end() ? 0 : b->second.switches);
+        const long long ns = s.run_ns - (b == before.end() ? 0 : b->second.run_ns);
+        switches += d;
+        run_ns += ns;
+        if (d > 0 || ns > 0)
+            m.threads.push_back({tid, tid == pid ? "main" : s.name,
+                                 static_cast<double>(d) / m.wall_s,
+                                 100.0 * static_cast<double>(ns) / 1e9 / m.wall_s});
+    }
+    // The scheduler's figure when every thread had one; else the coarser clock ticks.
+    if (all_precise) m.cpu_percent = 100.0 * static_cast<double>(run_ns) / 1e9 / m.wall_s;
+    std::sort(m.threads.begin(), m.threads.end(),
+              [](const auto& a, const auto& b) { return a.wakeups_per_s > b.wakeups_per_s; });
+    m.wakeups_per_s = static_cast<double>(switches) / m.wall_s;
+    m.ok = true;
+    return m;
+}
+
+void Print(const char* what, const Measurement& m) {
+    std::printf("%s: %.2f %% of one core, %.1f wake-ups/s over %.1f s\n", what, m.cpu_percent,
+                m.wakeups_per_s, m.wall_s);
+    const size_t shown = std::min<size_t>(m.threads.size(), 8);
+    for (size_t i = 0; i < shown; ++i)
+        std::printf("    thread %d (%s): %.1f wake-ups/s, %.2f %%\n", m.threads[i].tid,
+                    m.threads[i].name.c_str(), m.threads[i].wakeups_per_s,
+                    m.threads[i].cpu_percent);
+}
+
+std::string Run(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[256];
+        while (std::fgets(buf, sizeof buf, p) != nullptr) out += buf;
+        pclose(p);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    return out;
+}
+
+// The id of the visible main window, or empty.
+std::string VisibleMainWindow() {
+    const std::string ids =
+        Run("xdotool search --onlyvisible --name '^Dozadir Keyboard$' 2>/dev/null");
+    return ids.substr(0, ids.find('\n'));
+}
+
+bool WaitFor(bool (*done)(), std::chrono::seconds limit) {
+    const auto deadline = Clock::now() + limit;
+    while (!done()) {
+        if (Clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}
+
+// Clicks the caption's close button, which hides the window to the tray.
+bool HideToTray() {
+    const std::string id = VisibleMainWindow();
+    if (id.empty()) return false;
+    int width = 0;
+    std::istringstream geometry(Run("xdotool getwindowgeometry --shell " + id));
+    for (std::string kv; std::getline(geometry, kv);)
+        if (kv.rfind("WIDTH=", 0) == 0) width = std::atoi(kv.c_str() + 6);
+    if (width < 100) return false;
+    (void)Run("xdotool mousemove --window " + id + " " + std::to_string(width - 20) +
+              " 20 click 1");
+    return WaitFor([] { return VisibleMainWindow().empty(); }, std::chrono::seconds(5));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -44,36 +206,52 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: app_cpu_bench PATH-TO-dozadir-keyboard [SECONDS]\n");
         return 1;
     }
-    const int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
+    const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
     if (std::getenv("DISPLAY") == nullptr) {
         std::fprintf(stderr, "app_cpu_bench: no DISPLAY (run it under xvfb-run -a)\n");
         return 1;
     }
+    const char* with_hidraw = std::getenv("DOZADIR_BENCH_HIDRAW");
+    const bool hidraw = with_hidraw != nullptr && std::strcmp(with_hidraw, "1") == 0;
     const pid_t pid = fork();
     if (pid == 0) {
-        setenv("DOZADIR_NO_HIDRAW", "1", 1);
+        if (!hidraw) setenv("DOZADIR_NO_HIDRAW", "1", 1);
         execl(argv[1], argv[1], "--simulate", static_cast<char*>(nullptr));
         _exit(127);
     }
     if (pid < 0) return 1;
+    auto stop = [pid] {
+        kill(pid, SIGTERM);
+        int status = 0;
+        waitpid(pid, &status, 0);
+    };
     // Start-up, the first synchronisation of every device and the first frames.
+    if (!WaitFor([] { return !VisibleMainWindow().empty(); }, std::chrono::seconds(20))) {
+        std::fprintf(stderr, "app_cpu_bench: the main window did not appear\n");
+        stop();
+        return 1;
+    }
     std::this_thread::sleep_for(std::chrono::seconds(4));
-    const long long ticks_per_s = sysconf(_SC_CLK_TCK);
-    const long long start = CpuTicks(pid);
-    const auto t0 = std::chrono::steady_clock::now();
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const long long end = CpuTicks(pid);
-    const double wall =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    kill(pid, SIGTERM);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (start < 0 || end < 0) {
+    std::printf("idle application, 4 emulated devices%s\n", hidraw ? ", hidraw listed" : "");
+    const Measurement visible = Measure(pid, seconds);
+    if (!visible.ok) {
+        std::fprintf(stderr, "app_cpu_bench: the application ended early\n");
+        stop();
+        return 1;
+    }
+    Print("window visible", visible);
+    if (!HideToTray()) {
+        std::fprintf(stderr, "app_cpu_bench: the window could not be hidden to the tray\n");
+        stop();
+        return 1;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const Measurement hidden = Measure(pid, seconds);
+    stop();
+    if (!hidden.ok) {
         std::fprintf(stderr, "app_cpu_bench: the application ended early\n");
         return 1;
     }
-    const double cpu_s = static_cast<double>(end - start) / static_cast<double>(ticks_per_s);
-    std::printf("application CPU over %.1f s with 4 emulated devices: %.2f %% of one core\n", wall,
-                100.0 * cpu_s / wall);
+    Print("hidden to the tray", hidden);
     return 0;
 }

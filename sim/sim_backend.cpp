@@ -44,6 +44,8 @@ struct SimBackend::Core {
     std::map<std::string, std::shared_ptr<Node>, std::less<>> nodes;
     std::chrono::microseconds latency{1000};
     TrafficRecord traffic;
+    uint64_t next_instance = 1;  // each node added gets its own instance
+    size_t opens = 0;
 
     // `delay` holds the report back (a late answer); later reports of the node queue
     // behind it.
@@ -240,6 +242,7 @@ std::unique_ptr<hid::HidConnection> SimBackend::Open(std::string_view node_id,
                                                      hid::HidNodeInfo& info,
                                                      hid::OpenError& error) {
     std::lock_guard lock(core_->mutex);
+    ++core_->opens;
     const auto it = core_->nodes.find(node_id);
     if (it == core_->nodes.end()) {
         error = hid::OpenError::kNotFound;
@@ -264,6 +267,7 @@ void SimBackend::AddNode(hid::HidNodeInfo info, OutputHandler handler) {
     if (it != core_->nodes.end()) core_->RemoveLocked(it->second);
     auto node = std::make_shared<Node>();
     node->info = std::move(info);
+    node->info.instance = "sim#" + std::to_string(core_->next_instance++);
     node->handler = std::move(handler);
     const std::string id = node->info.node;
     core_->nodes.emplace(id, std::move(node));
@@ -281,8 +285,24 @@ size_t SimBackend::RemoveUsbDevice(std::string_view usb_name) {
 }
 
 void SimBackend::RemoveAll() {
+    bool removed = false;
+    {
+        std::lock_guard lock(core_->mutex);
+        removed = !core_->nodes.empty();
+        while (!core_->nodes.empty()) core_->RemoveLocked(core_->nodes.begin()->second);
+    }
+    if (removed) hid::BackendRegistry::Instance().NotifyNodesChanged();
+}
+
+bool SimBackend::StillPresent(const hid::HidNodeInfo& node) {
     std::lock_guard lock(core_->mutex);
-    while (!core_->nodes.empty()) core_->RemoveLocked(core_->nodes.begin()->second);
+    const auto it = core_->nodes.find(node.node);
+    return it != core_->nodes.end() && it->second->info.instance == node.instance;
+}
+
+size_t SimBackend::OpenCount() const {
+    std::lock_guard lock(core_->mutex);
+    return core_->opens;
 }
 
 bool SimBackend::HasNode(std::string_view node) const {

@@ -36,6 +36,12 @@ class SimBackend final : public hid::HidBackend {
     std::unique_ptr<hid::HidConnection> Open(std::string_view node, const hid::OpenFlags& flags,
                                              hid::HidNodeInfo& info,
                                              hid::OpenError& error) override;
+    // Every change of the nodes is told to the registry as it happens.
+    [[nodiscard]] bool ReportsChanges() const override { return true; }
+    [[nodiscard]] bool StillPresent(const hid::HidNodeInfo& node) override;
+    // How many opens were asked of the transport so far, answered or not (tests count the
+    // work of an idle scanner with it).
+    [[nodiscard]] size_t OpenCount() const;
 
     // A node appears (a present node with the same id is unplugged first).
     void AddNode(hid::HidNodeInfo info, OutputHandler handler);

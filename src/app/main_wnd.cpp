@@ -12,6 +12,7 @@
 #include "app/about_wnd.h"
 #include "app/app_messages.h"
 #include "app/app_setup.h"
+#include "app/device_access_notice.h"
 #include "app/layout_rules.h"
 #include "app/msg_wnd.h"
 #include "app/routing.h"
@@ -87,15 +88,18 @@ constexpr BuilderRow kBuilderRows[] = {
 // The scanner's reports become messages sent to the window (the scanner waits for each).
 class PortScannerEvents : public DeviceScanner::Events {
   public:
-    PortScannerEvents(std::shared_ptr<ui::MessagePort> port, uint32_t app_show)
-        : port_(std::move(port)), app_show_(app_show) {}
+    PortScannerEvents(std::shared_ptr<ui::MessagePort> port, uint32_t app_show,
+                      DeviceAccessNotice* notice)
+        : port_(std::move(port)), app_show_(app_show), notice_(notice) {}
     void DeviceArrived(int slot) override { (void)port_->Send(MSG_DEVICE_ARRIVED, slot, 0); }
     void DeviceRemoved(int slot) override { (void)port_->Send(MSG_DEVICE_REMOVED, slot, 0); }
     void FirstPassDone() override { (void)port_->Post(app_show_, 0, 0); }
+    void AccessDenied(const std::string& path) override { notice_->Report(path); }
 
   private:
     std::shared_ptr<ui::MessagePort> port_;
     uint32_t app_show_;
+    DeviceAccessNotice* notice_;  // a child of the window, which outlives the scanner
 };
 
 }  // namespace
@@ -189,12 +193,15 @@ void CMainWnd::OnWindowInit() {
 }
 
 void CMainWnd::StartWorkers() {
+    auto* notice = new DeviceAccessNotice(
+        [this](const QString& message) { (void)MessageBox(message, false, 0); }, this);
     scanner_events_ =
-        std::make_unique<PortScannerEvents>(Port(), RegisterAppMessages().app_show);
+        std::make_unique<PortScannerEvents>(Port(), RegisterAppMessages().app_show, notice);
     scanner_ = std::make_unique<DeviceScanner>(slots_, *scanner_events_);
     DeviceScanner* scanner = scanner_.get();
-    const bool started = workers_.Start(kSlotDeviceWatch,
-                                        [scanner](const StopEvent&) { scanner->RunHere(); });
+    // The scanner ends when the slot's stop event is set, as every worker does.
+    const bool started = workers_.Start(
+        kSlotDeviceWatch, [scanner](const StopEvent& stop) { scanner->RunHere(stop.Token()); });
     if (!started) log::DebugLine("device watch not started");
 }
 
@@ -516,7 +523,6 @@ void CMainWnd::Destroy() {
     hide();
     if (tray_ != nullptr) tray_->hide();
     ClosePort();  // no worker stays blocked in a send while we wait for it
-    if (scanner_) scanner_->Stop();
     if (area_)
         for (CRezazodaUSBDevice* d : area_->AllDevices()) d->Shutdown();
     QElapsedTimer clock;

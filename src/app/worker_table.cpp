@@ -5,16 +5,26 @@
 namespace dz::app {
 
 void StopEvent::Set() {
+    std::stop_source source;
     {
         std::lock_guard guard(lock_);
         set_ = true;
+        source = source_;
     }
     changed_.notify_all();
+    // Outside the lock: stop callbacks run here, and one may read the event.
+    source.request_stop();
 }
 
 void StopEvent::Reset() {
     std::lock_guard guard(lock_);
     set_ = false;
+    if (source_.stop_requested()) source_ = std::stop_source{};
+}
+
+std::stop_token StopEvent::Token() const {
+    std::lock_guard guard(lock_);
+    return source_.get_token();
 }
 
 bool StopEvent::IsSet() const {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -24,11 +25,16 @@ class StopEvent {
     // Waits up to `timeout` for the event; true when it is set. A worker loop calls this
     // with its period in place of a sleep, so a stop is seen at once.
     [[nodiscard]] bool WaitFor(std::chrono::milliseconds timeout) const;
+    // The event as a standard stop token, for a worker of a lower layer that waits on its
+    // own condition variable (std::condition_variable_any ends such a wait when the event
+    // is set). A token taken before a Reset stays stopped.
+    [[nodiscard]] std::stop_token Token() const;
 
   private:
     mutable std::mutex lock_;
     mutable std::condition_variable changed_;
     bool set_ = false;
+    std::stop_source source_;
 };
 
 inline constexpr size_t kWorkerSlotCount = 20;

@@ -122,6 +122,18 @@ std::vector<HidUsageData> MakeItems(const hid::TopLevelCollection& tlc, ReportKi
 
 }  // namespace
 
+bool NodeInterfacePaths(std::string_view scheme, const hid::HidNodeInfo& node,
+                        std::vector<std::string>& out, std::string& error) {
+    hid::ReportDescriptor descriptor;
+    if (!hid::ParseReportDescriptor(node.report_descriptor, descriptor, error)) return false;
+    const size_t count = descriptor.collections.size();
+    for (size_t i = 0; i < count; ++i)
+        out.push_back(MakeInterfacePath(scheme, node.node, node.vendor_id, node.product_id,
+                                        node.interface_number,
+                                        count == 1 ? 0 : static_cast<int>(i + 1)));
+    return true;
+}
+
 struct HidInterface::State {
     mutable std::mutex mutex;
 
@@ -172,20 +184,10 @@ int HidInterface::Enumerate() {
         }
         listed = true;
         for (const hid::HidNodeInfo& node : nodes) {
-            hid::ReportDescriptor descriptor;
             std::string error;
-            if (!hid::ParseReportDescriptor(node.report_descriptor, descriptor, error)) {
+            if (!NodeInterfacePaths(scheme, node, paths, error))
                 log::DebugLineF("hid: skipping %s:%s: %s", scheme.c_str(), node.node.c_str(),
                                 error.c_str());
-                continue;
-            }
-            // Collections are numbered from 1 in descriptor order; a node with a single
-            // collection gets no "&col" at all.
-            const size_t count = descriptor.collections.size();
-            for (size_t i = 0; i < count; ++i)
-                paths.push_back(MakeInterfacePath(scheme, node.node, node.vendor_id,
-                                                  node.product_id, node.interface_number,
-                                                  count == 1 ? 0 : static_cast<int>(i + 1)));
         }
     }
     std::lock_guard lock(state_->mutex);

@@ -30,6 +30,12 @@ inline constexpr int kInfiniteTimeout = -1;
                                             uint16_t vendor_id, uint16_t product_id,
                                             int interface_number, int collection);
 
+// The interface paths of one node, one per top-level collection of its descriptor (numbered
+// from 1 in descriptor order; a single collection gets no "&col"). False, with `error`,
+// when the descriptor cannot be parsed.
+[[nodiscard]] bool NodeInterfacePaths(std::string_view scheme, const hid::HidNodeInfo& node,
+                                      std::vector<std::string>& out, std::string& error);
+
 // One unpacked input item: a button item (usage list) or a value item.
 struct HidUsageData {
     bool is_button = false;

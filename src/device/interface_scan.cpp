@@ -5,11 +5,21 @@
 namespace dz {
 
 ScanPass BindPresentInterfaces(DeviceSlotList& slots, const BoundCallback& on_bound) {
-    ScanPass pass;
     HidInterface lister;
-    pass.listed = lister.Enumerate() == 1;
-    while (const char* p = lister.NextPath()) {
-        const std::string path = p;
+    const bool listed = lister.Enumerate() == 1;
+    std::vector<std::string> paths;
+    while (const char* p = lister.NextPath()) paths.emplace_back(p);
+    lister.ReleaseList();
+    ScanPass pass = BindInterfaces(slots, paths, on_bound);
+    pass.listed = listed;
+    return pass;
+}
+
+ScanPass BindInterfaces(DeviceSlotList& slots, const std::vector<std::string>& paths,
+                        const BoundCallback& on_bound, const RejectedCallback& on_rejected) {
+    ScanPass pass;
+    pass.listed = true;
+    for (const std::string& path : paths) {
         if (slots.FindBoundSlot(path) >= 0) continue;
         if (!slots.IsCandidate(PathVendorId(path), PathProductId(path),
                                PathInterfaceNumber(path), PathCollectionNumber(path))) {
@@ -31,17 +41,14 @@ ScanPass BindPresentInterfaces(DeviceSlotList& slots, const BoundCallback& on_bo
         const uint16_t version = probe.VersionNumber();
         probe.Close();
         const int slot = slots.Match(record);
-        if (slot < 0) continue;
+        if (slot < 0) {
+            if (on_rejected) on_rejected(path);
+            continue;
+        }
         pass.bound.push_back({slot, slots.Slot(slot), version});
         if (on_bound) on_bound(pass.bound.back());
     }
-    lister.ReleaseList();
     return pass;
-}
-
-bool InterfacePresent(const std::string& path) {
-    HidInterface probe;
-    return probe.Open(path, false, false, false, false) == 1;
 }
 
 }  // namespace dz

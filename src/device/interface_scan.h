@@ -37,7 +37,12 @@ using BoundCallback = std::function<void(const BoundInterface&)>;
 [[nodiscard]] ScanPass BindPresentInterfaces(DeviceSlotList& slots,
                                              const BoundCallback& on_bound = {});
 
-// True while the interface at `path` can still be opened (no access asked).
-[[nodiscard]] bool InterfacePresent(const std::string& path);
+// The same over a list of paths already made. `on_rejected`, when given, is told of each
+// interface that opened but is not one of the table (its usages differ from the row's):
+// the same node never will be.
+using RejectedCallback = std::function<void(const std::string& path)>;
+[[nodiscard]] ScanPass BindInterfaces(DeviceSlotList& slots, const std::vector<std::string>& paths,
+                                      const BoundCallback& on_bound = {},
+                                      const RejectedCallback& on_rejected = {});
 
 }  // namespace dz

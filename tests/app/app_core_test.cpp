@@ -2,7 +2,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <set>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -129,6 +132,31 @@ TEST(StopEvent, ManualReset) {
     EXPECT_TRUE(e.WaitFor(0ms)) << "stays set";
     e.Reset();
     EXPECT_FALSE(e.IsSet());
+}
+
+TEST(StopEvent, ItsTokenEndsAWaitOnAnotherConditionVariable) {
+    // How a worker of a lower layer (the scanner) waits on its own variable and still
+    // ends when its slot is stopped.
+    WorkerTable table;
+    std::atomic<bool> ended{false};
+    ASSERT_TRUE(table.Start(kSlotDeviceWatch, [&](const StopEvent& stop) {
+        std::mutex m;
+        std::condition_variable_any cv;
+        std::unique_lock lock(m);
+        (void)cv.wait(lock, stop.Token(), [] { return false; });
+        ended = true;
+    }));
+    const StopReport report = table.StopAll();
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(report.late_slots.empty());
+
+    StopEvent e;
+    const std::stop_token before = e.Token();
+    e.Set();
+    EXPECT_TRUE(before.stop_requested());
+    e.Reset();
+    EXPECT_FALSE(e.Token().stop_requested()) << "a new run gets a fresh token";
+    EXPECT_TRUE(before.stop_requested());
 }
 
 // A device page that keeps its lighting record and counts the writes.

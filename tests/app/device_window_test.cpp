@@ -195,6 +195,7 @@ TEST_F(DeviceWindowTest, AFailedSwitchToTheReceiverStartsNoTimerOnTheClosedChann
     receiver.path = MakeInterfacePath("sim", "nowhere/1", 0x320F, 0x221D, 1, 4);
     ASSERT_EQ(wnd_->Slots().Match(receiver), kReceiverSlot);
     // All on this thread, as the scanner's messages are handled: its next ones wait.
+    SupportedDeviceRecord cable = wnd_->Slots().Slot(kCableSlot);
     ASSERT_TRUE(wnd_->Slots().Unbind(kCableSlot));
     Area().OnDeviceRemoved(kCableSlot);
     EXPECT_FALSE(mouse->Channel().IsOpen());
@@ -202,12 +203,15 @@ TEST_F(DeviceWindowTest, AFailedSwitchToTheReceiverStartsNoTimerOnTheClosedChann
     EXPECT_FALSE(wnd_->IsTimerActive(item, panels::CDeviceOptionUI::kTimerLinkWatch));
     EXPECT_FALSE(Present(kMouseKind)) << "reachable on no path: shown as removed";
 
-    // The scanner then binds the cable again (the receiver's bad node still bound or
-    // already gone): the mouse comes back on its cable.
-    EXPECT_TRUE(WaitUntil([&] { return !wnd_->Slots().IsFree(kCableSlot); }));
-    EXPECT_TRUE(WaitUntil(
-        [&] { return mouse->Channel().IsOpen() && !mouse->Channel().IsReceiverMode(); }));
-    EXPECT_TRUE(WaitUntil([&] { return Present(kMouseKind); }));
+    // The cable comes back while the receiver's bad node is still bound: the mouse is on
+    // its cable again, and shown.
+    ASSERT_EQ(wnd_->Slots().Match(cable), kCableSlot);
+    Area().OnDeviceArrived(kCableSlot);
+    EXPECT_TRUE(mouse->Channel().IsOpen());
+    EXPECT_FALSE(mouse->Channel().IsReceiverMode());
+    EXPECT_TRUE(Present(kMouseKind));
+    EXPECT_TRUE(wnd_->IsTimerActive(item, panels::CDeviceOptionUI::kTimerStartUp));
+    ASSERT_TRUE(wnd_->Slots().Unbind(kReceiverSlot));
 }
 
 TEST_F(DeviceWindowTest, LostLinkHidesTheItemAndAFoundOneShowsItWithoutTheSelection) {

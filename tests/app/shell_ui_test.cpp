@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,12 +19,15 @@
 #include "app/app_setup.h"
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
+#include "hid/fake_backend.h"
+#include "platform/hid/hid_backend.h"
 #include "platform/ipc/registered_messages.h"
 #include "platform/log/debug_log.h"
+#include "sim/report_descriptors.h"
+#include "support/qt_wait.h"
 #include "ui/control_ops.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
-#include "support/qt_wait.h"
 
 namespace dz::app {
 namespace {
@@ -75,14 +80,26 @@ class ShellUiTest : public ::testing::Test {
         App();
         SetupResources(ProgramFolder());
         ASSERT_TRUE(ui::ResourceManager::Instance().LoadLanguage(QStringLiteral("lan_en")));
-        old_ = log::SetSink([this](std::string_view l) { lines_.emplace_back(l); });
+        // Workers (the device watch) log too, on their own threads.
+        old_ = log::SetSink([this](std::string_view l) {
+            std::lock_guard lock(lines_mutex_);
+            lines_.emplace_back(l);
+        });
     }
     void TearDown() override { log::SetSink(old_); }
-    bool Logged(const std::string& text) const {
+    bool Logged(const std::string& text) const { return Count(text) > 0; }
+    size_t Count(const std::string& text) const {
+        std::lock_guard lock(lines_mutex_);
+        size_t n = 0;
         for (const auto& l : lines_)
-            if (l.find(text) != std::string::npos) return true;
-        return false;
+            if (l.find(text) != std::string::npos) ++n;
+        return n;
     }
+    void ClearLog() {
+        std::lock_guard lock(lines_mutex_);
+        lines_.clear();
+    }
+    mutable std::mutex lines_mutex_;
     std::vector<std::string> lines_;
     log::Sink old_;
 };
@@ -160,7 +177,7 @@ TEST_F(ShellUiTest, MessageBoxDpiRule) {
         bool error_line;
     };
     for (C c : {C{96, 96, false}, C{100, 96, true}, C{144, 144, false}, C{0, 96, true}}) {
-        lines_.clear();
+        ClearLog();
         int seen = -1;
         WhenBoxOpens([&](CMsgWnd& box) {
             seen = box.GetDPI();
@@ -321,6 +338,48 @@ TEST_F(MainWndTest, PrivateMessagesFromAWorkerThread) {
     (void)wnd_->SendMessage(MSG_SHOW_SETTING_PROGRESS);
     EXPECT_FALSE(ui::IsVisible(wnd_->FindControl("setting_progress")));
     wnd_->Core().OnResume();
+}
+
+TEST_F(ShellUiTest, DevicesThisUserMayNotOpenAreToldOnceWithTheRuleCommands) {
+    // A keyboard and a mouse whose nodes refuse to open, as hidraw without the udev rule.
+    auto refusing = std::make_shared<test::FakeBackend>();
+    refusing->AddNode("kbd", 0x320F, 0x505B, 1, sim::VendorInterfaceDescriptor());
+    refusing->AddNode("mouse", 0x320F, 0x221C, 1, sim::VendorInterfaceDescriptor());
+    refusing->FailOpensWith(hid::OpenError::kAccessDenied);
+    hid::BackendRegistry::Instance().Add(refusing);
+    std::vector<QString> shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (CMsgWnd* box = OpenBox()) {
+            shown.push_back(ui::Text(box->FindControl("MessageText")));
+            box->Close(1);
+        }
+    });
+    poll.start(5);
+    {
+        CMainWnd wnd(NoBus(), NoBus());
+        ASSERT_TRUE(wnd.Create());
+        ASSERT_TRUE(ui::ResourceManager::Instance().LoadLanguage(QStringLiteral("lan_en")));
+        wnd.show();
+        // Command and notification interfaces of both devices: four reports.
+        EXPECT_TRUE(WaitUntil([&] { return Count("permission denied") >= 4; }, 8000));
+        EXPECT_TRUE(WaitUntil([&] { return !shown.empty(); }));
+        // Time for a second box, were one queued for the later reports.
+        (void)WaitUntil([] { return false; }, 200);
+        wnd.OnExit();
+        QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+    }
+    poll.stop();
+    hid::BackendRegistry::Instance().Remove(refusing.get());
+    ASSERT_EQ(shown.size(), 1u);
+    const QString text = shown.front();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("A supported device is connected")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral(
+        "dozadirctl udev-rule | sudo tee /etc/udev/rules.d/70-dozadir.rules > /dev/null\n"
+        "sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=hidraw")))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("%s")));
 }
 
 }  // namespace

@@ -133,6 +133,12 @@ class EmulatedHidraw {
     EmulatedHidraw& operator=(const EmulatedHidraw&) = delete;
 
     const std::string& Devnode() const { return devnode_; }
+    // The node's file in the testbed, to change its mode.
+    std::string NodeFile() const {
+        return TakeString(umockdev_testbed_get_root_dir(testbed_)) + devnode_;
+    }
+    // A udev event on the hidraw device, as udev sends after a rule ran on it.
+    void SendEvent(const char* action) { umockdev_testbed_uevent(testbed_, raw_.c_str(), action); }
 
     // Queues an input report the device sends, when it is meant for this node.
     void Deliver(const sim::InputReport& input) {

@@ -1,8 +1,12 @@
 // The real hidraw backend (libudev enumeration, sysfs descriptor, open/poll/read/
-// write/flock on the node) under HidInterface, against nodes emulated with umockdev
-// and answered by the emulator's device models. Runs inside umockdev-wrapper.
+// write/flock on the node, the udev monitor) under HidInterface and the scanner, against
+// nodes emulated with umockdev and answered by the emulator's device models. Runs inside
+// umockdev-wrapper.
 
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,11 +16,13 @@
 #include <thread>
 
 #include "device/command_channel.h"
+#include "device/device_scanner.h"
 #include "device/hid_interface.h"
 #include "emulated_hidraw.h"
 #include "sim/model_tables.h"
 #include "sim/report_descriptors.h"
 #include "sim/sim_device.h"
+#include "support/scan_recorder.h"
 
 namespace dz {
 namespace {
@@ -369,6 +375,94 @@ TEST_F(HidrawUmockdevTest, HeadsetTakesItsLedReportAndAnswersCommands) {
     ASSERT_EQ(info.read, 1);
     EXPECT_EQ(info.answer[3], 0x03);
     EXPECT_EQ(info.answer[7], 0x00);
+}
+
+// The scanner over hidraw. umockdev sends "add" for a device it creates and nothing when
+// it removes one; a monitor that has seen no event yet is not trusted, so a scanner
+// started after the fixture's nodes were made polls until an event arrives.
+class HidrawScannerTest : public HidrawUmockdevTest {
+  protected:
+    void TearDown() override {
+        scanner_.Stop();
+        HidrawUmockdevTest::TearDown();
+    }
+    DeviceSlotList slots_;
+    test::ScanRecorder events_;
+    DeviceScanner scanner_{slots_, events_};
+};
+
+TEST_F(HidrawScannerTest, WithoutUdevEventsNodesAreFoundAndLostByPolling) {
+    scanner_.Start();
+    ASSERT_TRUE(events_.WaitArrived({0, 1}));
+    EXPECT_EQ(slots_.Slot(0).path, kCommandPath);
+    EXPECT_EQ(slots_.Slot(1).path, kNotifyPath);
+    UnplugKeyboard();  // no event: only the presence check can notice
+    EXPECT_TRUE(events_.WaitRemoved({0, 1}));
+    EXPECT_TRUE(slots_.IsFree(0));
+}
+
+TEST_F(HidrawScannerTest, OnceUdevEventsArriveARemovalIsFoundFromThemAlone) {
+    scanner_.Start();
+    ASSERT_TRUE(events_.WaitArrived({0, 1}));
+    AddHeadset();  // its "add" event: from now on events are trusted
+    ASSERT_TRUE(events_.WaitArrived({10}));
+    // Gone without an event: nothing polls and nothing opens the bound nodes again, so
+    // it stays bound, where polling would have unbound it within a pass.
+    UnplugKeyboard();
+    std::this_thread::sleep_for(3 * DeviceScanner::kPassInterval);
+    EXPECT_FALSE(slots_.IsFree(0));
+    // The next event lists the nodes again: the keyboard's are missing.
+    headset_node_->SendEvent("change");
+    EXPECT_TRUE(events_.WaitRemoved({0, 1}));
+    EXPECT_FALSE(slots_.IsFree(10));
+}
+
+// The calling thread, and the threads it starts, lose the capabilities that let root open
+// any file, so that a node's mode refuses root too; restored at the end.
+class WithoutFileAccessOverride {
+  public:
+    WithoutFileAccessOverride() {
+        if (syscall(SYS_capget, &header_, saved_) != 0) return;
+        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        dropped_ = syscall(SYS_capset, &header_, reduced) == 0;
+    }
+    ~WithoutFileAccessOverride() {
+        if (dropped_) (void)syscall(SYS_capset, &header_, saved_);
+    }
+    WithoutFileAccessOverride(const WithoutFileAccessOverride&) = delete;
+    WithoutFileAccessOverride& operator=(const WithoutFileAccessOverride&) = delete;
+    [[nodiscard]] bool Dropped() const { return dropped_ || geteuid() != 0; }
+
+  private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+    bool dropped_ = false;
+};
+
+TEST_F(HidrawUmockdevTest, ANodeThisUserMayNotOpenIsToldOnceAndBoundWhenAllowed) {
+    const std::string node = vendor_->NodeFile();
+    ASSERT_EQ(::chmod(node.c_str(), 0), 0);
+    {
+        WithoutFileAccessOverride no_override;
+        ASSERT_TRUE(no_override.Dropped());
+        HidInterface probe;
+        EXPECT_EQ(probe.Open(kCommandPath, true, false, true, false), 0);
+        EXPECT_EQ(probe.LastOpenError(), hid::OpenError::kAccessDenied);
+
+        DeviceSlotList slots;
+        test::ScanRecorder events;
+        DeviceScanner scanner(slots, events);
+        scanner.Start();
+        ASSERT_TRUE(events.WaitDenied(2));
+        EXPECT_EQ(events.Denied(), (std::vector<std::string>{kNotifyPath, kCommandPath}));
+        EXPECT_TRUE(slots.IsFree(0));
+        // The rule installed and applied: the mode changes, no node comes or goes.
+        ASSERT_EQ(::chmod(node.c_str(), 0666), 0);
+        EXPECT_TRUE(events.WaitArrived({0, 1}));
+        scanner.Stop();
+        EXPECT_EQ(events.Denied().size(), 2u);
+    }
 }
 
 }  // namespace

@@ -13,9 +13,9 @@
 #include <sys/wait.h>
 
 #include "cli.h"
+#include "device/udev_rule.h"
 #include "platform/hid/hid_backend.h"
 #include "sim/report_descriptors.h"
-#include "udev_rule.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ public:
     std::string_view Scheme() const override { return "denied"; }
     bool Enumerate(std::vector<dz::hid::HidNodeInfo>& out) override {
         const auto d = dz::sim::VendorInterfaceDescriptor();
-        out.push_back({"kbd", 0x320F, 0x505B, 0x0100, 1, {d.begin(), d.end()}});
+        out.push_back({"kbd", 0x320F, 0x505B, 0x0100, 1, {d.begin(), d.end()}, {}});
         return true;
     }
     std::unique_ptr<dz::hid::HidConnection> Open(std::string_view, const dz::hid::OpenFlags&,
@@ -153,7 +153,7 @@ TEST_F(CtlTest, InstalledUdevRuleIsTheOneMadeFromTheTable) {
     std::ifstream f(DOZADIR_SOURCE_DATA_DIR "/udev/70-dozadir.rules");
     std::stringstream s;
     s << f.rdbuf();
-    EXPECT_EQ(s.str(), dz::ctl::UdevRuleText());
+    EXPECT_EQ(s.str(), dz::UdevRuleText());
     EXPECT_NE(s.str().find("ATTRS{idProduct}==\"221d\""), std::string::npos);
 }
 

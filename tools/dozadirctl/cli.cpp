@@ -6,12 +6,12 @@
 #include <ostream>
 
 #include "commands.h"
+#include "device/udev_rule.h"
 #include "platform/hid/hid_backend.h"
 #include "sim/emulator.h"
 #include "sim/simulate_option.h"
 #include "sim_commands.h"
 #include "store_commands.h"
-#include "udev_rule.h"
 
 namespace dz::ctl {
 namespace {

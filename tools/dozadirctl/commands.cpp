@@ -10,11 +10,11 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli.h"
 #include "device/command_channel.h"
 #include "device/device_table.h"
 #include "device/interface_scan.h"
-#include "cli.h"
-#include "udev_rule.h"
+#include "device/udev_rule.h"
 
 namespace dz::ctl {
 namespace {
@@ -77,11 +77,9 @@ bool ReportUnopened(const ScanPass& pass, std::ostream& err) {
     }
     if (denied) {
         err << "dozadirctl: install the udev rule " << kUdevRuleName
-            << " to give your user access to the devices:\n"
-               "  dozadirctl udev-rule | sudo tee /etc/udev/rules.d/"
-            << kUdevRuleName
-            << "\n  sudo udevadm control --reload && sudo udevadm trigger\n"
-               "then unplug and plug the device again.\n";
+            << " to give your user access to the devices:\n";
+        std::istringstream commands(UdevRuleInstallCommands());
+        for (std::string line; std::getline(commands, line);) err << "  " << line << "\n";
     }
     return denied;
 }

@@ -8,6 +8,13 @@
 
 namespace dz::hid {
 
+bool HidBackend::StillPresent(const HidNodeInfo& node) {
+    HidNodeInfo now;
+    OpenError error = OpenError::kNone;
+    if (!Open(node.node, OpenFlags{false, false, false, false}, now, error)) return false;
+    return now.instance == node.instance;
+}
+
 BackendRegistry& BackendRegistry::Instance() {
     static BackendRegistry registry;
     return registry;
@@ -20,14 +27,21 @@ BackendRegistry::BackendRegistry() {
 
 void BackendRegistry::Add(std::shared_ptr<HidBackend> backend) {
     if (!backend) return;
-    std::lock_guard lock(mutex_);
-    if (std::find(backends_.begin(), backends_.end(), backend) == backends_.end())
+    {
+        std::lock_guard lock(mutex_);
+        if (std::find(backends_.begin(), backends_.end(), backend) != backends_.end()) return;
         backends_.push_back(std::move(backend));
+    }
+    NotifyNodesChanged();
 }
 
 void BackendRegistry::Remove(const HidBackend* backend) {
-    std::lock_guard lock(mutex_);
-    std::erase_if(backends_, [backend](const auto& b) { return b.get() == backend; });
+    size_t removed = 0;
+    {
+        std::lock_guard lock(mutex_);
+        removed = std::erase_if(backends_, [backend](const auto& b) { return b.get() == backend; });
+    }
+    if (removed > 0) NotifyNodesChanged();
 }
 
 std::shared_ptr<HidBackend> BackendRegistry::Find(std::string_view scheme) const {

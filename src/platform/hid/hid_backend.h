@@ -22,6 +22,9 @@ struct HidNodeInfo {
     uint16_t version = 0;                    // the USB bcdDevice
     int interface_number = 0;                // bInterfaceNumber
     std::vector<uint8_t> report_descriptor;  // raw bytes, as sysfs gives them
+    // This appearance of the node: a node that goes and comes back, even under the same
+    // name, gets another. Empty when the backend cannot tell.
+    std::string instance;
 };
 
 struct OpenFlags {
@@ -59,6 +62,17 @@ public:
     // answers nullptr with kNotFound.
     virtual std::unique_ptr<HidConnection> Open(std::string_view node, const OpenFlags& flags,
                                                 HidNodeInfo& info, OpenError& error) = 0;
+
+    // Change reports. While at least one watch is held (Watch(true), later Watch(false)),
+    // the backend tells BackendRegistry::NotifyNodesChanged about every node that comes,
+    // goes or changes.
+    virtual void Watch(bool on) { (void)on; }
+    // True while every change is being told, so that a listing stays true until the next
+    // notification. False: only listing again notices a change.
+    [[nodiscard]] virtual bool ReportsChanges() const { return false; }
+    // True while the node listed as `node` (its node id and instance) is still there.
+    // Meant to be cheaper than Open; the default opens the node without access.
+    [[nodiscard]] virtual bool StillPresent(const HidNodeInfo& node);
 };
 
 // Process-wide set of backends. hidraw is present unless DOZADIR_NO_HIDRAW=1;
@@ -67,6 +81,7 @@ class BackendRegistry {
 public:
     static BackendRegistry& Instance();
 
+    // Adding or removing a backend changes the nodes present: listeners are told.
     void Add(std::shared_ptr<HidBackend> backend);
     void Remove(const HidBackend* backend);
     [[nodiscard]] std::shared_ptr<HidBackend> Find(std::string_view scheme) const;

@@ -13,8 +13,12 @@
 #include <charconv>
 #include <chrono>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <set>
 #include <string>
 
+#include "platform/hid/hidraw_monitor.h"
 #include "platform/hid/report_descriptor.h"
 #include "platform/log/debug_log.h"
 
@@ -71,17 +75,54 @@ bool ReadDescriptor(const char* syspath, std::vector<uint8_t>& out) {
     return ok && !out.empty();
 }
 
+// Report descriptors by the syspath of their hidraw device. The syspath holds the HID
+// device's sequence number, so a device plugged again gets a new one; what is kept for
+// a syspath cannot change while it exists. Guarded by its own lock, as the listing and
+// Open run on different threads.
+class DescriptorCache {
+  public:
+    bool Find(const std::string& syspath, std::vector<uint8_t>& out) const {
+        std::lock_guard lock(mutex_);
+        const auto it = bytes_.find(syspath);
+        if (it == bytes_.end()) return false;
+        out = it->second;
+        return true;
+    }
+    void Put(const std::string& syspath, const std::vector<uint8_t>& bytes) {
+        std::lock_guard lock(mutex_);
+        bytes_[syspath] = bytes;
+    }
+    // Forgets the nodes that a complete listing no longer showed.
+    void KeepOnly(const std::set<std::string>& present) {
+        std::lock_guard lock(mutex_);
+        std::erase_if(bytes_, [&](const auto& e) { return present.count(e.first) == 0; });
+    }
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        bytes_.clear();
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::map<std::string, std::vector<uint8_t>> bytes_;
+};
+
 // Fills `info` from a device of the hidraw subsystem and its parents.
-bool Describe(udev_device* raw, HidNodeInfo& info) {
+bool Describe(udev_device* raw, HidNodeInfo& info, DescriptorCache& cache) {
     const char* devnode = udev_device_get_devnode(raw);
-    if (devnode == nullptr) return false;
+    const char* syspath = udev_device_get_syspath(raw);
+    if (devnode == nullptr || syspath == nullptr) return false;
     udev_device* hid = udev_device_get_parent_with_subsystem_devtype(raw, "hid", nullptr);
     if (hid == nullptr) return false;
     HidNodeInfo out;
     out.node = devnode;
-    if (!ReadDescriptor(udev_device_get_syspath(hid), out.report_descriptor)) {
-        log::DebugLineF("hidraw: no report descriptor for %s", devnode);
-        return false;
+    out.instance = syspath;
+    if (!cache.Find(out.instance, out.report_descriptor)) {
+        if (!ReadDescriptor(udev_device_get_syspath(hid), out.report_descriptor)) {
+            log::DebugLineF("hidraw: no report descriptor for %s", devnode);
+            return false;
+        }
+        cache.Put(out.instance, out.report_descriptor);
     }
     udev_device* usb = udev_device_get_parent_with_subsystem_devtype(raw, "usb", "usb_device");
     uint32_t value = 0;
@@ -227,7 +268,49 @@ class HidrawConnection final : public HidConnection {
 
 class HidrawBackend final : public HidBackend {
   public:
+    ~HidrawBackend() override {
+        std::unique_ptr<HidrawMonitor> monitor;
+        {
+            std::lock_guard lock(watch_mutex_);
+            monitor = std::move(monitor_);
+        }
+    }
+
     [[nodiscard]] std::string_view Scheme() const override { return kHidrawScheme; }
+
+    void Watch(bool on) override {
+        std::unique_ptr<HidrawMonitor> ended;
+        {
+            std::lock_guard lock(watch_mutex_);
+            if (on) {
+                if (watchers_++ == 0) {
+                    monitor_ = std::make_unique<HidrawMonitor>([this] {
+                        // An event may stand for a node replaced under the same syspath
+                        // (a driver bound again): descriptors are read afresh.
+                        descriptors_.Clear();
+                        BackendRegistry::Instance().NotifyNodesChanged();
+                    });
+                }
+            } else if (watchers_ > 0 && --watchers_ == 0) {
+                ended = std::move(monitor_);
+            }
+        }
+        // Joined outside the lock: its thread may be telling a change right now.
+    }
+
+    [[nodiscard]] bool ReportsChanges() const override {
+        std::lock_guard lock(watch_mutex_);
+        return monitor_ && monitor_->Running() && monitor_->Delivers();
+    }
+
+    // The hidraw device's sysfs folder and its node: two look-ups, no udev context, no
+    // descriptor, no open.
+    [[nodiscard]] bool StillPresent(const HidNodeInfo& node) override {
+        if (node.instance.empty()) return HidBackend::StillPresent(node);
+        struct stat st {};
+        if (::stat(node.instance.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+        return ::stat(node.node.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+    }
 
     bool Enumerate(std::vector<HidNodeInfo>& out) override {
         out.clear();
@@ -237,13 +320,17 @@ class HidrawBackend final : public HidBackend {
         if (!e || udev_enumerate_add_match_subsystem(e.get(), "hidraw") < 0 ||
             udev_enumerate_scan_devices(e.get()) < 0)
             return false;
+        std::set<std::string> present;
         udev_list_entry* entry = nullptr;
         udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(e.get())) {
-            DevicePtr dev(udev_device_new_from_syspath(u.get(), udev_list_entry_get_name(entry)));
+            const char* syspath = udev_list_entry_get_name(entry);
+            present.insert(syspath);
+            DevicePtr dev(udev_device_new_from_syspath(u.get(), syspath));
             if (!dev) continue;  // gone since the scan
             HidNodeInfo info;
-            if (Describe(dev.get(), info)) out.push_back(std::move(info));
+            if (Describe(dev.get(), info, descriptors_)) out.push_back(std::move(info));
         }
+        descriptors_.KeepOnly(present);
         return true;
     }
 
@@ -267,7 +354,7 @@ class HidrawBackend final : public HidBackend {
             return nullptr;
         }
         DevicePtr dev = FindHidraw(u.get(), path, st.st_rdev);
-        if (!dev || !Describe(dev.get(), info)) {
+        if (!dev || !Describe(dev.get(), info, descriptors_)) {
             error = OpenError::kNotFound;
             return nullptr;
         }
@@ -308,6 +395,12 @@ class HidrawBackend final : public HidBackend {
         }
         return std::make_unique<HidrawConnection>(fd, abort_fd, flags.read, flags.write);
     }
+
+  private:
+    DescriptorCache descriptors_;
+    mutable std::mutex watch_mutex_;
+    int watchers_ = 0;
+    std::unique_ptr<HidrawMonitor> monitor_;
 };
 
 }  // namespace
