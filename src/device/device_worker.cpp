@@ -1,5 +1,7 @@
 #include "device/device_worker.h"
 
+#include <pthread.h>
+
 #include "platform/log/debug_log.h"
 
 namespace dz {
@@ -53,6 +55,7 @@ void DeviceWorker::WaitIdle() {
 }
 
 void DeviceWorker::Run() {
+    pthread_setname_np(pthread_self(), "device io");
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || !tasks_.empty(); });

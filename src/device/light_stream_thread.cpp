@@ -1,5 +1,7 @@
 #include "device/light_stream_thread.h"
 
+#include <pthread.h>
+
 namespace dz {
 
 LightStreamThread::LightStreamThread(CommandChannel& channel, NowFn now)
@@ -73,6 +75,7 @@ uint64_t LightStreamThread::DroppedCount() const {
 }
 
 void LightStreamThread::Run() {
+    pthread_setname_np(pthread_self(), "light stream");
     LightFrameBytes frame{};
     std::unique_lock lock(mutex_);
     for (;;) {

@@ -1,5 +1,7 @@
 #include "device/lighting_thread.h"
 
+#include <pthread.h>
+
 #include "platform/log/debug_log.h"
 
 namespace dz {
@@ -30,12 +32,14 @@ void LightingThread::Wake() {
 }
 
 void LightingThread::Loop(LightingProgram& program, std::chrono::milliseconds interval) {
+    pthread_setname_np(pthread_self(), "lighting");
     auto next = std::chrono::steady_clock::now();
     std::unique_lock lock(mutex_);
     while (!stop_) {
         wake_ = false;
         lock.unlock();
         const bool animating = program.Step();
+        animating_.store(animating, std::memory_order_relaxed);
         lock.lock();
         const auto woken = [this] { return stop_ || wake_; };
         if (animating) {
@@ -60,6 +64,7 @@ void LightingThread::Stop() {
     }
     cv_.notify_all();
     if (!thread.joinable()) return;
+    animating_.store(false, std::memory_order_relaxed);
     // A step never waits on anything, so the join is prompt; a thread is never ended by
     // force (it could hold a lock), so a late one is only reported.
     const auto start = std::chrono::steady_clock::now();

@@ -5,6 +5,7 @@
 // destroyed: the owner stops the thread before the program goes, and nothing the thread
 // touches belongs to a part of the object that is destroyed first.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -39,6 +40,8 @@ class LightingThread {
     // join is prompt.
     void Stop();
     [[nodiscard]] bool Running() const;
+    // The last step said the picture moves on by itself (false before the first step).
+    [[nodiscard]] bool Animating() const { return animating_.load(std::memory_order_relaxed); }
 
   private:
     void Loop(LightingProgram& program, std::chrono::milliseconds interval);
@@ -47,6 +50,7 @@ class LightingThread {
     std::condition_variable cv_;
     bool stop_ = false;
     bool wake_ = false;
+    std::atomic<bool> animating_{false};
     std::thread thread_;
 };
 

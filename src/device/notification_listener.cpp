@@ -1,5 +1,7 @@
 #include "device/notification_listener.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -95,6 +97,7 @@ void NotificationListener::StopLocked() {
 }
 
 void NotificationListener::Run() {
+    pthread_setname_np(pthread_self(), "device notices");
     std::vector<uint8_t> report;
     uint64_t seen_opens = 0;
     {

@@ -14,6 +14,13 @@ namespace dz {
 // 1 linked or 0 link lost.
 inline constexpr unsigned kMsgReceiverLinkChanged = 0x0D03;
 
+// The light-frame timer of a selector entry, and its pace: every 5 ms while the picture
+// moves, every 500 ms while it stands still (a still frame is sent again at that pace
+// anyway) and through a receiver.
+inline constexpr int kTimerLightFrame = 1000;
+inline constexpr int kFrameIntervalMovingMs = 5;
+inline constexpr int kFrameIntervalStillMs = 500;
+
 class SelectorDevice {
   public:
     virtual ~SelectorDevice() = default;
@@ -34,6 +41,8 @@ class SelectorDevice {
     [[nodiscard]] virtual bool ReceiverMode() const = 0;  // "wireless"
     [[nodiscard]] virtual bool PowerFlag() const = 0;
     [[nodiscard]] virtual bool PreviewFlag() const = 0;
+    // When the light-frame timer should call PushLightFrame next (one of the paces above).
+    [[nodiscard]] virtual int FrameInterval() const = 0;
     // wParam of kMsgReceiverLinkChanged.
     [[nodiscard]] virtual int DeviceKindIndex() const = 0;
 };

@@ -299,6 +299,18 @@ void CRezazodaUSBDevice::PushLightFrame() {
     if (channel_.IsOpen() && !channel_.IsReceiverMode()) stream_.Submit(frame, count);
 }
 
+int CRezazodaUSBDevice::FrameInterval() const {
+    if (channel_.IsReceiverMode()) return kFrameIntervalStillMs;
+    const bool moving = lighting_.Animating() || leds_.Version() != frame_version_;
+    return moving ? kFrameIntervalMovingMs : kFrameIntervalStillMs;
+}
+
+void CRezazodaUSBDevice::WakeLighting() {
+    lighting_.Wake();
+    if (channel_.IsOpen() && !channel_.IsReceiverMode())
+        if (SelectorEntry* entry = Entry()) entry->StartTimer(kTimerLightFrame, kFrameIntervalMovingMs);
+}
+
 void CRezazodaUSBDevice::SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
     const std::array<uint32_t, 4> words{w0, w1, w2, w3};
     for (size_t i = 0; i < words.size(); ++i) light_words_[i].store(words[i]);

@@ -210,6 +210,9 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     [[nodiscard]] bool PreviewFlag() const override { return preview_.load(); }
     [[nodiscard]] int DeviceKindIndex() const override { return kind_index_; }
     void CheckLink(std::function<void(bool linked)> done) override;
+    // Moving while the lighting program animates or the LED array changed since the last
+    // frame; still otherwise, and always through a receiver.
+    [[nodiscard]] int FrameInterval() const override;
 
     // ---- DevicePage (the routing's view) ----------------------------------------------
     [[nodiscard]] int KindIndex() const override { return kind_index_; }
@@ -241,8 +244,9 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     // The model's lighting program (before the thread starts); the base shows the
     // lighting settings' colour. The object owns it and stops the thread before it goes.
     void SetLightingProgram(std::unique_ptr<LightingProgram> program);
-    // Wakes the lighting thread for a step now (the settings changed).
-    void WakeLighting() { lighting_.Wake(); }
+    // Wakes the lighting thread for a step now (the settings changed) and the light-frame
+    // timer, which may be at its still pace. UI thread.
+    void WakeLighting();
     // Called on the UI thread for each notification usage above 0x0402.
     virtual void OnDeviceNotification(uint16_t /*usage*/) {}
     [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;

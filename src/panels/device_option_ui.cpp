@@ -275,7 +275,7 @@ bool CDeviceOptionUI::OnControlTimer(int id) {
 void CDeviceOptionUI::OnLightFrame() {
     device_->PushLightFrame();
     if (IsSelected() && device_->PreviewFlag() && repaint_) repaint_->update();
-    if (device_->ChannelOpen()) Restart(kTimerLightFrame, device_->ReceiverMode() ? 500 : 5);
+    if (device_->ChannelOpen()) Restart(kTimerLightFrame, device_->FrameInterval());
 }
 
 void CDeviceOptionUI::AskLink(void (CDeviceOptionUI::*answered)(bool linked)) {

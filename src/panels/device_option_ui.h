@@ -26,7 +26,7 @@ class CDeviceOptionUI : public QWidget, public ui::TimerReceiver, public Selecto
     static constexpr char kClassName[] = "DeviceOption";
 
     // Timer ids; every handler kills its own timer first and restarts it when it repeats.
-    static constexpr int kTimerLightFrame = 1000;
+    static constexpr int kTimerLightFrame = dz::kTimerLightFrame;
     static constexpr int kTimerStartUp = 1001;
     static constexpr int kTimerResync = 1002;
     static constexpr int kTimerSpare1 = 1003;

@@ -253,6 +253,34 @@ TEST_F(UsbDeviceTest, AReReadNotificationMakesTheDeviceReadItselfAgain) {
         [&] { return CountCommand(Sent(Node(DeviceKind::kKeyboard)), CMD_READ_INFO) > 0; }, 3000));
 }
 
+// A picture that stands still costs two frames a second; a change of the lights or of the
+// lighting settings brings the frames back to their moving pace at once.
+TEST_F(UsbDeviceTest, FramesSlowDownWhileThePictureStandsStill) {
+    ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kCable));
+    auto* d = MakePage<CRezazodaKeyboardDevice>({{"key_0", "light_0"}}, 1, 4);
+    auto* item = new panels::CDeviceOptionUI(window_.get());
+    d->BindSelector(item, nullptr);
+    ASSERT_EQ(OpenCommandPath(d->Channel(), CommandPath(DeviceKind::kKeyboard), false), 1);
+    d->PushLightFrame();
+    EXPECT_EQ(d->FrameInterval(), kFrameIntervalStillMs) << "nothing moved since the frame";
+    d->SetLedColour(0, lighting::PackLed({9, 9, 9, 255}));
+    EXPECT_EQ(d->FrameInterval(), kFrameIntervalMovingMs) << "a light changed";
+    d->PushLightFrame();
+    EXPECT_EQ(d->FrameInterval(), kFrameIntervalStillMs);
+
+    window_->SetTimer(item, kTimerLightFrame, kFrameIntervalStillMs);
+    d->SetLightInfo(0, 0, 0, 0);
+    EXPECT_EQ(window_->TimerInterval(item, kTimerLightFrame), kFrameIntervalMovingMs)
+        << "new settings wake the frames";
+
+    ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kReceiver));
+    ASSERT_EQ(OpenCommandPath(d->Channel(), CommandPath(DeviceKind::kKeyboard, Link::kReceiver),
+                              true),
+              1);
+    d->SetLedColour(0, lighting::PackLed({1, 1, 1, 255}));
+    EXPECT_EQ(d->FrameInterval(), kFrameIntervalStillMs) << "through the receiver always";
+}
+
 // A model's own lighting program: steps counted, every light set; it animates.
 class CountingProgram : public LightingProgram {
   public:

@@ -48,13 +48,15 @@ class FakeDevice : public SelectorDevice {
     bool ReceiverMode() const override { return wireless; }
     bool PowerFlag() const override { return power; }
     bool PreviewFlag() const override { return preview; }
+    int FrameInterval() const override { return wireless ? 500 : (moving ? 5 : 500); }
     int DeviceKindIndex() const override { return kKindIndex; }
 
     int Calls() const {
         return pushes + firstSyncs + resyncs + spare1 + spare2 + powerReads + linkQueries;
     }
 
-    bool open = true, wireless = false, linked = true, power = false, preview = false;
+    bool open = true, wireless = false, linked = true, power = false, preview = false,
+         moving = true;
     int pushes = 0, firstSyncs = 0, resyncs = 0, spare1 = 0, spare2 = 0, powerReads = 0,
         linkQueries = 0;
     std::vector<std::function<void(bool)>> questions;
@@ -229,19 +231,21 @@ TEST_F(DeviceOptionTest, StartRunsThroughTheRealTimersUntilFramesFlow) {
 TEST_F(DeviceOptionTest, LightFramePacingTable) {
     struct Case {
         const char* what;
-        bool wireless, open;
-        int nextMs;
+        bool wireless, open, moving;
+        int nextMs;  // the device's pace, while its channel is open
     };
     const Case cases[] = {
-        {"cable", false, true, 5},
-        {"receiver", true, true, 500},
-        {"closed", false, false, -1},
-        {"receiver closed", true, false, -1},
+        {"cable, moving", false, true, true, 5},
+        {"cable, still", false, true, false, 500},
+        {"receiver", true, true, true, 500},
+        {"closed", false, false, true, -1},
+        {"receiver closed", true, false, true, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         dev.wireless = c.wireless;
         dev.open = c.open;
+        dev.moving = c.moving;
         const int before = dev.pushes;
         Fire(CDeviceOptionUI::kTimerLightFrame);
         EXPECT_EQ(dev.pushes, before + 1);
