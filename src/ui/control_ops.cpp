@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ui/image_string.h"
+#include "ui/notifier.h"
 #include "ui/number_validator.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
@@ -231,13 +232,13 @@ int CurSel(const QWidget* w) {
 bool SelectItem(QWidget* w, int index, bool notify) {
     if (auto* c = qobject_cast<QComboBox*>(w)) {
         if (index < -1 || index >= c->count()) return false;
-        const QSignalBlocker block(notify ? nullptr : c);
+        const SilentChange silent(notify ? nullptr : c);
         c->setCurrentIndex(index);
         return true;
     }
     if (auto* l = qobject_cast<QListWidget*>(w)) {
         if (index < -1 || index >= l->count()) return false;
-        const QSignalBlocker block(notify ? nullptr : l);
+        const SilentChange silent(notify ? nullptr : l);
         l->setCurrentRow(index);
         return true;
     }
@@ -275,28 +276,28 @@ QString ItemText(const QWidget* w, int index) {
 void AddItem(QWidget* w, const QString& text, bool resourceText) {
     const QString shown = resourceText ? ResourceManager::Instance().Text(text) : text;
     if (auto* c = qobject_cast<QComboBox*>(w)) {
-        const QSignalBlocker block(c);
+        const SilentChange silent(c);  // the first item becomes current
         c->addItem(shown);
         if (resourceText) c->setItemData(c->count() - 1, text, ResourceManager::kItemTextIdRole);
     } else if (auto* l = qobject_cast<QListWidget*>(w)) {
-        const QSignalBlocker block(l);
+        const SilentChange silent(l);
         auto* item = new QListWidgetItem(shown, l);
         if (resourceText) item->setData(ResourceManager::kItemTextIdRole, text);
     }
 }
 void RemoveAll(QWidget* w) {
     if (auto* c = qobject_cast<QComboBox*>(w)) {
-        const QSignalBlocker block(c);
+        const SilentChange silent(c);
         c->clear();
     } else if (auto* l = qobject_cast<QListWidget*>(w)) {
-        const QSignalBlocker block(l);
+        const SilentChange silent(l);
         l->clear();
     }
 }
 void AddListRow(QWidget* list, QWidget* row) {
     auto* l = qobject_cast<QListWidget*>(list);
     if (!l || !row) return;
-    const QSignalBlocker block(l);
+    const SilentChange silent(l);
     auto* item = new QListWidgetItem(l);
     item->setSizeHint(row->sizeHint());
     l->setItemWidget(item, row);
