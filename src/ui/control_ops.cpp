@@ -20,6 +20,7 @@
 #include "ui/number_validator.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
+#include "ui/skin_icon.h"
 #include "ui/widget_text.h"
 #include "ui/widgets/color_palette.h"
 #include "ui/window_base.h"
@@ -85,21 +86,9 @@ void ApplyStateImages(QWidget* w) {
         w->update();
         return;
     }
-    const QPixmap normal = SkinPixmap(ParseImageString(NormalImage(w)).file);
-    const QPixmap selected = SkinPixmap(ParseImageString(SelectedImage(w)).file);
-    const QPixmap disabled = SkinPixmap(ParseImageString(DisabledImage(w)).file);
-    QIcon icon;
-    if (!normal.isNull()) icon.addPixmap(normal, QIcon::Normal, QIcon::Off);
-    if (!selected.isNull() || !normal.isNull()) {
-        const QPixmap& on = selected.isNull() ? normal : selected;
-        icon.addPixmap(on, QIcon::Normal, QIcon::On);
-        icon.addPixmap(on, QIcon::Active, QIcon::On);
-    }
-    if (!disabled.isNull()) {
-        icon.addPixmap(disabled, QIcon::Disabled, QIcon::Off);
-        icon.addPixmap(disabled, QIcon::Disabled, QIcon::On);
-    }
-    b->setIcon(icon);
+    b->setIcon(SkinIcon(SkinIconFiles{ParseImageString(NormalImage(w)).file,
+                                      ParseImageString(SelectedImage(w)).file,
+                                      ParseImageString(DisabledImage(w)).file}));
     b->update();
 }
 
@@ -152,10 +141,8 @@ QString BkImage(const QWidget* w) {
 void SetForeImage(QWidget* w, const QString& image) {
     if (!w) return;
     w->setProperty("foreimage", image);
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-        const QPixmap pm = SkinPixmap(ParseImageString(image).file);
-        b->setIcon(pm.isNull() ? QIcon() : QIcon(pm));
-    }
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        b->setIcon(SkinIcon(ParseImageString(image).file));
     w->update();
 }
 QString ForeImage(const QWidget* w) {
@@ -188,7 +175,9 @@ QString DisabledImage(const QWidget* w) {
 }
 
 void SetToolTip(QWidget* w, const QString& text) {
-    if (w) w->setToolTip(text);
+    if (!w) return;
+    ResourceManager::ForgetToolTipId(w);
+    w->setToolTip(text);
 }
 QString ToolTip(const QWidget* w) {
     return w ? w->toolTip() : QString();
