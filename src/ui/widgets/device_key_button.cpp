@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/dpi.h"
 #include "ui/image_string.h"
 #include "ui/notification.h"
 #include "ui/window_base.h"
@@ -45,7 +46,10 @@ void DeviceKeyButton::paintEvent(QPaintEvent* event) {
         light.setRenderHint(QPainter::Antialiasing);
         light.setPen(Qt::NoPen);
         light.setBrush(QColor::fromRgba(lightColor_));
-        light.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 3, 3);
+        const int dpi = DpiOf(this);
+        const qreal inset = ScalePx(2, dpi), radius = ScalePx(3, dpi);
+        light.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), radius,
+                              radius);
     }
     if (!lightOverlay_ && keySetHidden_) return;
     QPainter p(this);
