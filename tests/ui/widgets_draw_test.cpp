@@ -108,6 +108,30 @@ TEST_F(WidgetsTest, KeyButtonOverlays) {
     EXPECT_EQ(PixelOf(key, mid), plain);
 }
 
+TEST_F(WidgetsTest, KeyButtonLabelReadsOverItsLight) {
+    auto* key = C<DeviceKeyButton>("key_2");  // 40 x 40
+    key->setText(QStringLiteral("W"));
+    // Pixels of the key's middle that are near black and near white.
+    auto shades = [&] {
+        const QImage img = key->grab().toImage();
+        int dark = 0, light = 0;
+        for (int y = 10; y < 30; ++y)
+            for (int x = 10; x < 30; ++x) {
+                const QColor c(img.pixel(x, y));
+                dark += c.red() < 60 && c.green() < 60 && c.blue() < 60;
+                light += c.red() > 200 && c.green() > 200 && c.blue() > 200;
+            }
+        return std::pair{dark, light};
+    };
+    key->SetLightColor(0xFFD00000);  // dark red: a white label
+    EXPECT_GT(shades().second, 3);
+    key->SetLightColor(0xFFFFF040);  // yellow: a black label
+    EXPECT_GT(shades().first, 3);
+    key->setText({});
+    key->SetLightColor(0xFFFFF040);
+    EXPECT_EQ(shades().first, 0);
+}
+
 TEST_F(WidgetsTest, KeyButtonDoubleClickWhileEnabled) {
     auto* key = C<DeviceKeyButton>("key_2");
     QTest::mouseDClick(key, Qt::LeftButton);
