@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts the application under Xvfb with the emulator's devices and saves screenshots of
-# the main window at DPI 96 (a 1366 x 768 screen) and 144 (1920 x 1080), of a message box,
+# Starts the application under Xvfb with the emulator's keyboard, mouse and mousepad (the
+# keyboard's page is the one shown) and saves screenshots of the main window at DPI 96
+# (a 1366 x 768 screen) and 144 (1920 x 1080), of a message box,
 # and of the same box after a drag on its caption. With openbox installed the drag is the
 # window manager's move; without a window manager the window follows the pointer itself.
 # Usage: scripts/screenshots.sh [build-dir] [output-dir]
@@ -40,7 +41,7 @@ HELPERS
 )
 
 main_inner=$(cat <<'INNER'
-"$APP" --simulate & app_pid=$!
+"$APP" --simulate=keyboard,mouse,mousepad & app_pid=$!
 id=$(wait_window --name '^Dozadir Keyboard$')
 wait_size "$id" "$W" "$H"
 sleep 1  # the devices' pages are filled
