@@ -210,6 +210,10 @@ void ScaleWidget(QWidget* w, int dpi, double k) {
         }
         w->setFont(f);
     }
+    // A combo's list opens in a window of its own, which a style sheet keeps from taking the
+    // combo's font.
+    if (auto* c = qobject_cast<QComboBox*>(w); c != nullptr && c->view() != nullptr)
+        c->view()->setFont(w->testAttribute(Qt::WA_SetFont) ? w->font() : QFont());
     if (m.icon.isValid()) SetIconSize(w, QSize(Px(m.icon.width(), k), Px(m.icon.height(), k)));
     w->setProperty(kScaledDpi, dpi);
 }

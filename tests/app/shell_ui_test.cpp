@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -262,6 +265,8 @@ class MainWndTest : public ShellUiTest {
         // Initialisation hides the window; the device watch's first pass shows it again.
         ASSERT_TRUE(WaitUntil([&] { return wnd_->Workers().Running(kSlotDeviceWatch); }));
         ASSERT_TRUE(WaitUntil([&] { return wnd_->isVisible(); }));
+        // And the layout pass has run: it sets the DPI value the tests then change.
+        ASSERT_TRUE(WaitUntil([&] { return !wnd_->IsTimerActive(nullptr, kTimerDpiLayout.id); }));
     }
     void TearDown() override {
         wnd_.reset();
@@ -375,7 +380,17 @@ TEST_F(MainWndTest, ContentScalesWithTheDpiAndFitsTheLaidOutSizes) {
     EXPECT_EQ(wnd_->FindControl("no_device_label")->font().pixelSize(), 27);  // 18px in the theme
     EXPECT_DOUBLE_EQ(wnd_->FindControl("caption_title")->font().pointSizeF(), app_points * 1.5);
     EXPECT_DOUBLE_EQ(picture->font().pointSizeF(), 10.5);
+    // Also in what opens in windows of its own: a combo's list and the tray menu.
+    auto* combo =
+        wnd_->FindControl("keyboarddevice")->findChild<QComboBox*>("device_profile_combo");
+    ASSERT_NE(combo, nullptr);
+    EXPECT_DOUBLE_EQ(combo->view()->font().pointSizeF(), app_points * 1.5);
+    wnd_->OnTrayRightClick();
+    ASSERT_TRUE(WaitUntil([&] { return wnd_->TrayMenu() != nullptr; }));
+    EXPECT_EQ(wnd_->TrayMenu()->font().pixelSize(), 20);  // 13px in the theme
+    wnd_->TrayMenu()->close();
     ui::WindowBase::SetDPIForAll(96);
+    EXPECT_DOUBLE_EQ(combo->view()->font().pointSizeF(), app_points);
     EXPECT_EQ(wnd_->FindControl("no_device_label")->font().pixelSize(), 18);
     EXPECT_DOUBLE_EQ(wnd_->FindControl("caption_title")->font().pointSizeF(), app_points);
     EXPECT_DOUBLE_EQ(picture->font().pointSizeF(), 7);
