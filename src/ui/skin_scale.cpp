@@ -71,10 +71,19 @@ QSize MaxSize(QSize s, double k) {
             s.height() < QWIDGETSIZE_MAX ? Px(s.height(), k) : s.height()};
 }
 
+// Whether the layout or one of the layouts nested in it places w.
+bool Places(const QLayout* l, const QWidget* w) {
+    for (int i = 0; i < l->count(); ++i) {
+        QLayoutItem* item = l->itemAt(i);
+        if (item->widget() == w) return true;
+        if (const QLayout* sub = item->layout(); sub != nullptr && Places(sub, w)) return true;
+    }
+    return false;
+}
+
 bool InParentLayout(const QWidget* w) {
     const QWidget* parent = w->parentWidget();
-    return parent != nullptr && parent->layout() != nullptr &&
-           parent->layout()->indexOf(const_cast<QWidget*>(w)) >= 0;
+    return parent != nullptr && parent->layout() != nullptr && Places(parent->layout(), w);
 }
 
 QSize IconSizeOf(const QWidget* w) {
