@@ -102,9 +102,16 @@ def picture(parent, name, size, bk=(24, 26, 32)):
     return p
 
 
+LABEL_EM = 6  # width of a label character at the theme's 10px key font, in pixels
+
+
 def key(panel, number, rect, label, led=None):
-    return widget(panel, "DeviceKeyButton", "key_%d" % number, rect=rect, text=label,
-                  userdata=None if led is None else "light_%d" % led)
+    w = widget(panel, "DeviceKeyButton", "key_%d" % number, rect=rect, text=label,
+               userdata=None if led is None else "light_%d" % led)
+    # A label wider than its key gets the theme's smaller key font instead of being clipped.
+    if len(label) * LABEL_EM >= rect[2] - 2:
+        _prop(w, "longlabel", "bool", True, stdset=False)
+    return w
 
 
 def light(panel, index, rect, name=None):

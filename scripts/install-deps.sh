@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   umockdev libumockdev-dev
   qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-tools-dev-tools libqt6opengl6-dev libxkbcommon-dev
+  libqt6svg6
   xvfb xauth dbus dbus-x11 xdotool imagemagick fonts-wqy-microhei
 )
 missing=()

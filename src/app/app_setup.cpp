@@ -17,6 +17,7 @@
 #include "ui/widgets/register_widgets.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
+#include "ui/theme.h"
 
 #ifndef DZ_SOURCE_DATA_DIR
 #define DZ_SOURCE_DATA_DIR ""
@@ -117,7 +118,7 @@ void SetupResources(const QString& program_folder) {
     }
     QFile theme(QDir(skin).filePath(QStringLiteral("theme.qss")));
     if (theme.open(QIODevice::ReadOnly)) {
-        qApp->setStyleSheet(QString::fromUtf8(theme.readAll()));
+        ui::SetTheme(QString::fromUtf8(theme.readAll()));
     } else {
         log::DebugLine("no theme.qss: default look");
     }

@@ -317,9 +317,10 @@ void CMainWnd::DpiLayout() {
     const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
     const QRect monitor = s != nullptr ? s->geometry() : QRect(0, 0, 1024, 768);
     const int dpi = LayoutDpiForMonitor(monitor.width(), monitor.height());
-    SetDPI(96);
+    // The DPI value is shared by every window of the toolkit.
+    SetDPIForAll(96);
     resize(kLayoutWidth, kLayoutHeight);
-    SetDPI(dpi);
+    SetDPIForAll(dpi);
     if (s != nullptr) move(s->availableGeometry().center() - rect().center());
     if (was_shown) {
         show();
@@ -503,6 +504,7 @@ void CMainWnd::OnAbout() {
     about_wnd_ = about;
     about->Create();
     about->resize(kMainWindowWidth, kMainWindowHeight);
+    about->SetDPI(GetDPI());  // its size and content at the window's scale
     about->move(frameGeometry().center() - about->rect().center());
     (void)about->ShowModal();
     about_wnd_ = nullptr;

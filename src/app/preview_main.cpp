@@ -1,5 +1,5 @@
 // Shows one message box on the real skin, for screenshots and skin review; not installed.
-// Usage: dozadir-shell-preview [text-identifier] [button-mode]
+// Usage: dozadir-shell-preview [text-identifier] [button-mode] [dpi]
 #include <QApplication>
 
 #include "app/app_setup.h"
@@ -14,5 +14,6 @@ int main(int argc, char** argv) {
     const QString id =
         argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("message_text_22");
     const int mode = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 1;
-    return dz::app::ShowMessageBox(nullptr, QStringLiteral("tips_text"), id, 96, true, mode);
+    const int dpi = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 96;
+    return dz::app::ShowMessageBox(nullptr, QStringLiteral("tips_text"), id, dpi, true, mode);
 }

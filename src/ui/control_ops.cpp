@@ -16,9 +16,11 @@
 #include <vector>
 
 #include "ui/image_string.h"
+#include "ui/notifier.h"
 #include "ui/number_validator.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
+#include "ui/skin_icon.h"
 #include "ui/widget_text.h"
 #include "ui/widgets/color_palette.h"
 #include "ui/window_base.h"
@@ -84,21 +86,9 @@ void ApplyStateImages(QWidget* w) {
         w->update();
         return;
     }
-    const QPixmap normal = SkinPixmap(ParseImageString(NormalImage(w)).file);
-    const QPixmap selected = SkinPixmap(ParseImageString(SelectedImage(w)).file);
-    const QPixmap disabled = SkinPixmap(ParseImageString(DisabledImage(w)).file);
-    QIcon icon;
-    if (!normal.isNull()) icon.addPixmap(normal, QIcon::Normal, QIcon::Off);
-    if (!selected.isNull() || !normal.isNull()) {
-        const QPixmap& on = selected.isNull() ? normal : selected;
-        icon.addPixmap(on, QIcon::Normal, QIcon::On);
-        icon.addPixmap(on, QIcon::Active, QIcon::On);
-    }
-    if (!disabled.isNull()) {
-        icon.addPixmap(disabled, QIcon::Disabled, QIcon::Off);
-        icon.addPixmap(disabled, QIcon::Disabled, QIcon::On);
-    }
-    b->setIcon(icon);
+    b->setIcon(SkinIcon(SkinIconFiles{ParseImageString(NormalImage(w)).file,
+                                      ParseImageString(SelectedImage(w)).file,
+                                      ParseImageString(DisabledImage(w)).file}));
     b->update();
 }
 
@@ -151,10 +141,8 @@ QString BkImage(const QWidget* w) {
 void SetForeImage(QWidget* w, const QString& image) {
     if (!w) return;
     w->setProperty("foreimage", image);
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-        const QPixmap pm = SkinPixmap(ParseImageString(image).file);
-        b->setIcon(pm.isNull() ? QIcon() : QIcon(pm));
-    }
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        b->setIcon(SkinIcon(ParseImageString(image).file));
     w->update();
 }
 QString ForeImage(const QWidget* w) {
@@ -187,7 +175,9 @@ QString DisabledImage(const QWidget* w) {
 }
 
 void SetToolTip(QWidget* w, const QString& text) {
-    if (w) w->setToolTip(text);
+    if (!w) return;
+    ResourceManager::ForgetToolTipId(w);
+    w->setToolTip(text);
 }
 QString ToolTip(const QWidget* w) {
     return w ? w->toolTip() : QString();
@@ -231,13 +221,13 @@ int CurSel(const QWidget* w) {
 bool SelectItem(QWidget* w, int index, bool notify) {
     if (auto* c = qobject_cast<QComboBox*>(w)) {
         if (index < -1 || index >= c->count()) return false;
-        const QSignalBlocker block(notify ? nullptr : c);
+        const SilentChange silent(notify ? nullptr : c);
         c->setCurrentIndex(index);
         return true;
     }
     if (auto* l = qobject_cast<QListWidget*>(w)) {
         if (index < -1 || index >= l->count()) return false;
-        const QSignalBlocker block(notify ? nullptr : l);
+        const SilentChange silent(notify ? nullptr : l);
         l->setCurrentRow(index);
         return true;
     }
@@ -275,28 +265,28 @@ QString ItemText(const QWidget* w, int index) {
 void AddItem(QWidget* w, const QString& text, bool resourceText) {
     const QString shown = resourceText ? ResourceManager::Instance().Text(text) : text;
     if (auto* c = qobject_cast<QComboBox*>(w)) {
-        const QSignalBlocker block(c);
+        const SilentChange silent(c);  // the first item becomes current
         c->addItem(shown);
         if (resourceText) c->setItemData(c->count() - 1, text, ResourceManager::kItemTextIdRole);
     } else if (auto* l = qobject_cast<QListWidget*>(w)) {
-        const QSignalBlocker block(l);
+        const SilentChange silent(l);
         auto* item = new QListWidgetItem(shown, l);
         if (resourceText) item->setData(ResourceManager::kItemTextIdRole, text);
     }
 }
 void RemoveAll(QWidget* w) {
     if (auto* c = qobject_cast<QComboBox*>(w)) {
-        const QSignalBlocker block(c);
+        const SilentChange silent(c);
         c->clear();
     } else if (auto* l = qobject_cast<QListWidget*>(w)) {
-        const QSignalBlocker block(l);
+        const SilentChange silent(l);
         l->clear();
     }
 }
 void AddListRow(QWidget* list, QWidget* row) {
     auto* l = qobject_cast<QListWidget*>(list);
     if (!l || !row) return;
-    const QSignalBlocker block(l);
+    const SilentChange silent(l);
     auto* item = new QListWidgetItem(l);
     item->setSizeHint(row->sizeHint());
     l->setItemWidget(item, row);

@@ -28,7 +28,24 @@ bool IsWatchable(const QWidget* w) {
     return !n.isEmpty() && !n.startsWith(QLatin1String("qt_"));
 }
 
+int CurrentIndexOf(const QWidget* w) {
+    if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentIndex();
+    if (auto* l = qobject_cast<const QListWidget*>(w)) return l->currentRow();
+    return -1;
+}
+
 }  // namespace
+
+SilentChange::SilentChange(QWidget* control) : control_(control) {
+    if (control != nullptr) wasBlocked_ = control->blockSignals(true);
+}
+
+SilentChange::~SilentChange() {
+    if (control_ == nullptr) return;
+    control_->blockSignals(wasBlocked_);
+    if (control_->property(kLastIndex).isValid())
+        control_->setProperty(kLastIndex, CurrentIndexOf(control_));
+}
 
 Notifier::Notifier(Sink sink, QObject* parent) : QObject(parent), sink_(std::move(sink)) {}
 

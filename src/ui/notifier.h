@@ -20,6 +20,21 @@
 
 namespace dz::ui {
 
+// A change made from code without notifications: blocks the control's signals and, for a
+// combo or list, makes its new current index the old index of its next "itemselect"
+// (a blocked signal would otherwise leave the index from before the change).
+class SilentChange {
+  public:
+    explicit SilentChange(QWidget* control);
+    ~SilentChange();
+    SilentChange(const SilentChange&) = delete;
+    SilentChange& operator=(const SilentChange&) = delete;
+
+  private:
+    QPointer<QWidget> control_;
+    bool wasBlocked_ = false;
+};
+
 class Notifier : public QObject {
   public:
     using Sink = std::function<void(const Notification&)>;

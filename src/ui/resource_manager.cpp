@@ -16,6 +16,7 @@ namespace dz::ui {
 namespace {
 
 constexpr char kTextIdProperty[] = "dz_textid";
+constexpr char kTipIdProperty[] = "dz_tipid";
 constexpr char kResourceTextProperty[] = "resourcetext";
 
 QString Unescape(const QString& s) {
@@ -109,6 +110,12 @@ bool ResourceManager::IsResourceText(const QWidget* w) {
 
 void ResourceManager::Apply(QWidget* w) const {
     SetShownText(w, Text(w->property(kTextIdProperty).toString(), w->objectName()));
+    const QVariant tip = w->property(kTipIdProperty);
+    if (tip.isValid()) w->setToolTip(Text(tip.toString(), w->objectName()));
+}
+
+void ResourceManager::ForgetToolTipId(QWidget* w) {
+    if (w != nullptr) w->setProperty(kTipIdProperty, QVariant());
 }
 
 void ResourceManager::SetResourceText(QWidget* w, bool on) const {
@@ -119,10 +126,17 @@ void ResourceManager::SetResourceText(QWidget* w, bool on) const {
             w->setProperty(kTextIdProperty, QVariant());
             SetShownText(w, id);
         }
+        const QVariant tip = w->property(kTipIdProperty);
+        if (tip.isValid()) {
+            w->setProperty(kTipIdProperty, QVariant());
+            w->setToolTip(tip.toString());
+        }
         w->setProperty(kResourceTextProperty, false);
         return;
     }
     if (!IsResourceText(w)) w->setProperty(kTextIdProperty, ShownText(w));
+    if (!w->property(kTipIdProperty).isValid() && !w->toolTip().isEmpty())
+        w->setProperty(kTipIdProperty, w->toolTip());
     Apply(w);
 }
 

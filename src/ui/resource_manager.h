@@ -1,7 +1,8 @@
 #pragma once
 // Language texts by identifier. A language file is UTF-8 text with one "identifier = text"
 // per line ('#' starts a comment line; "\n", "\t" and "\\" are escapes in the text).
-// A control in resource-text mode keeps an identifier and shows its language text.
+// A control in resource-text mode keeps an identifier and shows its language text; so does
+// its tooltip, when the skin gives one.
 
 #include <QHash>
 #include <QString>
@@ -43,8 +44,11 @@ class ResourceManager {
     // Puts every control under root whose "resourcetext" property (on itself or inherited
     // from an ancestor) is true into resource-text mode: its skin text becomes its identifier.
     void BindResourceText(QWidget* root) const;
-    // Turns resource-text mode on or off for one control; on keeps its current text as id.
+    // Turns resource-text mode on or off for one control; on keeps its current text (and
+    // tooltip) as identifiers.
     void SetResourceText(QWidget* w, bool on) const;
+    // A tooltip set from code is shown as given, also after the next ReloadText.
+    static void ForgetToolTipId(QWidget* w);
     [[nodiscard]] static bool IsResourceText(const QWidget* w);
     // Sets a control's text: in resource-text mode `text` is an identifier.
     void SetControlText(QWidget* w, const QString& text) const;

@@ -6,6 +6,7 @@
 #include "platform/log/debug_log.h"
 #include "ui/control_factory.h"
 #include "ui/resource_map.h"
+#include "ui/skin_scale.h"
 #include "ui/skin_setup.h"
 
 namespace dz::ui {
@@ -50,6 +51,7 @@ QWidget* Build(const QString& path, const QString& what, QWidget* parent,
     // The form's top widget always becomes an embedded child, whatever its class.
     if (parent != nullptr && root->isWindow()) root->setWindowFlags(Qt::Widget);
     ApplySkinAttributes(root);
+    RecordSkinMeasures(root);
     return root;
 }
 

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QLineEdit>
+#include <utility>
 
 #include "ui/control_ops.h"
 #include "ui/resource_manager.h"
@@ -58,6 +59,16 @@ void ApplySkinAttributes(QWidget* root) {
         const QVariant img = w->property("bkimage");
         if (img.isValid() && w->metaObject()->indexOfProperty("bkimage") < 0) {
             SetBkImage(w, img.toString());
+        }
+        // Button images by state, as the control operations set them.
+        using Setter = void (*)(QWidget*, const QString&);
+        for (const auto& [name, set] :
+             {std::pair<const char*, Setter>{"normalimage", SetNormalImage},
+              {"selectedimage", SetSelectedImage},
+              {"disabledimage", SetDisabledImage},
+              {"foreimage", SetForeImage}}) {
+            const QVariant v = w->property(name);
+            if (v.isValid() && w->metaObject()->indexOfProperty(name) < 0) set(w, v.toString());
         }
     }
     ResourceManager::Instance().BindResourceText(root);

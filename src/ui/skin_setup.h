@@ -1,7 +1,8 @@
 #pragma once
 // Skin properties that stock Qt widgets do not know, applied once a subtree is built:
 // "group" (options that exclude each other), edit "numberonly", "minvalue", "maxvalue",
-// "maxchar", "bkcolor", "bkimage", and resource-text mode ("resourcetext").
+// "maxchar", "bkcolor", "bkimage", button images "normalimage", "selectedimage",
+// "disabledimage" and "foreimage", and resource-text mode ("resourcetext").
 
 #include <QButtonGroup>
 #include <QString>

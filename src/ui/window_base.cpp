@@ -7,10 +7,13 @@
 #include <QVBoxLayout>
 
 #include "platform/log/debug_log.h"
+#include "ui/caption_drag.h"
 #include "ui/control_timers.h"
 #include "ui/dpi.h"
 #include "ui/notifier.h"
 #include "ui/skin_loader.h"
+#include "ui/skin_scale.h"
+#include "ui/theme.h"
 
 namespace dz::ui {
 
@@ -29,7 +32,8 @@ WindowBase::WindowBase(QString skinName, QString windowTag, QWidget* parent, Qt:
           },
           this)),
       port_(std::make_shared<MessagePort>(
-          [this](unsigned msg, qintptr w, qintptr l) { return DispatchMessage(msg, w, l); })) {
+          [this](unsigned msg, qintptr w, qintptr l) { return DispatchMessage(msg, w, l); })),
+      caption_(new CaptionDrag(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -44,6 +48,8 @@ WindowBase::~WindowBase() {
     notifier_ = nullptr;
     delete timers_;
     timers_ = nullptr;
+    delete caption_;
+    caption_ = nullptr;
 }
 
 bool WindowBase::Create() {
@@ -58,9 +64,17 @@ bool WindowBase::Create() {
         if (!root_->windowTitle().isEmpty() && windowTitle().isEmpty()) {
             setWindowTitle(root_->windowTitle());
         }
-        resize(root_->size().expandedTo(root_->minimumSize()));
+        // The window carries the theme itself: a font then set on one of its controls keeps
+        // the theme's font rules over it (under the application's sheet alone it would not).
+        setStyleSheet(WindowThemeFor(dpi_));
+        // The skin's size is a 96-DPI size like all its measures.
+        const QSize size = root_->size();
+        ScaleSkin(root_, dpi_);
+        resize(QSize(ScalePx(size.width(), dpi_), ScalePx(size.height(), dpi_))
+                   .expandedTo(root_->minimumSize()));
         notifier_->SetRoot(root_);
         notifier_->Attach(root_);
+        caption_->Watch(root_);
     }  // else the loader has said why, in one line
     InitWindow();
     return ok;
@@ -134,13 +148,19 @@ void WindowBase::SetDPI(int dpi) {
     if (next == dpi_) return;
     const double ratio = static_cast<double>(next) / dpi_;
     dpi_ = next;
-    QFont f = font();
-    if (f.pointSizeF() > 0) {
-        f.setPointSizeF(f.pointSizeF() * ratio);
-        setFont(f);
-    }
-    resize(qRound(width() * ratio), qRound(height() * ratio));
+    // The size before the content changes: a larger minimum may already grow the window.
+    const QSize before = size();
+    ApplyScale();
+    resize(qRound(before.width() * ratio), qRound(before.height() * ratio));
     update();
+}
+
+void WindowBase::ApplyScale() {
+    // The sheet first: the fonts the skin's measures then set keep the theme's font rules.
+    setStyleSheet(WindowThemeFor(dpi_));
+    ScaleSkin(this, dpi_);
+    // The new minimum sizes count for the resize that follows, not only after the next pass.
+    if (layout() != nullptr) layout()->activate();
 }
 
 void WindowBase::SetDPIForAll(int dpi) {
@@ -194,6 +214,7 @@ QWidget* WindowBase::BuildSubtree(const QString& skinName, QWidget* parent) {
     };
     QWidget* sub = BuildSkin(skinName, parent, callback);
     if (sub == nullptr) return nullptr;
+    ScaleSkin(sub, dpi_);
     if (parent->layout() == nullptr) {
         auto* l = new QVBoxLayout(parent);
         l->setContentsMargins(0, 0, 0, 0);
@@ -201,11 +222,19 @@ QWidget* WindowBase::BuildSubtree(const QString& skinName, QWidget* parent) {
     }
     parent->layout()->addWidget(sub);
     notifier_->Attach(sub);
+    caption_->Watch(sub);
     return sub;
 }
 
 void WindowBase::AttachControls(QWidget* subtree) {
+    ScaleSkin(subtree, dpi_);
     notifier_->Attach(subtree);
+    caption_->Watch(subtree);
+}
+
+int DpiOf(const QWidget* control) {
+    const WindowBase* w = WindowOf(control);
+    return w != nullptr ? w->GetDPI() : kDefaultDpi;
 }
 
 WindowBase* WindowOf(const QWidget* control) {

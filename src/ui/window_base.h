@@ -16,6 +16,7 @@ class QEventLoop;
 
 namespace dz::ui {
 
+class CaptionDrag;
 class ControlTimers;
 class Notifier;
 
@@ -66,7 +67,8 @@ class WindowBase : public QWidget {
     void ClosePort();
 
     // DPI value as the UI scale factor; an unaccepted value becomes 96 with
-    // "<tag> DPI SET ERROR". A change rescales the window's size and font.
+    // "<tag> DPI SET ERROR". A change rescales the window's size and, by one factor, its
+    // content: the skin's measures, fonts and images, and the theme's lengths.
     void SetDPI(int dpi);
     // SetDPI on every open window of this kind.
     static void SetDPIForAll(int dpi);
@@ -82,7 +84,8 @@ class WindowBase : public QWidget {
     // Dialog builder: builds a skin into parent (appended to its layout, one is made when
     // missing), custom classes through CreateControl, and watches its controls.
     QWidget* BuildSubtree(const QString& skinName, QWidget* parent);
-    // Watches controls added to the window from code.
+    // Watches controls added to the window from code, and scales those built from a skin
+    // to the window's DPI.
     void AttachControls(QWidget* subtree);
 
   signals:
@@ -99,6 +102,7 @@ class WindowBase : public QWidget {
 
   private:
     qintptr DispatchMessage(unsigned msg, qintptr wParam, qintptr lParam);
+    void ApplyScale();
 
     QString skinName_;
     QString windowTag_;
@@ -106,6 +110,7 @@ class WindowBase : public QWidget {
     Notifier* notifier_;
     ControlTimers* timers_;
     std::shared_ptr<MessagePort> port_;
+    CaptionDrag* caption_;
     int dpi_ = 96;
     bool initSent_ = false;
     int closeCode_ = 0;
@@ -114,6 +119,8 @@ class WindowBase : public QWidget {
 
 // The window a control belongs to, or null.
 [[nodiscard]] WindowBase* WindowOf(const QWidget* control);
+// The DPI value of a control's window (96 outside any window), for drawn measures.
+[[nodiscard]] int DpiOf(const QWidget* control);
 // Raises a notification from a control to its window; false when it has none.
 bool RaiseNotify(QWidget* control, const QString& type, qintptr wParam = 0, qintptr lParam = 0);
 

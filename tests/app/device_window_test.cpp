@@ -285,6 +285,34 @@ TEST_F(DeviceWindowTest, MousepadAndHeadsetPagesAreBuiltOnArrivalAndPreviousNext
     EXPECT_EQ(Area().ItemCount(), 4);
 }
 
+TEST_F(DeviceWindowTest, EveryPageFitsTheLaidOutWindowAtItsDpi) {
+    for (DeviceKind kind :
+         {DeviceKind::kKeyboard, DeviceKind::kMouse, DeviceKind::kMousepad, DeviceKind::kHeadset})
+        ASSERT_TRUE(emulator_->Plug(kind, Link::kCable));
+    ASSERT_TRUE(WaitUntil([&] { return Present(0) && Present(1) && Present(2) && Present(3); }));
+    QWidget* key = DeviceOf(kKeyboardKind)->KeyButton(0);
+    ASSERT_NE(key, nullptr);
+    wnd_->SetDPIForAll(96);
+    const QRect key_at96 = key->geometry();
+    // This screen is 1920 x 1080: the layout pass takes DPI 144 and 1500 x 960.
+    wnd_->DpiLayout();
+    ASSERT_EQ(wnd_->GetDPI(), 144);
+    ASSERT_TRUE(WaitUntil([&] { return wnd_->size() == QSize(1500, 960); }))
+        << wnd_->width() << "x" << wnd_->height();
+    EXPECT_EQ(key->geometry(), QRect(key_at96.topLeft() * 1.5, key_at96.size() * 1.5));
+    struct C {
+        int dpi;
+        QSize laid_out;
+    };
+    for (C c : {C{144, {1500, 960}}, C{96, {1000, 640}}}) {
+        wnd_->SetDPIForAll(c.dpi);
+        // The tallest and widest page decides; each kind's page is in the same stack.
+        const QSize need = wnd_->minimumSizeHint();
+        EXPECT_LE(need.width(), c.laid_out.width()) << c.dpi;
+        EXPECT_LE(need.height(), c.laid_out.height()) << c.dpi;
+    }
+}
+
 TEST_F(DeviceWindowTest, ASecondIdenticalKeyboardIsIgnored) {
     ASSERT_TRUE(emulator_->Plug(DeviceKind::kKeyboard, Link::kCable));
     ASSERT_TRUE(WaitUntil([&] { return Present(kKeyboardKind); }));

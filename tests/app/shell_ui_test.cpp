@@ -2,12 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -25,6 +30,7 @@
 #include "platform/log/debug_log.h"
 #include "sim/report_descriptors.h"
 #include "support/qt_wait.h"
+#include "ui/caption_drag.h"
 #include "ui/control_ops.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
@@ -189,6 +195,49 @@ TEST_F(ShellUiTest, MessageBoxDpiRule) {
     }
 }
 
+// Records the system moves asked for; the window system is not asked.
+class MoveRequests {
+  public:
+    MoveRequests() {
+        old_ = ui::CaptionDrag::SetMoveStarter([this](QWindow* w) {
+            windows.push_back(w);
+            return true;
+        });
+    }
+    ~MoveRequests() { ui::CaptionDrag::SetMoveStarter(old_); }
+    std::vector<QWindow*> windows;
+
+  private:
+    ui::CaptionDrag::MoveStarter old_;
+};
+
+// A left press and release on a control; released outside it, so a button is not clicked.
+void PressOn(QWidget* w) {
+    ASSERT_NE(w, nullptr);
+    QTest::mousePress(w, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(-40, -40));
+}
+
+TEST_F(ShellUiTest, MessageBoxMovesByItsCaptionOnly) {
+    MoveRequests moves;
+    QWindow* box_window = nullptr;
+    size_t after_title = 0, after_others = 0;
+    WhenBoxOpens([&](CMsgWnd& box) {
+        box_window = box.windowHandle();
+        PressOn(box.FindControl("MessageTitle"));
+        after_title = moves.windows.size();
+        PressOn(box.FindControl("closebtn"));
+        PressOn(box.FindControl("MessageText"));
+        PressOn(box.FindControl("confirm_btn"));
+        after_others = moves.windows.size();
+        box.Close(0);
+    });
+    (void)ShowMessageBox(nullptr, QStringLiteral("tips_text"), QStringLiteral("x"), 96, false, 1);
+    ASSERT_EQ(after_title, 1u);
+    EXPECT_EQ(moves.windows[0], box_window);
+    EXPECT_EQ(after_others, 1u) << "buttons and the message keep their presses";
+}
+
 TEST_F(ShellUiTest, MissingSkinBuildsEmptyWithALineAndStillRuns) {
     ui::ResourceMap::Instance().Clear();
     int r = -1;
@@ -233,6 +282,8 @@ class MainWndTest : public ShellUiTest {
         // Initialisation hides the window; the device watch's first pass shows it again.
         ASSERT_TRUE(WaitUntil([&] { return wnd_->Workers().Running(kSlotDeviceWatch); }));
         ASSERT_TRUE(WaitUntil([&] { return wnd_->isVisible(); }));
+        // And the layout pass has run: it sets the DPI value the tests then change.
+        ASSERT_TRUE(WaitUntil([&] { return !wnd_->IsTimerActive(nullptr, kTimerDpiLayout.id); }));
     }
     void TearDown() override {
         wnd_.reset();
@@ -293,6 +344,94 @@ TEST_F(MainWndTest, AboutWindowVersionLineAndOnlyOne) {
     EXPECT_EQ(line, ui::ResourceManager::Instance().Text("software_rev_text") + "V1.0.0.0");
     EXPECT_EQ(during_second, first);
     EXPECT_EQ(wnd_->AboutWindow(), nullptr);
+}
+
+TEST_F(MainWndTest, CaptionMovesTheWindowAndItsButtonsAreDrawnIconsWithTips) {
+    MoveRequests moves;
+    PressOn(wnd_->FindControl("caption_title"));
+    ASSERT_EQ(moves.windows.size(), 1u);
+    EXPECT_EQ(moves.windows[0], wnd_->windowHandle());
+    for (const char* name : {"gamemodebtn", "cloudbtn", "smarteyesbtn", "skinbtn", "setbtn",
+                             "minbtn", "maxbtn", "restorebtn", "closebtn"}) {
+        auto* b = qobject_cast<QAbstractButton*>(wnd_->FindControl(name));
+        ASSERT_NE(b, nullptr) << name;
+        PressOn(b);
+        EXPECT_TRUE(b->text().isEmpty()) << name << " shows a letter";
+        EXPECT_FALSE(b->icon().isNull()) << name;
+        const QString tip =
+            ui::ResourceManager::Instance().Text(QString::fromLatin1(name) + "_tip_text");
+        EXPECT_EQ(b->toolTip(), tip) << name;
+        EXPECT_NE(tip, QString::fromLatin1(name) + "_tip_text") << name << ": no text for its tip";
+    }
+    EXPECT_EQ(moves.windows.size(), 1u) << "caption buttons keep their presses";
+    EXPECT_TRUE(wnd_->isVisible());
+}
+
+TEST_F(MainWndTest, ContentScalesWithTheDpiAndFitsTheLaidOutSizes) {
+    QWidget* caption = wnd_->FindControl("caption");
+    auto* close = qobject_cast<QAbstractButton*>(wnd_->FindControl("closebtn"));
+    ASSERT_NE(close, nullptr);
+    struct C {
+        int dpi;
+        QSize laid_out;
+        int caption_h;
+        QSize button, icon;
+    };
+    for (C c :
+         {C{144, {1500, 960}, 60, {48, 42}, {27, 27}}, C{96, {1000, 640}, 40, {32, 28}, {18, 18}},
+          C{144, {1500, 960}, 60, {48, 42}, {27, 27}}}) {
+        ui::WindowBase::SetDPIForAll(c.dpi);
+        EXPECT_EQ(caption->minimumHeight(), c.caption_h) << c.dpi;
+        EXPECT_EQ(close->minimumSize(), c.button) << c.dpi;
+        EXPECT_EQ(close->iconSize(), c.icon) << c.dpi;
+        // The layout pass's size holds the whole content, pages included.
+        const QSize need = wnd_->minimumSizeHint();
+        EXPECT_LE(need.width(), c.laid_out.width()) << c.dpi;
+        EXPECT_LE(need.height(), c.laid_out.height()) << c.dpi;
+    }
+    // The texts grew with the rest: the theme's sizes, the application's font and the fonts
+    // of the skins (the keyboard picture's labels are 7 points).
+    QWidget* picture = wnd_->FindControl("keyboarddevice")->findChild<QWidget*>("SelectPanel");
+    ASSERT_NE(picture, nullptr);
+    const qreal app_points = QApplication::font().pointSizeF();
+    EXPECT_EQ(wnd_->FindControl("no_device_label")->font().pixelSize(), 27);  // 18px in the theme
+    EXPECT_DOUBLE_EQ(wnd_->FindControl("caption_title")->font().pointSizeF(), app_points * 1.5);
+    EXPECT_DOUBLE_EQ(picture->font().pointSizeF(), 10.5);
+    // Also in what opens in windows of its own: a combo's list and the tray menu.
+    auto* combo =
+        wnd_->FindControl("keyboarddevice")->findChild<QComboBox*>("device_profile_combo");
+    ASSERT_NE(combo, nullptr);
+    EXPECT_DOUBLE_EQ(combo->view()->font().pointSizeF(), app_points * 1.5);
+    wnd_->OnTrayRightClick();
+    ASSERT_TRUE(WaitUntil([&] { return wnd_->TrayMenu() != nullptr; }));
+    EXPECT_EQ(wnd_->TrayMenu()->font().pixelSize(), 20);  // 13px in the theme
+    wnd_->TrayMenu()->close();
+    ui::WindowBase::SetDPIForAll(96);
+    EXPECT_DOUBLE_EQ(combo->view()->font().pointSizeF(), app_points);
+    EXPECT_EQ(wnd_->FindControl("no_device_label")->font().pixelSize(), 18);
+    EXPECT_DOUBLE_EQ(wnd_->FindControl("caption_title")->font().pointSizeF(), app_points);
+    EXPECT_DOUBLE_EQ(picture->font().pointSizeF(), 7);
+}
+
+TEST_F(MainWndTest, AboutWindowTakesTheMainWindowsDpi) {
+    wnd_->SetDPI(144);
+    int dpi = 0;
+    QSize size;
+    QTimer::singleShot(0, [&] {
+        WaitUntil(
+            [&] { return wnd_->AboutWindow() != nullptr && wnd_->AboutWindow()->isVisible(); });
+        auto* about = qobject_cast<CAboutWnd*>(wnd_->AboutWindow());
+        dpi = about->GetDPI();
+        size = about->size();
+        MoveRequests moves;
+        PressOn(about->FindControl("about_title"));
+        EXPECT_EQ(moves.windows.size(), 1u) << "the about window moves by its caption";
+        about->Close(0);
+    });
+    wnd_->OnMenuCommand("about_menu");
+    EXPECT_EQ(dpi, 144);
+    EXPECT_EQ(size, QSize(1200, 858));  // 800 x 572 at 1.5
+    wnd_->SetDPI(96);
 }
 
 TEST_F(MainWndTest, TrayRightClickOpensOneMenuAtATime) {

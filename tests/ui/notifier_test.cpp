@@ -103,11 +103,22 @@ TEST_F(NotifierTest, ComboItemSelectCarriesNewAndOldIndex) {
     EXPECT_EQ(CurSel(combo), 0);
     EXPECT_TRUE(w.Of(QStringLiteral("itemselect")).empty());
     EXPECT_FALSE(SelectItem(combo, 3));
-    // The old index stays right after a silent change.
+    // After a silent change the old index is the one it set, not the one before it.
     EXPECT_TRUE(SelectItem(combo, 1, true));
-    const auto after = w.Of(QStringLiteral("itemselect"));
+    auto after = w.Of(QStringLiteral("itemselect"));
     ASSERT_EQ(after.size(), 1u);
     EXPECT_EQ(after[0].wParam, 1);
+    EXPECT_EQ(after[0].lParam, 0);
+    // The same after items are added and removed from code.
+    RemoveAll(combo);
+    AddItem(combo, QStringLiteral("a"));
+    AddItem(combo, QStringLiteral("b"));
+    w.seen.clear();
+    QTest::keyClick(combo, Qt::Key_Down);
+    after = w.Of(QStringLiteral("itemselect"));
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after[0].wParam, 1);
+    EXPECT_EQ(after[0].lParam, 0);
 }
 
 TEST_F(NotifierTest, SliderValueAndDrag) {
@@ -170,6 +181,16 @@ TEST_F(NotifierTest, ListSelectClickAndActivate) {
     const auto act = w.Of(QStringLiteral("itemactivate"));
     ASSERT_EQ(act.size(), 1u);
     EXPECT_EQ(act[0].wParam, 1);
+
+    // A row selected from code is the old row of the next click.
+    EXPECT_TRUE(SelectItem(list, 0));
+    w.seen.clear();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(1)).center());
+    const auto moved = w.Of(QStringLiteral("itemselect"));
+    ASSERT_EQ(moved.size(), 1u);
+    EXPECT_EQ(moved[0].wParam, 1);
+    EXPECT_EQ(moved[0].lParam, 0);
 }
 
 TEST_F(NotifierTest, EnterLeaveContextMenuAndWindowSize) {

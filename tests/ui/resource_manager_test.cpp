@@ -79,6 +79,21 @@ TEST_F(LanguageTest, ResourceTextItemsFollowTheLanguage) {
     EXPECT_TRUE(w.Of(QStringLiteral("itemselect")).empty());
 }
 
+TEST_F(LanguageTest, SkinToolTipsAreIdentifiersToo) {
+    TestWindow scaled(QStringLiteral("XML_TEST_SCALE"));
+    ASSERT_TRUE(scaled.Create());
+    QWidget* btn = scaled.FindControl(QStringLiteral("caption_btn"));
+    EXPECT_EQ(ToolTip(btn), QStringLiteral("Close"));
+    ASSERT_TRUE(rm.LoadLanguage(QStringLiteral("test_cn.lang")));
+    rm.ReloadText();
+    EXPECT_EQ(ToolTip(btn), QString::fromUtf8("关闭"));
+    // One set from code is shown as given, also after the next switch.
+    SetToolTip(btn, QStringLiteral("literal"));
+    ASSERT_TRUE(rm.LoadLanguage(QStringLiteral("test_en.lang")));
+    rm.ReloadText();
+    EXPECT_EQ(ToolTip(btn), QStringLiteral("literal"));
+}
+
 TEST_F(LanguageTest, MissingLanguageFileKeepsTheTexts) {
     test::LogCapture log;
     EXPECT_FALSE(rm.LoadLanguage(QStringLiteral("no_such_language.lang")));

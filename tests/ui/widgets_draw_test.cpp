@@ -108,6 +108,30 @@ TEST_F(WidgetsTest, KeyButtonOverlays) {
     EXPECT_EQ(PixelOf(key, mid), plain);
 }
 
+TEST_F(WidgetsTest, KeyButtonLabelReadsOverItsLight) {
+    auto* key = C<DeviceKeyButton>("key_2");  // 40 x 40
+    key->setText(QStringLiteral("W"));
+    // Pixels of the key's middle that are near black and near white.
+    auto shades = [&] {
+        const QImage img = key->grab().toImage();
+        int dark = 0, light = 0;
+        for (int y = 10; y < 30; ++y)
+            for (int x = 10; x < 30; ++x) {
+                const QColor c(img.pixel(x, y));
+                dark += c.red() < 60 && c.green() < 60 && c.blue() < 60;
+                light += c.red() > 200 && c.green() > 200 && c.blue() > 200;
+            }
+        return std::pair{dark, light};
+    };
+    key->SetLightColor(0xFFD00000);  // dark red: a white label
+    EXPECT_GT(shades().second, 3);
+    key->SetLightColor(0xFFFFF040);  // yellow: a black label
+    EXPECT_GT(shades().first, 3);
+    key->setText({});
+    key->SetLightColor(0xFFFFF040);
+    EXPECT_EQ(shades().first, 0);
+}
+
 TEST_F(WidgetsTest, KeyButtonDoubleClickWhileEnabled) {
     auto* key = C<DeviceKeyButton>("key_2");
     QTest::mouseDClick(key, Qt::LeftButton);
@@ -169,18 +193,41 @@ TEST_F(WidgetsTest, NativeWindowFollowsTheControl) {
     EXPECT_EQ(child->geometry(), QRect(QPoint(200, 150), QSize(80, 40)));
 }
 
-TEST_F(WidgetsTest, ChartKeepsItems) {
-    auto* chart = C<ChartView>("chart");
+TEST_F(WidgetsTest, ChartDrawsItsItemsAsBarsOrPie) {
+    auto* chart = C<ChartView>("chart");  // 200 x 150, bars of the pillar image, 16 wide
+    ASSERT_EQ(chart->size(), QSize(200, 150));
+    const QImage empty = chart->grab().toImage();
     chart->AddItem(QStringLiteral("a"), 3);
     chart->AddItem(QStringLiteral("b"), -1);  // negative values count as 0
     ASSERT_EQ(chart->Items().size(), 2u);
     EXPECT_EQ(chart->Items()[1].value, 0);
+
+    // Two slots of 100 pixels: a full bar in the middle of the first, none in the second.
     const QImage bars = chart->grab().toImage();
-    EXPECT_FALSE(bars.isNull());
+    // The pillar image runs from light blue at the top to dark blue at the bottom.
+    const int above_text = 150 - chart->fontMetrics().height() - 3;
+    auto is_pillar = [&](int x, int y) {
+        const QColor c(bars.pixel(x, y));
+        return c.blue() >= 150 && c.blue() > c.green() && c.green() > c.red();
+    };
+    EXPECT_TRUE(is_pillar(50, above_text));
+    EXPECT_TRUE(is_pillar(43, above_text));
+    EXPECT_TRUE(is_pillar(56, above_text));
+    EXPECT_TRUE(is_pillar(50, 40));  // the highest value reaches up
+    EXPECT_EQ(bars.pixel(40, above_text), empty.pixel(40, above_text));  // beside the bar
+    EXPECT_EQ(bars.pixel(150, above_text), empty.pixel(150, above_text));  // value 0: no bar
+    EXPECT_EQ(bars.pixel(50, 1), empty.pixel(50, 1));
+
+    // As a pie, the only non-zero item fills the whole circle.
     chart->SetView(QStringLiteral("pie"));
     EXPECT_EQ(chart->View(), QStringLiteral("pie"));
+    const QRgb slice = QColor::fromHsv(0, 180, 230).rgb();
+    EXPECT_EQ(PixelOf(chart, QPoint(100, 75)), slice);
+    EXPECT_EQ(PixelOf(chart, QPoint(100, 10)), slice);
+    EXPECT_EQ(PixelOf(chart, QPoint(10, 75)), empty.pixel(10, 75) | 0xFF000000u);  // outside
     chart->RemoveAll();
     EXPECT_TRUE(chart->Items().empty());
+    EXPECT_EQ(PixelOf(chart, QPoint(100, 75)), empty.pixel(100, 75) | 0xFF000000u);
 }
 
 }  // namespace

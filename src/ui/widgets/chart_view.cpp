@@ -3,7 +3,9 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "ui/dpi.h"
 #include "ui/image_string.h"
+#include "ui/window_base.h"
 
 namespace dz::ui {
 
@@ -61,11 +63,14 @@ void ChartView::PaintBars(QPainter& p) {
     if (top <= 0) top = 1;
     const int textH = showText_ ? fontMetrics().height() : 0;
     const int base = height() - textH;
-    if (!shadowImage_.isEmpty() && shadowHeight_ > 0) {
-        DrawImageString(p, QRect(0, base - shadowHeight_, width(), shadowHeight_), shadowImage_);
+    // The skin's measures are 96-DPI pixels, like the rest of the skin.
+    const int dpi = DpiOf(this);
+    const int shadowH = ScalePx(shadowHeight_, dpi), pillarW = ScalePx(pillarWidth_, dpi);
+    if (!shadowImage_.isEmpty() && shadowH > 0) {
+        DrawImageString(p, QRect(0, base - shadowH, width(), shadowH), shadowImage_);
     }
     const int slot = width() / static_cast<int>(items_.size());
-    const int barW = pillarWidth_ > 0 ? std::min(pillarWidth_, slot) : std::max(1, slot / 2);
+    const int barW = pillarW > 0 ? std::min(pillarW, slot) : std::max(1, slot / 2);
     for (size_t i = 0; i < items_.size(); ++i) {
         const int h = static_cast<int>(items_[i].value / top * (base - textH));
         const QRect bar(static_cast<int>(i) * slot + (slot - barW) / 2, base - h, barW, h);

@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "ui/dpi.h"
+#include "ui/window_base.h"
+
 namespace dz::ui {
 
 CircleProgress::CircleProgress(QWidget* parent) : QProgressBar(parent) {
@@ -38,7 +41,8 @@ void CircleProgress::paintEvent(QPaintEvent*) {
     p.setBrush(fore_);
     p.drawPie(r, -90 * 16, -qRound(SweepDegrees() * 16));
     p.setBrush(Qt::white);
-    p.drawPie(r.adjusted(kRingInset, kRingInset, -kRingInset, -kRingInset), 0, 360 * 16);
+    const int inset = ScalePx(kRingInset, DpiOf(this));
+    p.drawPie(r.adjusted(inset, inset, -inset, -inset), 0, 360 * 16);
 }
 
 }  // namespace dz::ui

@@ -23,7 +23,7 @@ class CircleProgress : public QProgressBar {
     // Degrees of the foreground pie for the current value, 0 to 360.
     [[nodiscard]] double SweepDegrees() const;
 
-    static constexpr int kRingInset = 10;
+    static constexpr int kRingInset = 10;  // at 96 DPI; scaled with the window
 
   protected:
     void paintEvent(QPaintEvent* event) override;

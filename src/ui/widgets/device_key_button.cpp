@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/dpi.h"
 #include "ui/image_string.h"
 #include "ui/notification.h"
 #include "ui/window_base.h"
@@ -45,7 +46,18 @@ void DeviceKeyButton::paintEvent(QPaintEvent* event) {
         light.setRenderHint(QPainter::Antialiasing);
         light.setPen(Qt::NoPen);
         light.setBrush(QColor::fromRgba(lightColor_));
-        light.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 3, 3);
+        const int dpi = DpiOf(this);
+        const qreal inset = ScalePx(2, dpi), radius = ScalePx(3, dpi);
+        light.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), radius,
+                              radius);
+        // The label again over its light, in black or white, whichever reads on that colour.
+        if (!text().isEmpty()) {
+            const QColor c = QColor::fromRgba(lightColor_);
+            const bool bright = 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue() > 150;
+            light.setPen(bright ? QColor(0x10, 0x11, 0x14) : QColor(0xf4, 0xf5, 0xf7));
+            light.setFont(font());
+            light.drawText(rect(), Qt::AlignCenter, text());
+        }
     }
     if (!lightOverlay_ && keySetHidden_) return;
     QPainter p(this);

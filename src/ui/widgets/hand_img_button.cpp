@@ -33,8 +33,7 @@ void HandImgButton::SetReadOnly(bool readOnly) {
 }
 
 int HandImgButton::Dpi() const {
-    const WindowBase* w = WindowOf(this);
-    return w ? w->GetDPI() : kDefaultDpi;
+    return DpiOf(this);
 }
 
 QRect HandImgButton::DeleteBox() const {
