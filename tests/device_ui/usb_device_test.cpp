@@ -13,6 +13,7 @@
 #include "models/keyboard_device.h"
 #include "models/mouse_device.h"
 #include "panels/device_option_ui.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "ui/control_ops.h"
 #include "ui/widgets/device_key_button.h"
@@ -25,11 +26,7 @@ using sim::DeviceKind;
 using sim::Link;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "usb_device_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return test::TestApplication();
 }
 
 class PageWindow : public ui::WindowBase {
