@@ -5,8 +5,8 @@
 namespace dz {
 
 int KeySlotMap::SlotOf(size_t key) const {
-    if (key >= slots.size() || slots[key] == absent) return -1;
-    return slots[key];
+    if (key >= slot_of_key.size() || slot_of_key[key] == absent) return -1;
+    return slot_of_key[key];
 }
 
 std::vector<int> DeviceMacroList(std::span<const KeyAssignmentEntry> keys, const KeySlotMap& map,

@@ -17,7 +17,7 @@ namespace dz {
 // The key slot of each page key, or `absent` for a key the device does not have (the
 // keyboard marks them 255, the mouse 170).
 struct KeySlotMap {
-    std::vector<uint8_t> slots;
+    std::vector<uint8_t> slot_of_key;
     uint8_t absent = 0xFF;
 
     // The slot of page key `key`; -1 when the device has no such key (absent, or beyond the
