@@ -86,9 +86,8 @@ bool CRezazodaUSBDevice::IsLinked() {
 }
 
 void CRezazodaUSBDevice::CheckLink(std::function<void(bool linked)> done) {
-    OnDevice(
-        [](CommandChannel& channel) { return channel.IsOpen() && channel.LinkQuery(); },
-        std::move(done));
+    OnDevice([](CommandChannel& channel) { return channel.IsOpen() && channel.LinkQuery(); },
+             std::move(done));
 }
 
 // ---- Page binding -----------------------------------------------------------------------
@@ -274,7 +273,7 @@ void CRezazodaUSBDevice::PushLightFrame() {
     const uint64_t version = leds_.Version();
     const bool visible = isVisible();
     if (version == frame_version_ && visible == frame_was_visible_) {
-        if (channel_.IsOpen() && !channel_.IsReceiverMode()) stream_.Submit(last_frame_, count);
+        SubmitStreamedFrame();
         return;
     }
     frame_version_ = version;
@@ -303,7 +302,18 @@ void CRezazodaUSBDevice::PushLightFrame() {
             }
         },
         frame);
-    if (channel_.IsOpen() && !channel_.IsReceiverMode()) stream_.Submit(frame, count);
+    SubmitStreamedFrame();
+}
+
+void CRezazodaUSBDevice::SubmitStreamedFrame() {
+    if (!channel_.IsOpen() || channel_.IsReceiverMode()) return;
+    const int lights = StreamedFrame(last_frame_, streamed_frame_);
+    if (lights > 0) stream_.Submit(streamed_frame_, lights);
+}
+
+int CRezazodaUSBDevice::StreamedFrame(const LightFrameBytes& shown, LightFrameBytes& streamed) {
+    streamed = shown;
+    return LightCount();
 }
 
 void CRezazodaUSBDevice::SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {

@@ -65,36 +65,35 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     ~CRezazodaUSBDevice() override;
 
     // ---- The device operation interface, in its order ---------------------------------
-    virtual void BindPage();                                                        // 1
-    uint32_t ApplyLighting() override { return 0; }                                 // 2
-    virtual void EffectBreathWheel();                                               // 3
-    virtual void EffectBreathFour();                                                // 4
-    virtual void EffectStatic();                                                    // 5
-    virtual void EffectWheel();                                                     // 6
-    virtual void EffectBlinkWheel();                                                // 7
-    virtual void EffectBlinkFour();                                                 // 8
-    virtual void EffectOff();                                                       // 9
-    void PushLightFrame() override;                                                 // 10
-    virtual void SetLedColour(int led, uint32_t packed);                            // 11
-    [[nodiscard]] virtual uint32_t GetLedColour(int led) const;                     // 12
-    void FirstSync() override {}                                                    // 13
-    void Resync() override {}                                                       // 14
-    void SpareOperation1() override {}                                              // 15
-    void SpareOperation2() override {}                                              // 16
-    void ReadPowerStatus() override {}                                              // 17
+    virtual void BindPage();                                     // 1
+    uint32_t ApplyLighting() override { return 0; }              // 2
+    virtual void EffectBreathWheel();                            // 3
+    virtual void EffectBreathFour();                             // 4
+    virtual void EffectStatic();                                 // 5
+    virtual void EffectWheel();                                  // 6
+    virtual void EffectBlinkWheel();                             // 7
+    virtual void EffectBlinkFour();                              // 8
+    virtual void EffectOff();                                    // 9
+    void PushLightFrame() override;                              // 10
+    virtual void SetLedColour(int led, uint32_t packed);         // 11
+    [[nodiscard]] virtual uint32_t GetLedColour(int led) const;  // 12
+    void FirstSync() override {}                                 // 13
+    void Resync() override {}                                    // 14
+    void SpareOperation1() override {}                           // 15
+    void SpareOperation2() override {}                           // 16
+    void ReadPowerStatus() override {}                           // 17
     // Waits on the device: runs on the device worker only (CheckLink asks it there).
     // The channel is open and, through a receiver, the receiver answers linked.
-    [[nodiscard]] virtual bool IsLinked();                                          // 18
-    uint32_t LoadProfile() override { return 0; }                                   // 19
-    void RefreshPage() override {}                                                  // 20
-    virtual void CheckMacroKeys() {}                                                // 21
-    void RestoreDefaults() override {}                                              // 22
+    [[nodiscard]] virtual bool IsLinked();         // 18
+    uint32_t LoadProfile() override { return 0; }  // 19
+    void RefreshPage() override {}                 // 20
+    virtual void CheckMacroKeys() {}               // 21
+    void RestoreDefaults() override {}             // 22
     // The macros the keys play, as "macro.config" numbers, in the device's numbering order.
     [[nodiscard]] virtual std::vector<int> GetMacroList() const { return {}; }  // 23
     // The writes below run on the device worker: their result says whether one was started
     // (1) or the device cannot be reached (0).
-    virtual uint32_t WriteKeyMap(int /*profile*/,
-                                 const std::vector<KeyAssignmentEntry>& /*keys*/) {
+    virtual uint32_t WriteKeyMap(int /*profile*/, const std::vector<KeyAssignmentEntry>& /*keys*/) {
         return 0;
     }                                                                    // 24
     uint32_t WriteCurrentKeyMap(int /*profile*/) override { return 0; }  // 25
@@ -254,6 +253,11 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     void WakeLighting() { lighting_.Wake(); }
     // Called on the UI thread for each notification usage above 0x0402.
     virtual void OnDeviceNotification(uint16_t /*usage*/) {}
+    // What PushLightFrame streams of the frame `shown` (3 bytes per light, scaled by alpha):
+    // the lights to stream, with their bytes in `streamed`; 0 streams nothing. By default
+    // the frame as it is, every light of the page.
+    // Asked at every frame, so that it may depend on more than the lights.
+    virtual int StreamedFrame(const LightFrameBytes& shown, LightFrameBytes& streamed);
     [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;
     // The page's profile bar, or null when the page has none.
     [[nodiscard]] ProfileBar* ProfileBarControl() const;
@@ -276,6 +280,8 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     void OnNotification(uint16_t usage);  // UI thread
     void BindProfileBar();
     void StartResyncTimer();
+    // Hands what StreamedFrame makes of the last frame to the stream (cable only).
+    void SubmitStreamedFrame();
     // Posts `done` to the UI thread (the object's thread); dropped when the object goes.
     void PostToUi(std::function<void()> done);
 
@@ -319,8 +325,9 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     // Page.
     std::vector<QPointer<QWidget>> key_buttons_;
     std::vector<QPointer<QWidget>> light_buttons_;
-    std::vector<QRgb> shown_colours_;  // what each light button shows now
-    LightFrameBytes last_frame_{};     // built from the LED array at frame_version_
+    std::vector<QRgb> shown_colours_;   // what each light button shows now
+    LightFrameBytes last_frame_{};      // built from the LED array at frame_version_
+    LightFrameBytes streamed_frame_{};  // what StreamedFrame makes of it
     uint64_t frame_version_ = ~uint64_t{0};
     bool frame_was_visible_ = false;
     QPointer<QWidget> profile_bar_;  // a ProfileBar
