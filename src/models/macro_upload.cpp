@@ -21,6 +21,13 @@ int CountMacros(const fs::path& folder) {
     return static_cast<int>(JsonSize(MacroInfoOf(ReadJsonFile(folder / kMacroListFile))));
 }
 
+std::optional<int> MacroListSize(const fs::path& folder) {
+    const JsonFileRead read = ReadJsonFileChecked(folder / kMacroListFile);
+    if (read.state == JsonFileState::kMissing) return 0;
+    if (!read.Parsed() || !read.value.isObject()) return std::nullopt;
+    return static_cast<int>(JsonSize(MacroInfoOf(read.value)));
+}
+
 size_t MacroUpload::EventCount() const {
     size_t n = 0;
     for (const auto& events : entries) n += events.size();

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -18,6 +19,9 @@ namespace dz {
 
 // Number of "MacroInfo" entries of "macro.config" in `folder`; 0 when it cannot be read.
 [[nodiscard]] int CountMacros(const std::filesystem::path& folder);
+// The same, but nothing when the list is there and cannot be used (unreadable, not JSON):
+// rules that take keys off macros that no longer exist must not act on a damaged list.
+[[nodiscard]] std::optional<int> MacroListSize(const std::filesystem::path& folder);
 
 // What the files gave for the macros to upload.
 struct MacroUpload {
