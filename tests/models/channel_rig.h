@@ -14,6 +14,7 @@
 #include "device/command_path.h"
 #include "device/emulated_device.h"
 #include "macro/macro_event.h"
+#include "support/macro_files.h"
 #include "support/temp_folder.h"
 
 namespace dz::test {
@@ -49,33 +50,13 @@ class ChannelRig : public EmulatedDeviceTest {
         return data;
     }
 
-    // A macro list in the user folder, one ".mac" file per entry with that many events.
     void WriteMacros(const std::vector<size_t>& event_counts) {
-        Json::Value list;
-        list["MacroInfo"] = Json::Value(Json::arrayValue);
-        for (size_t i = 0; i < event_counts.size(); ++i) {
-            const std::string guid = "2024_01_01_00_00_00_" + std::to_string(100 + i);
-            Json::Value entry;
-            entry["MacroName"] = "macro_" + std::to_string(i + 1);
-            entry["Guid"] = guid;
-            list["MacroInfo"].append(entry);
-            WriteMacroFile(guid, Events(event_counts[i], static_cast<int>(i)));
-        }
-        WriteJson(folder_ / "macro.config", list);
+        WriteMacroList(folder_.path(), event_counts);
     }
     void WriteMacroFile(const std::string& guid, const std::vector<MacroEvent>& events) {
-        Json::Value file;
-        file["Events"] = Json::Value(Json::arrayValue);
-        for (const MacroEvent& e : events) file["Events"].append(EventToJson(e));
-        WriteJson(folder_ / (guid + ".mac"), file);
+        test::WriteMacroFile(folder_.path(), guid, events);
     }
-    // Key presses and releases of usage 4 + `tag`, 300 ms apart.
-    static std::vector<MacroEvent> Events(size_t n, int tag = 0) {
-        std::vector<MacroEvent> events;
-        for (size_t i = 0; i < n; ++i)
-            events.push_back({kMacroEventKey, 4 + tag, i % 2 ? "up" : "down", "300"});
-        return events;
-    }
+    static std::vector<MacroEvent> Events(size_t n, int tag = 0) { return KeyEvents(n, tag); }
 
     CommandChannel channel_;
     sim::DeviceKind kind_ = sim::DeviceKind::kKeyboard;
