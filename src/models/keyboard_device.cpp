@@ -373,14 +373,13 @@ void CRezazodaKeyboardDevice::OnDeviceNotification(uint16_t usage) {
 // ---- Writing the keyboard -----------------------------------------------------------------
 
 std::vector<int> CRezazodaKeyboardDevice::GetMacroList() const {
-    return DeviceMacroList(keys_, tables_.maps.SlotMap(), CountMacros(Folder()));
+    return KeyboardMacroList(keys_, tables_, Folder());
 }
 
 uint32_t CRezazodaKeyboardDevice::WriteKeyMap(int profile,
                                               const std::vector<KeyAssignmentEntry>& keys) {
     if (!Channel().IsOpen()) return 0;
-    std::vector<uint8_t> table =
-        BuildDeviceKeyTable(tables_.key_table, keys, tables_.maps.SlotMap(), CountMacros(Folder()));
+    std::vector<uint8_t> table = KeyboardKeyTable(keys, tables_, Folder());
     OnDevice(
         [profile, table = std::move(table)](CommandChannel& channel) {
             return WriteKeyTable(channel, profile, table, ChannelOpenRule);

@@ -1,5 +1,7 @@
 #include "models/keyboard_io.h"
 
+#include "models/key_slot_table.h"
+
 namespace dz {
 namespace {
 
@@ -76,6 +78,41 @@ KeyboardColoursRead ReadKeyboardColours(CommandChannel& channel, size_t length) 
     out.transfer = Step(channel.ReadKeyColors(0, static_cast<int>(kKeyColourPageSize), into),
                         CMD_READ_KEYCOLORS);
     return out;
+}
+
+std::vector<int> KeyboardMacroList(std::span<const KeyAssignmentEntry> keys,
+                                   const KeyboardTables& tables,
+                                   const std::filesystem::path& folder) {
+    return DeviceMacroList(keys, tables.maps.SlotMap(), CountMacros(folder));
+}
+
+std::vector<uint8_t> KeyboardKeyTable(std::span<const KeyAssignmentEntry> keys,
+                                      const KeyboardTables& tables,
+                                      const std::filesystem::path& folder) {
+    return BuildDeviceKeyTable(tables.key_table, keys, tables.maps.SlotMap(), CountMacros(folder));
+}
+
+KeyboardProfileWrite BuildKeyboardProfileWrite(std::span<const KeyAssignmentEntry> keys,
+                                               const LightInfoRecord& light,
+                                               const KeyboardSystemSettings& system,
+                                               const KeyboardTables& tables,
+                                               const std::filesystem::path& folder,
+                                               std::span<const EffectListEntry> effects) {
+    KeyboardProfileWrite write;
+    write.macro_list = KeyboardMacroList(keys, tables, folder);
+    write.macros = ReadMacroUpload(folder, write.macro_list);
+    write.key_table = KeyboardKeyTable(keys, tables, folder);
+    write.settings = EncodeKeyboardSettings(light, system, effects, 0);
+    return write;
+}
+
+KeyboardApplyResult ApplyKeyboardProfile(CommandChannel& channel,
+                                         const KeyboardProfileWrite& write) {
+    KeyboardApplyResult result;
+    result.macros = WriteMacroUpload(channel, write.macros, ChannelOpenRule);
+    result.key_map = WriteKeyTable(channel, 0, write.key_table, ChannelOpenRule);
+    result.settings = WriteKeyboardSettings(channel, 0, write.settings);
+    return result;
 }
 
 KeyboardPowerRead ReadKeyboardPower(CommandChannel& channel) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "models/keyboard_colours.h"
 #include "models/keyboard_layout.h"
 #include "models/keyboard_settings.h"
+#include "models/macro_upload.h"
 
 namespace dz {
 
@@ -59,6 +61,42 @@ struct KeyboardColoursRead {
 };
 // `length` bytes of colour page 0.
 [[nodiscard]] KeyboardColoursRead ReadKeyboardColours(CommandChannel& channel, size_t length);
+
+// ---- Applying a profile ------------------------------------------------------------------
+// What the keyboard is given from a profile, built the same way for the window and for
+// dozadirctl: the macros its keys play (in its numbering), its key table and its block.
+
+// The macros the keys play, as "macro.config" numbers in the keyboard's order.
+[[nodiscard]] std::vector<int> KeyboardMacroList(std::span<const KeyAssignmentEntry> keys,
+                                                 const KeyboardTables& tables,
+                                                 const std::filesystem::path& folder);
+// The key table: the one read from the keyboard with each position's code in its slot.
+[[nodiscard]] std::vector<uint8_t> KeyboardKeyTable(std::span<const KeyAssignmentEntry> keys,
+                                                    const KeyboardTables& tables,
+                                                    const std::filesystem::path& folder);
+
+struct KeyboardProfileWrite {
+    std::vector<int> macro_list;
+    MacroUpload macros;
+    std::vector<uint8_t> key_table;
+    KeyboardSettingsBlock settings{};
+};
+
+[[nodiscard]] KeyboardProfileWrite BuildKeyboardProfileWrite(
+    std::span<const KeyAssignmentEntry> keys, const LightInfoRecord& light,
+    const KeyboardSystemSettings& system, const KeyboardTables& tables,
+    const std::filesystem::path& folder, std::span<const EffectListEntry> effects);
+
+struct KeyboardApplyResult {
+    MacroWriteOutcome macros;
+    DeviceTransfer key_map;
+    DeviceTransfer settings;
+};
+
+// The apply step: the macros, the key map (page 0), the settings block (profile 0), in that
+// order; each is tried whatever became of the one before.
+[[nodiscard]] KeyboardApplyResult ApplyKeyboardProfile(CommandChannel& channel,
+                                                       const KeyboardProfileWrite& write);
 
 inline constexpr size_t kKeyboardPowerSize = 6;
 struct KeyboardPowerRead {

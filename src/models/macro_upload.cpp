@@ -43,8 +43,14 @@ size_t MacroUpload::ImageSize() const {
 
 MacroUpload ReadMacroUpload(const fs::path& folder, std::span<const int> macros) {
     MacroUpload upload;
-    const Json::Value list = ReadJsonFile(folder / kMacroListFile);
-    if (!list.isObject()) return upload;
+    const JsonFileRead read = ReadJsonFileChecked(folder / kMacroListFile);
+    // No list is no macro; a list that cannot be used says nothing.
+    if (read.state == JsonFileState::kMissing) {
+        upload.list = MacroUpload::List::kNothing;
+        return upload;
+    }
+    const Json::Value& list = read.value;
+    if (!read.Parsed() || !list.isObject()) return upload;
     if (macros.empty()) {
         upload.list = MacroUpload::List::kNothing;
         return upload;

@@ -27,8 +27,8 @@ namespace dz {
 struct MacroUpload {
     enum class List {
         kRead,        // the list was read; `entries` holds the macros asked for
-        kUnreadable,  // "macro.config" is missing or not JSON: nothing is uploaded
-        kNothing,     // no macro asked for: nothing is uploaded
+        kUnreadable,  // "macro.config" is there but cannot be used: nothing is uploaded
+        kNothing,     // no macro asked for, or no list: nothing is uploaded
     };
     List list = List::kUnreadable;
     // One entry per macro asked for, in the order asked (the device's numbering). A number
