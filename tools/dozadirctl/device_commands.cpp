@@ -4,12 +4,18 @@
 
 #include "cli.h"
 #include "device/device_table.h"
+#include "keyboard_commands.h"
 
 namespace dz::ctl {
 
 std::span<const DeviceCommand> DeviceCommands() {
     // Each model adds its rows here (and its header above).
-    static const std::vector<DeviceCommand> rows = {};
+    static const std::vector<DeviceCommand> rows = {
+        {"sync", "keyboard", KeyboardSyncCommand, kKeyboardSyncUsage},
+        {"sync", "keyboard-rx", KeyboardReceiverSyncCommand, ""},
+        {"apply", "keyboard", KeyboardApplyCommand, kKeyboardApplyUsage},
+        {"apply", "keyboard-rx", KeyboardReceiverApplyCommand, ""},
+    };
     return rows;
 }
 
