@@ -303,6 +303,8 @@ void CRezazodaKeyboardDevice::FirstSync() {
             tables_ = std::move(read.tables.tables);
             tables_read_ = true;
             (void)LoadProfile();
+            // Keys the profile gave other functions are found by those.
+            RemapKeyboard(tables_, keys_, Folder());
             if (read.settings_read) TakeSettingsBlock(read.settings);
             RefreshPage();
             StartLightingThread(std::chrono::milliseconds(kLightingStepMs));
@@ -384,7 +386,7 @@ uint32_t CRezazodaKeyboardDevice::WriteKeyMap(int profile,
         [profile, table = std::move(table)](CommandChannel& channel) {
             return WriteKeyTable(channel, profile, table, ChannelOpenRule);
         },
-        [](const DeviceTransfer& t) { LogFailure("key map", t); });
+        [this](const DeviceTransfer& t) { ReportWrite("key map", t); });
     return 1;
 }
 
@@ -405,7 +407,7 @@ void CRezazodaKeyboardDevice::WriteMacros(const std::vector<int>& macros,
         },
         [this, done = std::move(done)](const MacroWriteOutcome& out) {
             if (out.info_read) Info() = out.info;
-            LogFailure("macros", out.transfer);
+            if (out.answer < 0) ReportWrite("macros", out.transfer);
             if (out.answer > 0)
                 log::DebugLineF("keyboard: the macros need %zu bytes, the keyboard has %zu",
                                 out.image_size, out.capacity);
@@ -423,7 +425,7 @@ uint32_t CRezazodaKeyboardDevice::WriteSystemSettings(int profile, int value, in
         [profile, block](CommandChannel& channel) {
             return WriteKeyboardSettings(channel, profile, block);
         },
-        [](const DeviceTransfer& t) { LogFailure("settings", t); });
+        [this](const DeviceTransfer& t) { ReportWrite("settings", t); });
     return 1;
 }
 
@@ -442,6 +444,13 @@ void CRezazodaKeyboardDevice::CheckMacroKeys() {
     }
     LoadPanelLists();
     RefreshKeyLabels();
+}
+
+void CRezazodaKeyboardDevice::ReportWrite(const char* what, const DeviceTransfer& transfer) {
+    if (transfer.Ok()) return;
+    LogFailure(what, transfer);
+    // What the host refused to send (tables never read) is no failure of the keyboard.
+    if (transfer.refused == nullptr) emit WriteFailed(QString::fromLatin1(what), transfer.result);
 }
 
 // ---- The page's system controls -----------------------------------------------------------
@@ -489,13 +498,15 @@ void CRezazodaKeyboardDevice::OnResetRepeat() {
 // ---- Per-key colours and the light frame --------------------------------------------------
 
 void CRezazodaKeyboardDevice::WriteColourPage(int page, const KeyColourPage& colours) {
-    if (!Channel().IsOpen() || std::chrono::steady_clock::now() < colour_pause_until_) return;
-    const size_t length = std::min<size_t>(size_t{Info()[kInfoKeySlots]} * 3, colours.size());
+    if (!Channel().IsOpen() || ColourWritePaused()) return;
+    // The keyboard's slots as its first read found them; none, nothing to write.
+    const size_t length = std::min<size_t>(size_t(tables_.KeySlots()) * 3, colours.size());
+    if (tables_.maps.PositionCount() == 0 || length == 0) return;
     std::vector<uint8_t> bytes(colours.begin(), colours.begin() + static_cast<long>(length));
     OnDevice([page, bytes = std::move(bytes)](
                  CommandChannel& channel) { return WriteKeyboardColours(channel, page, bytes); },
              [this](const DeviceTransfer& t) {
-                 LogFailure("key colours", t);
+                 ReportWrite("key colours", t);
                  // A keyboard that stops answering is not flooded with colours.
                  if (!t.Ok())
                      colour_pause_until_ = std::chrono::steady_clock::now() + kColourFailurePause;
@@ -530,9 +541,13 @@ void CRezazodaKeyboardDevice::WriteKeyColours() {
     WriteColourPage(page, BuildKeyColourPage(Leds(), tables_.maps));
 }
 
+bool CRezazodaKeyboardDevice::ColourWritePaused() const {
+    return std::chrono::steady_clock::now() < colour_pause_until_;
+}
+
 void CRezazodaKeyboardDevice::ReadKeyColours() {
-    if (!Channel().IsOpen()) return;
-    const size_t length = size_t{Info()[kInfoKeySlots]} * 3;
+    if (!Channel().IsOpen() || tables_.maps.PositionCount() == 0) return;
+    const size_t length = size_t(tables_.KeySlots()) * 3;
     OnDevice([length](CommandChannel& channel) { return ReadKeyboardColours(channel, length); },
              [this](const KeyboardColoursRead& read) {
                  CKeyboardProfiledata* profile = Profile();

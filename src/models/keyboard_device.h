@@ -63,6 +63,8 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     void WriteKeyColours();
     // Colour page 0 from the keyboard into the profile's custom colours.
     void ReadKeyColours();
+    // After a failed colour write, writes are left out for 200 ms.
+    [[nodiscard]] bool ColourWritePaused() const;
 
     // ---- The page's system controls (KeyboardSettings) ------------------------------------
     void OnPollingRate(int n) override;
@@ -87,6 +89,11 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     [[nodiscard]] int DeviceProfile() const { return device_profile_; }
     [[nodiscard]] const KeyboardSettingsBlock& LastBlock() const { return last_block_; }
 
+  signals:
+    // A write the keyboard did not take (`what`: "settings", "key map", "macros", "key
+    // colours"), with the failing command's result; the debug output says the same.
+    void WriteFailed(const QString& what, int result);
+
   protected:
     void OnDeviceNotification(uint16_t usage) override;
     int StreamedFrame(const LightFrameBytes& shown, LightFrameBytes& streamed) override;
@@ -106,6 +113,8 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     [[nodiscard]] QWidget* Control(const char* name) const;
     // A colour write is skipped while a failed one's pause lasts.
     void WriteColourPage(int page, const KeyColourPage& colours);
+    // Logs a write that did not succeed and tells the observers of WriteFailed.
+    void ReportWrite(const char* what, const DeviceTransfer& transfer);
 
     KeyboardTables tables_;
     bool tables_read_ = false;  // a first read ran (the keys the page shows follow it)

@@ -1,6 +1,7 @@
 #include "models/keyboard_io.h"
 
 #include "models/key_slot_table.h"
+#include "models/macro_image.h"
 
 namespace dz {
 namespace {
@@ -90,6 +91,23 @@ std::vector<uint8_t> KeyboardKeyTable(std::span<const KeyAssignmentEntry> keys,
                                       const KeyboardTables& tables,
                                       const std::filesystem::path& folder) {
     return BuildDeviceKeyTable(tables.key_table, keys, tables.maps.SlotMap(), CountMacros(folder));
+}
+
+std::vector<KeyFunctionCode> KeyboardWrittenCodes(std::span<const KeyAssignmentEntry> keys,
+                                                  const std::filesystem::path& folder) {
+    const int macro_count = CountMacros(folder);
+    std::vector<int> in_use;
+    std::vector<KeyFunctionCode> codes;
+    for (size_t p = 0; p < keys.size() && p < size_t{kKeyboardPositions}; ++p)
+        codes.push_back(DeviceKeyCode(keys[p].current, keys[p].default_code, macro_count, in_use));
+    return codes;
+}
+
+void RemapKeyboard(KeyboardTables& tables, std::span<const KeyAssignmentEntry> keys,
+                   const std::filesystem::path& folder) {
+    if (tables.key_table.empty()) return;
+    tables.maps =
+        BuildKeyboardMaps(tables.key_table, tables.led_table, KeyboardWrittenCodes(keys, folder));
 }
 
 KeyboardProfileWrite BuildKeyboardProfileWrite(std::span<const KeyAssignmentEntry> keys,

@@ -75,6 +75,15 @@ struct KeyboardColoursRead {
                                                     const KeyboardTables& tables,
                                                     const std::filesystem::path& folder);
 
+// What the key map gives each position for `keys` (the macros in the keyboard's numbering,
+// every position counted as present): the codes the keyboard holds after the last write,
+// for BuildKeyboardMaps.
+[[nodiscard]] std::vector<KeyFunctionCode> KeyboardWrittenCodes(
+    std::span<const KeyAssignmentEntry> keys, const std::filesystem::path& folder);
+// The maps again, with the codes `keys` gave the positions (after the profile is known).
+void RemapKeyboard(KeyboardTables& tables, std::span<const KeyAssignmentEntry> keys,
+                   const std::filesystem::path& folder);
+
 struct KeyboardProfileWrite {
     std::vector<int> macro_list;
     MacroUpload macros;

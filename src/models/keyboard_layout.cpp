@@ -105,21 +105,39 @@ int KeyboardMaps::PositionCount() const {
 }
 
 KeyboardMaps BuildKeyboardMaps(std::span<const uint8_t> key_table,
-                               std::span<const uint8_t> led_table) {
+                               std::span<const uint8_t> led_table,
+                               std::span<const KeyFunctionCode> last_written) {
     KeyboardMaps maps;
     const size_t slots = std::min<size_t>(key_table.size() / kKeyTableEntrySize, kKeyboardNoSlot);
     std::vector<bool> taken(slots, false);
-    const auto codes = KeyboardPositionCodes();
-    for (size_t p = 0; p < codes.size(); ++p) {
+    const auto take = [&](size_t p, KeyFunctionCode wanted) {
         for (size_t k = 0; k < slots; ++k) {
             const size_t at = k * kKeyTableEntrySize;
             const KeyFunctionCode code{key_table[at], key_table[at + 1], key_table[at + 2]};
-            if (taken[k] || code != codes[p]) continue;
+            if (taken[k] || code != wanted) continue;
             taken[k] = true;
             maps.slot[p] = static_cast<uint8_t>(k);
             if (k < led_table.size()) maps.led[p] = led_table[k];
-            break;
+            return;
         }
+    };
+    const auto codes = KeyboardPositionCodes();
+    for (size_t p = 0; p < codes.size(); ++p) take(p, codes[p]);
+    // Only a code that tells one slot: held by exactly one slot and no position's default
+    // (otherwise the slot could be another key's, and writing it would change that key).
+    const auto unambiguous = [&](KeyFunctionCode wanted) {
+        if (std::find(codes.begin(), codes.end(), wanted) != codes.end()) return false;
+        int holders = 0;
+        for (size_t k = 0; k < slots; ++k) {
+            const size_t at = k * kKeyTableEntrySize;
+            holders +=
+                KeyFunctionCode{key_table[at], key_table[at + 1], key_table[at + 2]} == wanted;
+        }
+        return holders == 1;
+    };
+    for (size_t p = 0; p < codes.size() && p < last_written.size(); ++p) {
+        if (maps.slot[p] == kKeyboardNoSlot && unambiguous(last_written[p]))
+            take(p, last_written[p]);
     }
     return maps;
 }

@@ -40,7 +40,16 @@ struct KeyboardMaps {
 // from the keyboard. Each position takes the first slot, not taken by an earlier position,
 // whose code is the position's default code: positions that share a default (18, 19, 20
 // and 104 all default to "no key") each find a slot of their own.
+//
+// A key the host gave another function no longer holds its default code. `last_written`
+// (when given, one code per position) is what the host gave each position the last time: a
+// position its default does not find takes, in a second pass, the slot holding that code, so
+// that an assigned key stays on the page after the keyboard is read again. Only a code that
+// one slot alone holds, and that is no position's default, names the slot; a position given a
+// code another key also has stays absent, as a slot chosen among them could be the other
+// key's.
 [[nodiscard]] KeyboardMaps BuildKeyboardMaps(std::span<const uint8_t> key_table,
-                                             std::span<const uint8_t> led_table);
+                                             std::span<const uint8_t> led_table,
+                                             std::span<const KeyFunctionCode> last_written = {});
 
 }  // namespace dz

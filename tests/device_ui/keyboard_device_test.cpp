@@ -175,6 +175,25 @@ TEST_F(KeyboardDeviceTest, TheKeyMapCarriesTheMacrosInTheKeyboardsNumbering) {
     EXPECT_EQ(memory[16 + 4 + 4 + 16], 1) << "macro 2's entry: one event";
 }
 
+TEST_F(KeyboardDeviceTest, AssignedKeysStayOnThePageWhenTheKeyboardIsReadAgain) {
+    test::WriteMacroList(Folder(), {1});
+    Connect();
+    AssignKeys({{0, {kKeyTypeMacro, 0, 0}}, {1, ConsumerKeyCode(0x00E9)}});
+    (void)keyboard_->WriteCurrentKeyMap(0);
+    Settle();
+    ASSERT_EQ(DeviceKey(0), (KeyFunctionCode{kKeyTypeMacro, 0, 0}));
+    keyboard_->FirstSync();  // the keyboard plugged in again
+    Settle();
+    EXPECT_EQ(keyboard_->Tables().maps.PositionCount(), 126);
+    EXPECT_TRUE(keyboard_->KeyButton(0)->isEnabled());
+    EXPECT_TRUE(keyboard_->KeyButton(1)->isEnabled());
+    AssignKeys({{0, KeyboardPositionCodes()[0]}, {1, KeyboardPositionCodes()[1]}});
+    (void)keyboard_->WriteCurrentKeyMap(0);
+    Settle();
+    EXPECT_EQ(DeviceKey(0), KeyboardPositionCodes()[0]) << "and can be given its key back";
+    EXPECT_EQ(DeviceKey(1), KeyboardPositionCodes()[1]);
+}
+
 TEST_F(KeyboardDeviceTest, MacroAnswersReachTheCaller) {
     Connect();
     AssignKeys(

@@ -258,7 +258,8 @@ TEST_F(UsbDeviceTest, AReReadNotificationMakesTheDeviceReadItselfAgain) {
 // A model's own lighting program: steps counted, every light set; it animates.
 class CountingProgram : public LightingProgram {
   public:
-    CountingProgram(lighting::LedArray& leds, std::atomic<int>& steps) : leds_(leds), steps_(steps) {}
+    CountingProgram(lighting::LedArray& leds, std::atomic<int>& steps)
+        : leds_(leds), steps_(steps) {}
     bool Step() override {
         const int n = ++steps_;
         leds_.Fill({static_cast<uint8_t>(n), 0, 0, 255});
@@ -295,12 +296,14 @@ TEST_F(UsbDeviceTest, TheLightingProgramRunsBesideTheFramesAndStopsWithTheObject
     window_->show();
     d->StartLightingThread(std::chrono::milliseconds(1));
     ASSERT_TRUE(d->LightingThreadRunning());
-    ASSERT_TRUE(test::WaitUntil([&] {
-        d->SetLightInfo(0x01020304, 0x05060708, 0, 0);  // wakes the thread
-        d->PushLightFrame();
-        QCoreApplication::processEvents();
-        return steps.load() > 20;
-    }, 3000));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            d->SetLightInfo(0x01020304, 0x05060708, 0, 0);  // wakes the thread
+            d->PushLightFrame();
+            QCoreApplication::processEvents();
+            return steps.load() > 20;
+        },
+        3000));
     auto* button = qobject_cast<ui::DeviceKeyButton*>(d->LightButton(0));
     EXPECT_EQ(qAlpha(button->LightColor()), 255) << "the buttons show the program's lights";
     delete d;
@@ -318,8 +321,8 @@ TEST_F(UsbDeviceTest, DestroyingTheObjectEndsTheWorkersWaitAndDropsQueuedWork) {
     auto* d = MakePage<CRezazodaKeyboardDevice>({}, 0, 0);
     ASSERT_EQ(OpenCommandPath(d->Channel(), CommandPath(DeviceKind::kKeyboard), false), 1);
     d->SetInterfaceRecord(SupportedDeviceRow(0));
-    d->FirstSync();                // the first read: waits for an answer
-    d->SetHostLighting(true);      // queued behind it
+    d->FirstSync();            // the first read: waits for an answer
+    d->SetHostLighting(true);  // queued behind it
     ASSERT_TRUE(test::WaitUntil([&] { return CountCommand(Sent(), CMD_BEGIN) > 0; }, 3000));
     EXPECT_EQ(d->Worker().Pending(), 2u);
     delete d;

@@ -67,6 +67,43 @@ TEST(KeyboardLayout, PositionsTheTablesLackStayAbsent) {
     EXPECT_EQ(BuildKeyboardMaps({}, {}).PositionCount(), 0);
 }
 
+TEST(KeyboardLayout, KeysTheHostReassignedAreFoundByWhatItGaveThem) {
+    std::vector<uint8_t> table = EmulatedKeyTable();
+    const sim::ModelTable& t = sim::ModelTableFor(sim::DeviceKind::kKeyboard);
+    // What a write left: Esc plays macro 0, F1 is volume up; F2 and F3 both left-click.
+    const auto put = [&](int position, KeyFunctionCode c) {
+        const size_t at = static_cast<size_t>(sim::KeyboardSlotOfPosition(position)) * 3;
+        table[at] = c.type, table[at + 1] = c.first, table[at + 2] = c.second;
+    };
+    const KeyFunctionCode macro{kKeyTypeMacro, 0, 0};
+    const KeyFunctionCode volume = ConsumerKeyCode(0x00E9);
+    const KeyFunctionCode click{kKeyTypeMouseButton, kMouseButtonLeft, 0};
+    put(0, macro);
+    put(1, volume);
+    put(2, click);
+    put(3, click);
+    EXPECT_EQ(BuildKeyboardMaps(table, t.led_map).PositionCount(), 122);
+    std::vector<KeyFunctionCode> written(KeyboardPositionCodes().begin(),
+                                         KeyboardPositionCodes().end());
+    written[0] = macro;
+    written[1] = volume;
+    written[2] = click;
+    written[3] = click;
+    const KeyboardMaps maps = BuildKeyboardMaps(table, t.led_map, written);
+    EXPECT_EQ(maps.slot[0], sim::KeyboardSlotOfPosition(0));
+    EXPECT_EQ(maps.slot[1], sim::KeyboardSlotOfPosition(1));
+    EXPECT_EQ(maps.led[1], 1);
+    // Two slots hold the click: neither can be told for F2 or F3, both stay absent.
+    EXPECT_EQ(maps.slot[2], kKeyboardNoSlot);
+    EXPECT_EQ(maps.slot[3], kKeyboardNoSlot);
+    EXPECT_EQ(maps.PositionCount(), 124);
+
+    // F1 given "A": the table holds "A" twice, so F1 stays absent and A keeps a slot.
+    put(1, {kKeyTypeKeyboard, 0, 0x04});
+    written[1] = {kKeyTypeKeyboard, 0, 0x04};
+    EXPECT_EQ(BuildKeyboardMaps(table, t.led_map, written).slot[1], kKeyboardNoSlot);
+}
+
 std::vector<EffectListEntry> Effects() {
     std::vector<EffectListEntry> e;
     for (int i = 0; i <= 30; ++i) e.push_back({"e", true, i == 3 ? 0x40 : i});

@@ -108,6 +108,39 @@ Json::Value SettingsJson(const KeyboardSettingsRead& s, int profile,
     return v;
 }
 
+// A keyboard profile as the window loads it.
+struct LoadedProfile {
+    std::string name;
+    std::filesystem::path file;
+    LightInfoRecord light;
+    std::vector<KeyAssignmentEntry> keys;
+    KeyboardSystemSettings system;
+};
+
+// The profile `word` names (by name or index), or the selected one; nothing when there is
+// no such profile.
+std::optional<LoadedProfile> LoadProfile(const StoreKind& kind, const std::string* word) {
+    ProfileStore store(kind.folder, kind.default_data_file, kind.device_type);
+    store.Initialise();
+    std::vector<std::string> names;
+    for (const ProfileEntry& e : store.Profiles()) names.push_back(e.name);
+    const int index = word == nullptr ? store.GetSelectedIndex() : FindItem(names, *word);
+    if (index < 0) return std::nullopt;
+    LoadedProfile loaded;
+    loaded.name = names[static_cast<size_t>(index)];
+    loaded.file = store.GetProfilePath(index);
+    CKeyboardProfiledata profile;
+    profile.SetDeviceIndex(0);
+    profile.SetKindCode(kKeyboardKindCode);
+    profile.SetDefaultPath(kind.default_data_file);
+    profile.SetProfilePath(loaded.file);
+    (void)profile.LoadDeviceSection(loaded.file);
+    loaded.light = profile.ReadLightInfo();
+    loaded.keys = profile.GetKeyList();
+    loaded.system = KeyboardSystemSettings::FromWords(profile.GetSystemStages());
+    return loaded;
+}
+
 int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only) {
     if (!args.empty()) {
         ctx.err << "dozadirctl: sync keyboard takes no arguments\n";
@@ -119,8 +152,15 @@ int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only)
     CommandChannel& channel = session.Channel();
     const std::vector<EffectListEntry> effects = KeyboardEffects();
 
-    // The same reads as the window's first synchronisation.
-    const KeyboardTablesRead tables = ReadKeyboardTables(channel);
+    // The same reads as the window's first synchronisation; keys the selected profile gave
+    // other functions are found by those (when there is a profile list).
+    KeyboardTablesRead tables = ReadKeyboardTables(channel);
+    const std::optional<StoreKind> kind = ParseStoreKind("keyboard");
+    if (std::filesystem::exists(kind->folder / "ProfileList.ini")) {
+        const FileReportsToStream reports(ctx.err);
+        if (const auto profile = LoadProfile(*kind, nullptr))
+            RemapKeyboard(tables.tables, profile->keys, kind->folder);
+    }
     KeyboardSettingsFetch settings;
     if (tables.transfer.Ok() || DeviceStillAnswers(tables.transfer.result))
         settings = ReadKeyboardSettings(channel);
@@ -215,44 +255,31 @@ int Apply(Context& ctx, const std::vector<std::string>& args, bool receiver_only
     const std::string what = "apply keyboard";
     const FileReportsToStream reports(ctx.err);
     const std::optional<StoreKind> kind = ParseStoreKind("keyboard");
-    ProfileStore store(kind->folder, kind->default_data_file, kind->device_type);
-    store.Initialise();
-    std::vector<std::string> names;
-    for (const ProfileEntry& e : store.Profiles()) names.push_back(e.name);
-    const int index = args.empty() ? store.GetSelectedIndex() : FindItem(names, args[0]);
-    if (index < 0)
-        return Fail(ctx, what, "no profile " + (args.empty() ? "" : args[0]), kExitRefused);
-
-    // The profile as the window loads it.
-    CKeyboardProfiledata profile;
-    profile.SetDeviceIndex(0);
-    profile.SetKindCode(kKeyboardKindCode);
-    profile.SetDefaultPath(kind->default_data_file);
-    profile.SetProfilePath(store.GetProfilePath(index));
-    (void)profile.LoadDeviceSection(store.GetProfilePath(index));
-    const LightInfoRecord light = profile.ReadLightInfo();
-    const std::vector<KeyAssignmentEntry> keys = profile.GetKeyList();
-    const KeyboardSystemSettings system =
-        KeyboardSystemSettings::FromWords(profile.GetSystemStages());
+    const std::optional<LoadedProfile> profile =
+        LoadProfile(*kind, args.empty() ? nullptr : &args[0]);
+    if (!profile) return Fail(ctx, what, "no profile " + args[0], kExitRefused);
+    const std::vector<KeyAssignmentEntry>& keys = profile->keys;
 
     DeviceSession session;
     int status = kExitOk;
     if (!OpenKeyboard(ctx, session, receiver_only, status)) return status;
     CommandChannel& channel = session.Channel();
-    // The key table starts from the keyboard's own.
-    const KeyboardTablesRead tables = ReadKeyboardTables(channel);
-    const KeyboardProfileWrite write = BuildKeyboardProfileWrite(keys, light, system, tables.tables,
-                                                                 kind->folder, KeyboardEffects());
+    // The key table starts from the keyboard's own; keys the profile gave other functions
+    // are found by those.
+    KeyboardTablesRead tables = ReadKeyboardTables(channel);
+    RemapKeyboard(tables.tables, keys, kind->folder);
+    const KeyboardProfileWrite write = BuildKeyboardProfileWrite(
+        keys, profile->light, profile->system, tables.tables, kind->folder, KeyboardEffects());
     const KeyboardApplyResult result = ApplyKeyboardProfile(channel, write);
 
     const bool short_of_memory = result.macros.answer > 0;
     const bool failed = !tables.transfer.Ok() || result.macros.answer < 0 || !result.key_map.Ok() ||
                         !result.settings.Ok();
-    const std::string& name = store.Profiles()[static_cast<size_t>(index)].name;
+    const std::string& name = profile->name;
     if (ctx.json) {
         Json::Value v(Json::objectValue);
         v["profile"] = name;
-        v["file"] = store.GetProfilePath(index).string();
+        v["file"] = profile->file.string();
         v["read"] = TransferJson(tables.transfer);
         Json::Value macros(Json::objectValue);
         Json::Value list(Json::arrayValue);
