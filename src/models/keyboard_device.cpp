@@ -369,6 +369,7 @@ void CRezazodaKeyboardDevice::OnDeviceNotification(uint16_t usage) {
     const uint16_t kind = usage & 0xFF00;
     if (kind != kUsageProfile && kind != kUsageProfileAndStage) return;
     device_profile_ = usage & 0x0F;
+    log::DebugLineF("keyboard: the keyboard is on its profile %d", device_profile_);
     RefreshPage();
 }
 
@@ -463,13 +464,21 @@ void CRezazodaKeyboardDevice::CommitSystemSettings() {
     (void)WriteSystemSettings(0, 0, 1, 0, 0);
 }
 
+bool CRezazodaKeyboardDevice::OptionLeft(const char* prefix, int n) const {
+    // Choosing an option also tells of the one it deselected: that one changes nothing.
+    const QWidget* option = findChild<QWidget*>(QString::fromLatin1(prefix) + QString::number(n));
+    return option != nullptr && !ui::IsSelected(option);
+}
+
 void CRezazodaKeyboardDevice::OnPollingRate(int n) {
+    if (OptionLeft("polling_rate_option_", n)) return;
     system_.polling_rate = ClampOption(n);
     RefreshSystemControls();
     CommitSystemSettings();
 }
 
 void CRezazodaKeyboardDevice::OnRepeatDelay(int n) {
+    if (OptionLeft("repeat_delay_check_", n)) return;
     system_.repeat_delay = ClampOption(n);
     RefreshSystemControls();
     CommitSystemSettings();

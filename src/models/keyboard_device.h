@@ -111,6 +111,8 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     void RefreshKeyLabels();
     void RefreshSystemControls();
     [[nodiscard]] QWidget* Control(const char* name) const;
+    // Whether option `prefix` n of the page is there and no longer selected.
+    [[nodiscard]] bool OptionLeft(const char* prefix, int n) const;
     // A colour write is skipped while a failed one's pause lasts.
     void WriteColourPage(int page, const KeyColourPage& colours);
     // Logs a write that did not succeed and tells the observers of WriteFailed.

@@ -254,7 +254,10 @@ TEST_F(KeyboardDeviceTest, ThePagesSystemControlsGoToTheProfileAndTheKeyboard) {
     keyboard_->OnLockFlag(0);
     ui::SetSelected(Find<QWidget>("6flag_option"), true);
     keyboard_->OnLockFlag(2);
+    ui::SetSelected(Find<QWidget>("polling_rate_option_2"), true);
     keyboard_->OnPollingRate(2);
+    keyboard_->OnPollingRate(0);  // the option left tells too: it changes nothing
+    ui::SetSelected(Find<QWidget>("repeat_delay_check_3"), true);
     keyboard_->OnRepeatDelay(3);
     Settle();
     const Json::Value stages = Section()["SystemStages"];
@@ -277,6 +280,7 @@ TEST_F(KeyboardDeviceTest, ThePagesSystemControlsGoToTheProfileAndTheKeyboard) {
     // Without the keyboard the profile alone takes the change.
     CloseCommandPaths(keyboard_->Channel());
     emu_.Traffic().Clear();
+    ui::SetSelected(Find<QWidget>("polling_rate_option_1"), true);
     keyboard_->OnPollingRate(1);
     Settle();
     EXPECT_EQ(Section()["SystemStages"]["PollingRate"].asInt(), 1);
