@@ -366,6 +366,7 @@ def keyboard_system(lay):
     options(polling, "polling_rate_option_", 4, "polling_rate",
             ["kb_polling_rate_%d_text" % i for i in range(4)])
     spacer(polling, "polling_rate_spacer")
+    spacer(grid, "keyboard_system_spacer", vertical=True)  # the rows stay together at the top
 
 
 def keyboard_page():
