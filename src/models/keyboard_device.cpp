@@ -112,8 +112,10 @@ void CRezazodaKeyboardDevice::BuildModelPage() {
         keys->AttachDevice(DeviceType());
         ui::SetVisible(Control(kKeyPanel), false);
     }
-    LoadPanelLists();
-    RefreshSystemControls();
+    // The page shows the selected profile before any keyboard is read, and takes changes
+    // into it while none is there.
+    (void)LoadProfile();
+    RefreshPage();
 }
 
 void CRezazodaKeyboardDevice::LoadPanelLists() {
@@ -192,7 +194,7 @@ void CRezazodaKeyboardDevice::RefreshSystemControls() {
 
 void CRezazodaKeyboardDevice::SetFunctionPage(int page_type) {
     CRezazodaUSBDevice::SetFunctionPage(page_type);
-    // The Fn key can be assigned on the key page only.
+    // Fn keeps its function: the key page (2) does not offer it, the lighting page (1) does.
     if (page_type == 1) ui::SetEnabled(KeyButton(kKeyboardFnPosition), true);
     if (page_type == 2) ui::SetEnabled(KeyButton(kKeyboardFnPosition), false);
 }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
+#include <set>
 
 #include "device/lighting/led_array.h"
 #include "device_ui/keyboard_page.h"
@@ -434,6 +435,35 @@ TEST_F(KeyboardDeviceTest, KeySlotsBeyond512BytesEndTheReadAndLeaveNoKeys) {
     Connect();
     EXPECT_EQ(keyboard_->Tables().maps.PositionCount(), 0);
     EXPECT_FALSE(keyboard_->KeyButton(0)->isEnabled());
+}
+
+TEST_F(KeyboardDeviceTest, WithoutAKeyboardThePageShowsAndTakesTheProfile) {
+    // Built and bound, no keyboard: the page shows the profile's settings.
+    EXPECT_EQ(ui::Value(Find<QWidget>("repeat_rate_slider")), 20);
+    EXPECT_TRUE(Find<QWidget>("repeat_delay_check_1") != nullptr &&
+                ui::IsSelected(Find<QWidget>("repeat_delay_check_1")));
+    Find<QSlider>("repeat_rate_slider")->setValue(45);
+    keyboard_->OnRepeatRate();
+    Settle();
+    EXPECT_EQ(Section()["SystemStages"]["Repeat"].asInt(), 45) << "the profile takes it";
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(KeyboardDeviceTest, ALightListNamingFilesOutsideItsFolderReadsNothingThere) {
+    // A custom effect whose Guid leads out of the folder, selected by the profile.
+    test::WriteJson(Folder() / "rodav_light.config",
+                    test::J(R"({"LightInfo": [[{"LightName": "mine", "Guid": "../../outside"},
+                                               {"LightName": "other", "Guid": "/etc/passwd"}]]})"));
+    test::WriteJson(data_.path() / "outside.light",
+                    test::J(R"({"LEDEffectList": [{"LEDREGMode": 3, "Time": 100}]})"));
+    const std::set<std::string> before = test::TreeOf(data_.path());
+    Connect();
+    ASSERT_EQ(keyboard_->LoadProfile(), 1u);
+    keyboard_->RefreshPage();
+    auto* lighting = Panel<test::StandInLighting>();
+    EXPECT_EQ(lighting->custom, (std::vector<std::string>{"mine", "other"})) << "names only";
+    EXPECT_TRUE(keyboard_->ProfileData()->GetEffectSteps().empty()) << "no file outside is read";
+    EXPECT_EQ(test::TreeOf(data_.path()), before) << "nothing written beside the user's files";
 }
 
 TEST_F(KeyboardDeviceTest, SelectingAKeyShowsItsEntryAndFnFollowsThePageType) {

@@ -35,12 +35,14 @@ struct StandInLighting : QWidget, LightingPanel {
         visible = v;
     }
     void SetAreaList(const std::vector<std::string>& n) override { areas = n; }
+    void SetCustomEffectList(const std::vector<std::string>& n) override { custom = n; }
     void ShowLightRecord(const LightRecord& r) override { shown = r; }
     [[nodiscard]] int SelectedCustomGroup() const override { return group; }
     int device_type = -1;
     std::vector<std::string> names;
     std::vector<bool> visible;
     std::vector<std::string> areas;
+    std::vector<std::string> custom;
     LightRecord shown{};
     int group = -1;
 };
