@@ -27,6 +27,7 @@
 #include "platform/paths/paths.h"
 #include "profile/json_file.h"
 #include "sim/emulator.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
 #include "ui/control_ops.h"
@@ -39,15 +40,7 @@ using sim::Link;
 using test::WaitUntil;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "keyboard_window_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* a = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    return *app;
+    return test::TestApplication();
 }
 
 constexpr int kKeyboardKind = 1;

@@ -24,6 +24,7 @@
 #include "ui/resource_map.h"
 #include "ui/widgets/register_widgets.h"
 #include "ui/window_base.h"
+#include "support/qt_app.h"
 
 namespace dz::test {
 
@@ -119,11 +120,8 @@ inline std::vector<uint8_t> DataOfWrites(const std::vector<sim::TrafficEntry>& s
 }
 
 inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "keyboard_device_test";
-    static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
-        auto* a = new QApplication(argc, argv);
+        QApplication* a = &test::TestApplication();
         (void)ui::ResourceMap::Instance().Load(QStringLiteral(DZ_DATA_DIR "/skin"));
         ui::ResourceManager::Instance().SetLanguageDir(QStringLiteral(DZ_DATA_DIR "/lang"));
         (void)ui::ResourceManager::Instance().LoadLanguage(QStringLiteral("lan_en.lang"));
