@@ -288,9 +288,10 @@ void AddListRow(QWidget* list, QWidget* row) {
     if (!l || !row) return;
     const SilentChange silent(l);
     auto* item = new QListWidgetItem(l);
-    item->setSizeHint(row->sizeHint());
     l->setItemWidget(item, row);
+    // The row's size at its window's scale, and never under its own minimum.
     if (WindowBase* w = WindowOf(l)) w->AttachControls(row);
+    item->setSizeHint(row->sizeHint().expandedTo(row->minimumSize()));
 }
 QWidget* ListRow(const QWidget* list, int index) {
     auto* l = qobject_cast<const QListWidget*>(list);
