@@ -39,6 +39,9 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers, public SkinChangeR
     [[nodiscard]] QWidget* SettingsWindow() const { return settings_wnd_; }
     [[nodiscard]] QWidget* SkinWindow() const { return skin_wnd_; }
     [[nodiscard]] LanguageSwitch& Language() { return language_; }
+    // Set by an upgrade notice for a version above 260 (the tray click then hides the
+    // no-device panel).
+    [[nodiscard]] bool UpdateNotice() const { return update_notice_; }
     // Started with the session: the first device scan does not show the window.
     void SetStartHidden(bool hidden) { start_hidden_ = hidden; }
     [[nodiscard]] int ScreenWidth() const { return screen_w_; }

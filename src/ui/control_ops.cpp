@@ -44,8 +44,10 @@ void ApplyBackgroundStyle(QWidget* w) {
     }
     const ImageRef img = ParseImageString(w->property("bkimage").toString());
     if (!img.file.isEmpty()) {
-        rule += QStringLiteral("border-image: url(\"%1\") 0 0 0 0 stretch stretch;")
-                    .arg(ResourceMap::Instance().FilePath(img.file));
+        // A file the user chose may hold any character: quoted, it stays one url.
+        QString path = ResourceMap::Instance().FilePath(img.file);
+        path.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        rule += QStringLiteral("border-image: url(\"%1\") 0 0 0 0 stretch stretch;").arg(path);
     }
     QString sheet = w->property(kBaseStyle).toString();
     if (!rule.isEmpty() && !w->objectName().isEmpty()) {

@@ -13,7 +13,8 @@ ANSWER: {"status": 200, "body": "text", "body_repeat": n, "delay": seconds,
          "headers": {"Location": "/loop"}}
 A file's bytes are i % 251 for i in 0..size-1. "cut_after" ends the first answer after K
 bytes of the body (the connection is closed); "announce" lies about the length;
-"ranges": false ignores Range requests.
+"ranges": false ignores Range requests; "delay" waits before the answer; "chunk" bytes are
+sent at a time, "chunk_delay" seconds apart; "status" answers that status with no body.
 """
 
 import json
@@ -77,6 +78,11 @@ class Handler(BaseHTTPRequestHandler):
             pass
 
     def serve_file(self, spec):
+        if spec.get("delay"):
+            time.sleep(spec["delay"])
+        if spec.get("status"):
+            self.answer({"status": spec["status"], "body": ""})
+            return
         size = int(spec["size"])
         start = 0
         rng = self.headers.get("Range")
@@ -107,7 +113,15 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
             return
         self.end_headers()
-        self.wfile.write(data[:announce] if announce < len(data) else data)
+        data = data[:announce] if announce < len(data) else data
+        chunk = int(spec.get("chunk", 0))
+        if not chunk:
+            self.wfile.write(data)
+            return
+        for i in range(0, len(data), chunk):
+            self.wfile.write(data[i:i + chunk])
+            self.wfile.flush()
+            time.sleep(float(spec.get("chunk_delay", 0)))
 
     def handle_any(self):
         body = self.read_body()
