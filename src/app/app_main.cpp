@@ -100,6 +100,7 @@ int main(int argc, char** argv) {
 
     // 1. Fonts, in table order.
     const QString folder = dz::app::ProgramFolder();
+    dz::log::DebugLineF("program folder %s", qUtf8Printable(folder));
     std::vector<std::unique_ptr<dz::app::FontHolder>> fonts;
     for (const char* f : dz::app::kFontFiles) {
         fonts.push_back(std::make_unique<dz::app::FontHolder>(folder));
