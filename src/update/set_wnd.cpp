@@ -156,21 +156,25 @@ void CSetWnd::SetUpdateButton(bool shown) {
     ui::SetVisible(button, shown);
 }
 
+const char* CSetWnd::StatusTextId(int status) {
+    static const char* const kTexts[] = {"GetUpdateInfoText", "HaveUpdateInfoText",
+                                         "NoUpdateInfoText", "ISUpdateINGText",
+                                         "UpdateIsLastText"};
+    return kTexts[std::clamp(status, 0, 4)];
+}
+
 void CSetWnd::ShowStatus(int status) {
     status_ = status;
     QWidget* text = FindControl(QStringLiteral("Update_Status_text"));
     QWidget* ring = FindControl(QStringLiteral("update_status_ring"));
     QWidget* image = FindControl(QStringLiteral("update_status_image"));
     ui::ResourceManager& rm = ui::ResourceManager::Instance();
-    static const char* const kTexts[] = {"GetUpdateInfoText", "HaveUpdateInfoText",
-                                         "NoUpdateInfoText", "ISUpdateINGText",
-                                         "UpdateIsLastText"};
     if (status == kWindowChecking) {
         ui::SetVisible(ring, true);
         ui::SetVisible(image, false);
         SetTimer(ring, kRingTimer, kRingTimerMs);
         rm.SetResourceText(text, true);
-        ui::SetText(text, QString::fromLatin1(kTexts[0]));
+        ui::SetText(text, QString::fromLatin1(StatusTextId(kWindowChecking)));
         return;
     }
     KillTimer(ring, kRingTimer);
@@ -178,7 +182,7 @@ void CSetWnd::ShowStatus(int status) {
     ui::SetVisible(image, true);
     ui::SetNormalImage(image, QString::fromLatin1(StatusImage(status)));
     rm.SetResourceText(text, true);
-    ui::SetText(text, QString::fromLatin1(kTexts[std::clamp(status, 0, 4)]));
+    ui::SetText(text, QString::fromLatin1(StatusTextId(status)));
     if (status == kWindowUpToDate) {
         // The text in the current language followed by the date, shown as it is.
         const QString line = ui::Text(text) + QLatin1Char(' ') + last_date_;

@@ -75,6 +75,9 @@ class CSetWnd : public ui::WindowBase {
     // The row an installer reports on: the one being installed, else the first downloaded.
     [[nodiscard]] int InstallingRow() const;
 
+    // The text identifier of a window status (0 to 4).
+    [[nodiscard]] static const char* StatusTextId(int status);
+
     // Stops the check (within 500 ms).
     void StopCheck();
     // The application ends: every worker stopped, the window closed whatever its rows.

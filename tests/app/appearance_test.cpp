@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +23,7 @@
 
 #include "app/app_messages.h"
 #include "app/app_setup.h"
+#include "app/autostart.h"
 #include "app/language.h"
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
@@ -247,6 +249,41 @@ TEST_F(AppearanceTest, SettingsOpenBesideFromSetbtnAndCentredOtherwiseOnlyOnce) 
     EXPECT_EQ(open_count, 3);
     // Its size is the skin's 630 x 500 at the window's scale.
     EXPECT_EQ(beside.width(), ui::ScalePx(630, dpi));
+}
+
+TEST_F(AppearanceTest, StartingWithTheSessionIsChosenInTheSettings) {
+    OpenMain();
+    auto tick = [&](bool expect_before) {
+        WhenShown<update::CSetWnd>([&, expect_before](update::CSetWnd& settings) {
+            QWidget* box = settings.FindControl(QStringLiteral("autostart_check"));
+            EXPECT_EQ(ui::IsSelected(box), expect_before);
+            qobject_cast<QAbstractButton*>(box)->click();
+            settings.Close(0);
+        });
+        Click(*wnd_, QStringLiteral("setbtn"));
+    };
+    EXPECT_FALSE(AutostartEnabled());
+    tick(false);
+    ASSERT_TRUE(AutostartEnabled());
+    const std::string entry = test::ReadText(AutostartFile());
+    EXPECT_NE(entry.find(QCoreApplication::applicationFilePath().toStdString() + " --hidden"),
+              std::string::npos) << entry;
+    tick(true);  // shown ticked when the entry is there; unticking removes it
+    EXPECT_FALSE(AutostartEnabled());
+}
+
+TEST_F(AppearanceTest, StartedHiddenTheFirstScanLeavesTheWindowInTheTray) {
+    wnd_ = std::make_unique<CMainWnd>(NoBus(), NoBus());
+    wnd_->SetStartHidden(true);
+    QSignalSpy shows(&wnd_->Core(), &MainWndCore::ShowRequested);
+    ASSERT_TRUE(wnd_->Create());
+    wnd_->show();
+    ASSERT_TRUE(WaitUntil([&] { return shows.count() >= 1; }));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(wnd_->isVisible());
+    // A second start asks to be shown: that one is followed.
+    (void)wnd_->Core().HandleRegistered(RegisterAppMessages().app_show, 0, 1);
+    EXPECT_TRUE(WaitUntil([&] { return wnd_->isVisible(); }));
 }
 
 TEST_F(AppearanceTest, UpgradeNoticeAsksAndTheProgramKeepsRunning) {
