@@ -611,7 +611,14 @@ std::vector<int> CMainWnd::FirmwareVersions() const {
 }
 
 void CMainWnd::OnOpenSettings(bool centred) {
-    if (settings_wnd_) return;  // one at a time
+    if (settings_wnd_) {
+        // One at a time: the open one comes to the front (hidden with the main window while
+        // it downloads, it would be out of reach otherwise).
+        settings_wnd_->show();
+        settings_wnd_->raise();
+        settings_wnd_->activateWindow();
+        return;
+    }
     update::CSetWnd::Setup setup;
     setup.items = update::ItemsToCheck(update::BuildUpdateItems(FirmwareVersions()));
     setup.language_index = language_.CurrentIndex();

@@ -30,8 +30,7 @@ inline constexpr int kErrorTransportBase = 12000;
 
 struct HttpSettings {
     std::string user_agent = "WinHTTP Client/1.0";
-    // 0: no limit of its own (name resolution counts to the connect time-out).
-    int resolve_timeout_ms = 0;
+    // Name resolution has no limit of its own: it counts to the connect time-out.
     int connect_timeout_ms = 60000;
     // Longest stall while the request is sent, and while the answer is awaited or read.
     int send_timeout_ms = 30000;

@@ -194,6 +194,25 @@ TEST_F(AppearanceTest, BrokenLanguageTablesLeaveTheTexts) {
     }
 }
 
+TEST_F(AppearanceTest, AnEmptyLanguageFileLeavesTheTexts) {
+    test::TempFolder lang;
+    test::WriteText(lang / "lan_empty.lang", "");
+    test::WriteText(lang / "lan_comments.lang", "# only a comment\nno equals sign here\n");
+    test::TempFolder folder;
+    test::WriteText(folder / "Language.config", R"({"Language": [
+        {"Language_ID": 1, "Language_file": "lan_empty"}, {"Language_ID": 2, "Language_file": "lan_comments"}]})");
+    ui::ResourceManager& rm = ui::ResourceManager::Instance();
+    const QString shipped = rm.LanguageDir();
+    ASSERT_TRUE(rm.LoadLanguage(QStringLiteral("lan_en")));
+    rm.SetLanguageDir(QString::fromStdString(lang.path().string()));
+    LanguageSwitch language(folder / "Language.config");
+    EXPECT_TRUE(language.Apply(0));
+    EXPECT_EQ(rm.Text(QStringLiteral("tips_text")), QStringLiteral("Tips"));
+    EXPECT_TRUE(language.Apply(1));
+    EXPECT_EQ(rm.Text(QStringLiteral("tips_text")), QStringLiteral("Tips"));
+    rm.SetLanguageDir(shipped);
+}
+
 TEST_F(AppearanceTest, TheSettingsComboSwitchesTheWholeWindowsLanguage) {
     ASSERT_TRUE(WriteSetting("LANGUAGE", Json::Value(1033)));  // English stored
     OpenMain();
