@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
 
     int64_t start = 0, total = 0;
-    if (dz::update::ParseContentRange(text, start, total) && (start < 0 || (total >= 0 && total <= start)))
+    if (dz::update::ParseContentRange(text, start, total) &&
+        (start < 0 || (total >= 0 && total <= start)))
         std::abort();
     const std::string name = dz::update::DownloadFileName(text, text);
     if (name.empty() || name.find('/') != std::string::npos || name.size() > 96 + 9) std::abort();

@@ -9,18 +9,17 @@
 
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
-#include "platform/paths/paths.h"
 #include "models/model_device.h"
 #include "panels/register_selector.h"
 #include "platform/log/debug_log.h"
+#include "platform/paths/paths.h"
 #include "profile/device_profile_ui.h"
 #include "ui/control_factory.h"
-#include "ui/widgets/register_widgets.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
 #include "ui/theme.h"
+#include "ui/widgets/register_widgets.h"
 #include "update/update_info_list_item_ui.h"
-
 
 namespace dz::app {
 
@@ -40,8 +39,8 @@ QIcon AppIcon() {
     // installed beside the data folder.
     const QDir program(ProgramFolder());
     for (const QString& dir : {QStringLiteral("icons"), QStringLiteral("../icons")}) {
-        const QString svg = program.filePath(dir + QStringLiteral("/hicolor/scalable/apps/") + name +
-                                             QStringLiteral(".svg"));
+        const QString svg = program.filePath(dir + QStringLiteral("/hicolor/scalable/apps/") +
+                                             name + QStringLiteral(".svg"));
         if (QFileInfo::exists(svg)) return QIcon(svg);
     }
     return {};

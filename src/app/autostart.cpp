@@ -37,7 +37,8 @@ std::string ExecArgument(std::string_view arg) {
 
 std::filesystem::path AutostartFile() {
     // The settings folder's parent is $XDG_CONFIG_HOME.
-    return paths::ProductConfigFolder().parent_path() / "autostart" / "org.dozadir.Keyboard.desktop";
+    return paths::ProductConfigFolder().parent_path() / "autostart" /
+           "org.dozadir.Keyboard.desktop";
 }
 
 std::string AutostartEntry(std::string_view program) {

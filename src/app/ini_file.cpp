@@ -60,7 +60,8 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
         const std::string_view line = lines_[static_cast<size_t>(i)];
         const size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
-        if (SameNoCase(Trim(line.substr(0, eq)), key)) return std::string(Trim(line.substr(eq + 1)));
+        if (SameNoCase(Trim(line.substr(0, eq)), key))
+            return std::string(Trim(line.substr(eq + 1)));
     }
     return std::nullopt;
 }

@@ -587,7 +587,8 @@ void CMainWnd::OnLanguageChosen(int index) {
     if (language_.Apply(index)) {
         update();
         for (QWidget* w : {settings_wnd_.data(), about_wnd_.data(), audio_style_wnd_.data()})
-            if (auto* win = qobject_cast<ui::WindowBase*>(w)) (void)win->PostMessage(MSG_LANGUAGE_CHANGED, 0, 0);
+            if (auto* win = qobject_cast<ui::WindowBase*>(w))
+                (void)win->PostMessage(MSG_LANGUAGE_CHANGED, 0, 0);
         if (layout() != nullptr) layout()->invalidate();
     }
     for (DevicePage* d : LitDevices()) d->RefreshTexts();
@@ -599,7 +600,8 @@ std::vector<int> CMainWnd::FirmwareVersions() const {
     for (int i = 0; i < area_->ItemCount(); ++i) {
         int version = 0;
         panels::CDeviceOptionUI* item = area_->Item(i);
-        auto* device = item != nullptr ? dynamic_cast<CRezazodaUSBDevice*>(item->GetDevice()) : nullptr;
+        auto* device =
+            item != nullptr ? dynamic_cast<CRezazodaUSBDevice*>(item->GetDevice()) : nullptr;
         if (device != nullptr && device->ChannelOpen()) {
             CommandChannel& channel = device->Channel();
             version = channel.IsReceiverMode() ? channel.ReceiverInterface().VersionNumber()
@@ -683,7 +685,8 @@ void CMainWnd::OnUpdateNotice(qintptr version) {
     ui::SetVisible(FindControl(QStringLiteral("No_device_Link")), true);
     // Nothing is run: the folder with the downloaded packages is shown, and the program
     // keeps running either way.
-    if (MessageBox(QStringLiteral("message_text_26"), true, 1, QStringLiteral("tips_text")) != 1) return;
+    if (MessageBox(QStringLiteral("message_text_26"), true, 1, QStringLiteral("tips_text")) != 1)
+        return;
     const std::filesystem::path folder = update::DownloadFolder();
     if (!paths::EnsureFolder(folder)) return;
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder.string())));

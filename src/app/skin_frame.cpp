@@ -22,7 +22,8 @@ SkinChangeSubject& SkinChangeSubject::Instance() {
 }
 
 void SkinChangeSubject::AddReceiver(SkinChangeReceiver* receiver) {
-    if (receiver != nullptr && std::find(receivers_.begin(), receivers_.end(), receiver) == receivers_.end())
+    if (receiver != nullptr &&
+        std::find(receivers_.begin(), receivers_.end(), receiver) == receivers_.end())
         receivers_.push_back(receiver);
 }
 
@@ -40,7 +41,8 @@ void SkinChangeSubject::Broadcast(const SkinChangedParam& param) {
 }
 
 SkinChangedParam ToParam(const SkinChoice& choice) {
-    return {choice.colour_mode, static_cast<QRgb>(choice.colour), QString::fromStdString(choice.image)};
+    return {choice.colour_mode, static_cast<QRgb>(choice.colour),
+            QString::fromStdString(choice.image)};
 }
 
 CSkinFrame::CSkinFrame(QWidget* main_window, QWidget* skin_button)
@@ -97,13 +99,15 @@ void CSkinFrame::Notify(const ui::Notification& msg) {
     } else if (name == QLatin1String("skin_image")) {
         ui::SelectItem(FindControl(QStringLiteral("skin_tab")), 0);
     } else if (name == QLatin1String("skin_reset")) {
-        Choose({false, 0, QString::fromLatin1(kDefaultBackground.data(),
-                                              static_cast<qsizetype>(kDefaultBackground.size()))},
+        Choose({false, 0,
+                QString::fromLatin1(kDefaultBackground.data(),
+                                    static_cast<qsizetype>(kDefaultBackground.size()))},
                true, true);
     } else if (name == QLatin1String("skin_Custom")) {
         choosing_ = true;
         const QString file = chooser_ ? chooser_(this) : QString();
         choosing_ = false;
+        activateWindow();  // the focus back from the dialog, so that losing it closes again
         if (file.isEmpty()) return;  // cancelled: nothing changes
         Choose({false, 0, file}, true, false);
     }

@@ -23,7 +23,8 @@ bool WriteSetting(std::string_view key, const Json::Value& value) {
         return false;
     }
     if (!paths::EnsureFolder(file.parent_path())) return false;
-    Json::Value root = read.Parsed() && read.value.isObject() ? read.value : Json::Value(Json::objectValue);
+    Json::Value root =
+        read.Parsed() && read.value.isObject() ? read.value : Json::Value(Json::objectValue);
     JsonMemberForWrite(root, key) = value;
     return TryWriteJsonFile(file, root);
 }

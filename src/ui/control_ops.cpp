@@ -46,7 +46,8 @@ void ApplyBackgroundStyle(QWidget* w) {
     if (!img.file.isEmpty()) {
         // A file the user chose may hold any character: quoted, it stays one url.
         QString path = ResourceMap::Instance().FilePath(img.file);
-        path.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        path.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+            .replace(QLatin1Char('"'), QStringLiteral("\\\""));
         rule += QStringLiteral("border-image: url(\"%1\") 0 0 0 0 stretch stretch;").arg(path);
     }
     QString sheet = w->property(kBaseStyle).toString();

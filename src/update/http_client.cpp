@@ -33,8 +33,8 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' ||
-                          s.back() == '\n'))
+    while (!s.empty() &&
+           (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
         s.remove_suffix(1);
     return s;
 }
@@ -212,11 +212,13 @@ TransferOutcome HttpClient::Perform(Transfer& t) {
     t.cancelled = &cancelled_;
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, settings_.user_agent.c_str());
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings_.connect_timeout_ms));
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(settings_.connect_timeout_ms));
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!settings_.ca_file.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, settings_.ca_file.c_str());
+    if (!settings_.ca_file.empty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, settings_.ca_file.c_str());
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, settings_.max_redirects > 0 ? 1L : 0L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(settings_.max_redirects));
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
@@ -275,8 +277,7 @@ TransferOutcome HttpClient::Perform(Transfer& t) {
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &out.status);
     // A full response buffer or a fetcher that has all it wants stops the transfer early;
     // the answer still came.
-    const bool stopped_on_purpose =
-        code == CURLE_WRITE_ERROR && (t.full || t.stopped_by_head);
+    const bool stopped_on_purpose = code == CURLE_WRITE_ERROR && (t.full || t.stopped_by_head);
     if (code == CURLE_OK || stopped_on_purpose) {
         if (code == CURLE_OK) (void)t.TellHead();
         out.reached = true;

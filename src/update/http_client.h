@@ -43,10 +43,10 @@ struct HttpSettings {
 
 // How a transfer ended.
 struct TransferOutcome {
-    bool reached = false;   // an HTTP answer came (whatever its status)
+    bool reached = false;  // an HTTP answer came (whatever its status)
     bool cancelled = false;
     bool timed_out = false;
-    long status = 0;        // HTTP status of the last answer, 0 when none
+    long status = 0;         // HTTP status of the last answer, 0 when none
     int error = kErrorNone;  // kErrorTransportBase + libcurl code when not reached
     std::string error_text;  // libcurl's words for it
 };
@@ -78,8 +78,8 @@ class HttpClient {
     // timed out, certificate not verified, too many redirects, cancelled); -1 with
     // LastError() 87 when the method is neither GET nor POST (any case), 3 when the URL is
     // empty, 8 when libcurl gives no handle.
-    int Request(std::string_view method, std::string_view url, const uint8_t* body,
-                size_t length, std::string& response);
+    int Request(std::string_view method, std::string_view url, const uint8_t* body, size_t length,
+                std::string& response);
 
     // A streamed GET (downloads), with the same rules and time-outs.
     TransferOutcome Fetch(const FetchRequest& request);

@@ -67,7 +67,8 @@ DownloadOutcome DownloadPackage(HttpClient& client, const std::string& url, cons
     const fs::path part = folder / (file_name + ".part");
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::error_code ec;
-        int64_t offset = fs::is_regular_file(part, ec) ? static_cast<int64_t>(fs::file_size(part, ec)) : 0;
+        int64_t offset =
+            fs::is_regular_file(part, ec) ? static_cast<int64_t>(fs::file_size(part, ec)) : 0;
         if (ec) offset = 0;
         std::unique_ptr<std::FILE, FileCloser> file;
         int64_t expected = -1;
@@ -157,8 +158,8 @@ DownloadOutcome DownloadPackage(HttpClient& client, const std::string& url, cons
             return out;
         }
         if (expected >= 0 && size != expected) {
-            out.error = "the package has " + std::to_string(size) + " bytes, the server announced " +
-                        std::to_string(expected);
+            out.error = "the package has " + std::to_string(size) +
+                        " bytes, the server announced " + std::to_string(expected);
             if (size > expected) fs::remove(part, ec);
             return out;
         }

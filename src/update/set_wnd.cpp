@@ -24,10 +24,14 @@ QString Q(const std::string& s) {
 // The picture beside the status text.
 const char* StatusImage(int status) {
     switch (status) {
-        case kWindowHaveUpdate: return "setwnd/status_update.svg";
-        case kWindowNoServer: return "setwnd/status_error.svg";
-        case kWindowUpdating: return "setwnd/status_download.svg";
-        default: return "setwnd/status_ok.svg";
+        case kWindowHaveUpdate:
+            return "setwnd/status_update.svg";
+        case kWindowNoServer:
+            return "setwnd/status_error.svg";
+        case kWindowUpdating:
+            return "setwnd/status_download.svg";
+        default:
+            return "setwnd/status_ok.svg";
     }
 }
 
@@ -87,24 +91,27 @@ void CSetWnd::Start() {
     const std::vector<UpdateItem> items = setup_.items;
     const std::string base = setup_.server;
     const std::filesystem::path date_file = setup_.date_file;
-    check_.Start(setup_.http, [this, items, base, date_file](HttpClient& client,
-                                                              const std::atomic<bool>& stop,
-                                                              const UpdateWorker::Post& post) {
-        CheckRun run{base, date_file, [this, &post](size_t i, const UpdateRow& row) {
-                         post([this, i, row] { OnRowResult(i, row); });
-                     }};
-        const CheckResult result = RunUpdateCheck(items, client, run, stop);
-        if (!result.stopped) post([this, s = result.window_status] { OnCheckDone(s); });
-    });
+    check_.Start(setup_.http,
+                 [this, items, base, date_file](HttpClient& client, const std::atomic<bool>& stop,
+                                                const UpdateWorker::Post& post) {
+                     CheckRun run{base, date_file, [this, &post](size_t i, const UpdateRow& row) {
+                                      post([this, i, row] { OnRowResult(i, row); });
+                                  }};
+                     const CheckResult result = RunUpdateCheck(items, client, run, stop);
+                     if (!result.stopped)
+                         post([this, s = result.window_status] { OnCheckDone(s); });
+                 });
 }
 
 void CSetWnd::AddRow(const UpdateRow& row) {
     auto callback = [this](const QString& className, QWidget* parent) {
         return CreateControl(className, parent);
     };
-    auto* item = qobject_cast<CUpdateInfoListItemUI*>(
-        ui::BuildSkin(QString::fromLatin1(CUpdateInfoListItemUI::kSkin), nullptr, callback));
+    QWidget* built =
+        ui::BuildSkin(QString::fromLatin1(CUpdateInfoListItemUI::kSkin), nullptr, callback);
+    auto* item = qobject_cast<CUpdateInfoListItemUI*>(built);
     if (item == nullptr) {
+        delete built;
         log::DebugLine("SET_WND: the update row's skin is not a row: list left empty");
         rows_.push_back(row);
         return;
@@ -158,8 +165,7 @@ void CSetWnd::SetUpdateButton(bool shown) {
 
 const char* CSetWnd::StatusTextId(int status) {
     static const char* const kTexts[] = {"GetUpdateInfoText", "HaveUpdateInfoText",
-                                         "NoUpdateInfoText", "ISUpdateINGText",
-                                         "UpdateIsLastText"};
+                                         "NoUpdateInfoText", "ISUpdateINGText", "UpdateIsLastText"};
     return kTexts[std::clamp(status, 0, 4)];
 }
 
@@ -231,26 +237,25 @@ void CSetWnd::StartDownloads() {
     if (jobs.empty()) return;
     ShowStatus(kWindowUpdating);
     const std::filesystem::path folder = setup_.download_folder;
-    downloads_.Start(setup_.http, [this, jobs, folder](HttpClient& client,
-                                                        const std::atomic<bool>& stop,
-                                                        const UpdateWorker::Post& post) {
-        for (const Job& job : jobs) {
-            if (stop.load()) return;
-            post([this, i = job.index] { OnDownloadStarted(i); });
-            int last = -1;
-            const DownloadOutcome out =
-                DownloadPackage(client, job.url, folder, job.file_name, [&](int percent) {
-                    if (percent == last) return;  // one call per step
-                    last = percent;
-                    post([this, i = job.index, percent] { OnDownloadProgress(i, percent); });
-                });
-            if (stop.load()) return;
-            post([this, i = job.index, ok = out.ok, file = Q(out.file.string()), error = Q(out.error)] {
-                OnDownloadDone(i, ok, file, error);
-            });
-        }
-        post([this] { OnDownloadsFinished(); });
-    });
+    downloads_.Start(
+        setup_.http, [this, jobs, folder](HttpClient& client, const std::atomic<bool>& stop,
+                                          const UpdateWorker::Post& post) {
+            for (const Job& job : jobs) {
+                if (stop.load()) return;
+                post([this, i = job.index] { OnDownloadStarted(i); });
+                int last = -1;
+                const DownloadOutcome out =
+                    DownloadPackage(client, job.url, folder, job.file_name, [&](int percent) {
+                        if (percent == last) return;  // one call per step
+                        last = percent;
+                        post([this, i = job.index, percent] { OnDownloadProgress(i, percent); });
+                    });
+                if (stop.load()) return;
+                post([this, i = job.index, ok = out.ok, file = Q(out.file.string()),
+                      error = Q(out.error)] { OnDownloadDone(i, ok, file, error); });
+            }
+            post([this] { OnDownloadsFinished(); });
+        });
 }
 
 void CSetWnd::OnDownloadStarted(int index) {
@@ -312,7 +317,8 @@ void CSetWnd::OnInstallerReport(qintptr what, qintptr value) {
         item->SetTicked(false);
         bool ticked_left = false;
         for (int i = 0; i < RowCount(); ++i)
-            if (Row(i) != nullptr && Row(i)->IsTicked() && Row(i)->Status() != 7) ticked_left = true;
+            if (Row(i) != nullptr && Row(i)->IsTicked() && Row(i)->Status() != 7)
+                ticked_left = true;
         if (!ticked_left) {
             bool offered_left = false;
             for (int i = 0; i < RowCount(); ++i) {
@@ -391,7 +397,8 @@ void CSetWnd::Notify(const ui::Notification& msg) {
         if (name == QLatin1String("Language_combox_info")) {
             setup_.language_index = ui::CurSel(msg.sender);
             if (owner_ != nullptr)
-                (void)owner_->SendMessage(setup_.messages.language_changed, setup_.language_index, 0);
+                (void)owner_->SendMessage(setup_.messages.language_changed, setup_.language_index,
+                                          0);
         }
     }
 }

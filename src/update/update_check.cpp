@@ -132,7 +132,8 @@ CheckResult RunUpdateCheck(const std::vector<UpdateItem>& items, HttpClient& cli
             break;
         }
         const UpdateItem& item = items[i];
-        UpdateInfo info = QueryUpdate(client, run.base_url, ItemKey(item), item.version, item.kind != 0);
+        UpdateInfo info =
+            QueryUpdate(client, run.base_url, ItemKey(item), item.version, item.kind != 0);
         if (stop.load()) {
             result.stopped = true;  // a cancelled query says nothing about the server
             break;

@@ -91,8 +91,9 @@ void CUpdateInfoListItemUI::ShowStatus() {
     SetTickEnabled(row.tick_enabled);
     if (QWidget* tick = TickBox()) {
         const Colours c = ColoursFor(status_);
-        tick->setStyleSheet(QStringLiteral("QCheckBox { color: %1; } QCheckBox:disabled { color: %2; }")
-                                .arg(Hex(c.normal), Hex(c.disabled)));
+        tick->setStyleSheet(
+            QStringLiteral("QCheckBox { color: %1; } QCheckBox:disabled { color: %2; }")
+                .arg(Hex(c.normal), Hex(c.disabled)));
     }
     if (row.progress) SetProgressValue(progress_);
     update();
@@ -101,7 +102,8 @@ void CUpdateInfoListItemUI::ShowStatus() {
 void CUpdateInfoListItemUI::SetProgressValue(int percent) {
     progress_ = std::clamp(percent, 0, 100);
     if (auto* bar = qobject_cast<QProgressBar*>(Sub("update_status_ing"))) bar->setValue(progress_);
-    ui::SetText(Sub("update_progress_value"), QStringLiteral("%1%2").arg(progress_).arg(QLatin1Char('%')));
+    ui::SetText(Sub("update_progress_value"),
+                QStringLiteral("%1%2").arg(progress_).arg(QLatin1Char('%')));
 }
 
 void CUpdateInfoListItemUI::SetName(const QString& name) {

@@ -23,7 +23,8 @@ uint64_t LeadingNumber(std::string_view text, int base) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     if (i < text.size() && text[i] == '+') ++i;
-    if (base == 16 && i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X'))
+    if (base == 16 && i + 1 < text.size() && text[i] == '0' &&
+        (text[i + 1] == 'x' || text[i + 1] == 'X'))
         i += 2;
     uint64_t value = 0;
     for (; i < text.size(); ++i) {
@@ -105,12 +106,13 @@ UpdateInfo QueryUpdate(HttpClient& client, std::string_view base_url, std::strin
                        int version, bool hex) {
     const std::string body = QueryBody(key, version, hex);
     std::string response;
-    const int n = client.Request("POST", QueryUrl(base_url),
-                                 reinterpret_cast<const uint8_t*>(body.data()), body.size(),
-                                 response);
+    const int n =
+        client.Request("POST", QueryUrl(base_url), reinterpret_cast<const uint8_t*>(body.data()),
+                       body.size(), response);
     if (n <= 0) {
-        if (n < 0) return Failed("the request was not made (error " +
-                                 std::to_string(client.LastError()) + ")");
+        if (n < 0)
+            return Failed("the request was not made (error " + std::to_string(client.LastError()) +
+                          ")");
         if (!client.LastOutcome().reached) {
             const std::string why = client.LastOutcome().error_text;
             return Failed("the update server was not reached: " + why);

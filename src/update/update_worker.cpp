@@ -9,7 +9,8 @@
 namespace dz::update {
 
 struct UpdateWorker::Shared {
-    explicit Shared(HttpSettings settings, ui::UiCallQueue* q) : client(std::move(settings)), queue(q) {}
+    explicit Shared(HttpSettings settings, ui::UiCallQueue* q)
+        : client(std::move(settings)), queue(q) {}
     HttpClient client;
     std::atomic<bool> stop{false};
     std::mutex mutex;

@@ -24,8 +24,8 @@ class UpdateWorker {
   public:
     // Runs `call` on the UI thread later (dropped once the worker is stopped).
     using Post = std::function<void(std::function<void()> call)>;
-    using Body = std::function<void(HttpClient& client, const std::atomic<bool>& stop,
-                                    const Post& post)>;
+    using Body =
+        std::function<void(HttpClient& client, const std::atomic<bool>& stop, const Post& post)>;
 
     explicit UpdateWorker(ui::UiCallQueue& queue);
     ~UpdateWorker();

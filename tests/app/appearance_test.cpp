@@ -158,7 +158,8 @@ TEST_F(AppearanceTest, ChoosingTheCurrentLanguageAgainChangesNothing) {
     test::TempFolder folder;
     LanguageSwitch language(SixteenLanguages(folder));
     ASSERT_TRUE(language.Apply(1));
-    EXPECT_EQ(ui::ResourceManager::Instance().Text(QStringLiteral("tips_text")), QStringLiteral("Tips"));
+    EXPECT_EQ(ui::ResourceManager::Instance().Text(QStringLiteral("tips_text")),
+              QStringLiteral("Tips"));
     std::filesystem::remove(SettingsFile());
     const int rebuilds = language.FontRebuilds();
     ASSERT_TRUE(ui::ResourceManager::Instance().LoadLanguage(QStringLiteral("lan_cn")));
@@ -166,7 +167,8 @@ TEST_F(AppearanceTest, ChoosingTheCurrentLanguageAgainChangesNothing) {
     // Not even the stored value, the texts or the fonts.
     EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
     EXPECT_EQ(language.FontRebuilds(), rebuilds);
-    EXPECT_EQ(ui::ResourceManager::Instance().Text(QStringLiteral("tips_text")), QStringLiteral("提示"));
+    EXPECT_EQ(ui::ResourceManager::Instance().Text(QStringLiteral("tips_text")),
+              QStringLiteral("提示"));
 }
 
 TEST_F(AppearanceTest, BrokenLanguageTablesLeaveTheTexts) {
@@ -175,22 +177,27 @@ TEST_F(AppearanceTest, BrokenLanguageTablesLeaveTheTexts) {
         {"missing", ""},
         {"empty", "-"},
         {"not an array", R"({"Language": {"Language_file": "lan_en"}})"},
-        {"outside the folder", R"({"Language": [{"Language_ID": 1, "Language_file": "../../../etc/passwd"},
+        {"outside the folder",
+         R"({"Language": [{"Language_ID": 1, "Language_file": "../../../etc/passwd"},
                                                {"Language_ID": 2, "Language_file": "/etc/passwd"}]})"},
     };
     for (const auto& [what, text] : cases) {
         SCOPED_TRACE(what);
         const auto file = folder / "Language.config";
         std::filesystem::remove(file);
-        if (text == "-") test::WriteText(file, "");
-        else if (!text.empty()) test::WriteText(file, text);
+        if (text == "-")
+            test::WriteText(file, "");
+        else if (!text.empty())
+            test::WriteText(file, text);
         ASSERT_TRUE(ui::ResourceManager::Instance().LoadLanguage(QStringLiteral("lan_en")));
         LanguageSwitch language(file);
         EXPECT_EQ(language.StartIndex(), 0);
         (void)language.Apply(language.StartIndex());
-        EXPECT_EQ(ui::ResourceManager::Instance().Text(QStringLiteral("tips_text")), QStringLiteral("Tips"));
+        EXPECT_EQ(ui::ResourceManager::Instance().Text(QStringLiteral("tips_text")),
+                  QStringLiteral("Tips"));
         (void)language.Apply(1);
-        EXPECT_EQ(ui::ResourceManager::Instance().Text(QStringLiteral("tips_text")), QStringLiteral("Tips"));
+        EXPECT_EQ(ui::ResourceManager::Instance().Text(QStringLiteral("tips_text")),
+                  QStringLiteral("Tips"));
     }
 }
 
@@ -220,11 +227,13 @@ TEST_F(AppearanceTest, TheSettingsComboSwitchesTheWholeWindowsLanguage) {
     QWidget* setbtn = wnd_->FindControl(QStringLiteral("setbtn"));
     EXPECT_EQ(setbtn->toolTip(), QStringLiteral("Settings"));
     WhenShown<update::CSetWnd>([&](update::CSetWnd& settings) {
-        auto* combo = qobject_cast<QComboBox*>(settings.FindControl(QStringLiteral("Language_combox_info")));
+        auto* combo =
+            qobject_cast<QComboBox*>(settings.FindControl(QStringLiteral("Language_combox_info")));
         ASSERT_NE(combo, nullptr);
         EXPECT_EQ(combo->currentIndex(), 1);
         combo->setCurrentIndex(0);  // Chinese
-        EXPECT_EQ(ui::Text(settings.FindControl(QStringLiteral("setwnd_title"))), QStringLiteral("设置"));
+        EXPECT_EQ(ui::Text(settings.FindControl(QStringLiteral("setwnd_title"))),
+                  QStringLiteral("设置"));
         settings.Close(0);
     });
     Click(*wnd_, QStringLiteral("setbtn"));
@@ -286,7 +295,8 @@ TEST_F(AppearanceTest, StartingWithTheSessionIsChosenInTheSettings) {
     ASSERT_TRUE(AutostartEnabled());
     const std::string entry = test::ReadText(AutostartFile());
     EXPECT_NE(entry.find(QCoreApplication::applicationFilePath().toStdString() + " --hidden"),
-              std::string::npos) << entry;
+              std::string::npos)
+        << entry;
     tick(true);  // shown ticked when the entry is there; unticking removes it
     EXPECT_FALSE(AutostartEnabled());
 }

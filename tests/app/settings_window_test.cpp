@@ -114,7 +114,9 @@ class SettingsWindowTest : public ::testing::Test {
     bool WaitForStatus(int status, int ms = 5000) {
         return WaitUntil([&] { return wnd_->WindowStatus() == status; }, ms);
     }
-    QString StatusText() { return ui::Text(wnd_->FindControl(QStringLiteral("Update_Status_text"))); }
+    QString StatusText() {
+        return ui::Text(wnd_->FindControl(QStringLiteral("Update_Status_text")));
+    }
     void Click(const char* name) {
         auto* b = qobject_cast<QAbstractButton*>(wnd_->FindControl(QString::fromLatin1(name)));
         ASSERT_NE(b, nullptr) << name;
@@ -151,7 +153,8 @@ TEST_F(SettingsWindowTest, FirstOpeningWritesTodaysDateBeforeTheCheck) {
 
     // A stored date stays as it is.
     wnd_.reset();
-    test::WriteText(home_ / "data" / "updatetime.config", R"({"updatelasttime":{"value":"2022-9-12"}})");
+    test::WriteText(home_ / "data" / "updatetime.config",
+                    R"({"updatelasttime":{"value":"2022-9-12"}})");
     OpenAt("http://127.0.0.1:" + std::to_string(test::FreePort()) + "/api/");
     EXPECT_EQ(wnd_->LastCheckDate(), QStringLiteral("2022-9-12"));
 }
@@ -159,7 +162,8 @@ TEST_F(SettingsWindowTest, FirstOpeningWritesTodaysDateBeforeTheCheck) {
 TEST_F(SettingsWindowTest, AllUnreachableShowsNoUpdateInfoText) {
     OpenAt("http://127.0.0.1:" + std::to_string(test::FreePort()) + "/api/");
     ASSERT_TRUE(WaitForStatus(kWindowNoServer));
-    EXPECT_EQ(StatusText(), ui::ResourceManager::Instance().Text(QStringLiteral("NoUpdateInfoText")));
+    EXPECT_EQ(StatusText(),
+              ui::ResourceManager::Instance().Text(QStringLiteral("NoUpdateInfoText")));
     EXPECT_EQ(StatusText(), QStringLiteral("The update server could not be reached."));
     EXPECT_FALSE(ui::IsVisible(wnd_->FindControl(QStringLiteral("update_status_ring"))));
     EXPECT_TRUE(ui::IsVisible(wnd_->FindControl(QStringLiteral("update_status_image"))));
@@ -173,8 +177,10 @@ TEST_F(SettingsWindowTest, AllUnreachableShowsNoUpdateInfoText) {
 
 TEST_F(SettingsWindowTest, EverythingUpToDateShowsTheDateAndClearsTheBadge) {
     Json::Value s;
-    s["routes"]["/api/updates"]["by_key"]["RODAV_1_DA20Z02E_KB_1"] = Answer(R"({"name":"KB fw","version":"102"})");
-    s["routes"]["/api/updates"]["by_key"]["RODAV_0_ALL_AP_1"] = Answer(R"({"name":"App","version":"100"})");
+    s["routes"]["/api/updates"]["by_key"]["RODAV_1_DA20Z02E_KB_1"] =
+        Answer(R"({"name":"KB fw","version":"102"})");
+    s["routes"]["/api/updates"]["by_key"]["RODAV_0_ALL_AP_1"] =
+        Answer(R"({"name":"App","version":"100"})");
     Open(s);
     ASSERT_TRUE(WaitForStatus(kWindowUpToDate));
     EXPECT_EQ(StatusText(), QStringLiteral("Everything is up to date. Last checked: ") +
@@ -194,7 +200,8 @@ TEST_F(SettingsWindowTest, AnOfferedUpdateIsTickedAndDownloadsIntoTheCacheFolder
     Json::Value s;
     s["routes"]["/api/updates"]["by_key"]["RODAV_1_DA20Z02E_KB_1"] =
         Answer(R"({"name":"KB fw","version":"103","path":"/files/kb 103.bin"})");
-    s["routes"]["/api/updates"]["by_key"]["RODAV_0_ALL_AP_1"] = Answer(R"({"name":"App","version":"100"})");
+    s["routes"]["/api/updates"]["by_key"]["RODAV_0_ALL_AP_1"] =
+        Answer(R"({"name":"App","version":"100"})");
     Json::Value file;
     file["size"] = 400000;
     file["chunk"] = 40000;
@@ -206,7 +213,8 @@ TEST_F(SettingsWindowTest, AnOfferedUpdateIsTickedAndDownloadsIntoTheCacheFolder
     EXPECT_EQ(kb->Status(), 1);
     EXPECT_TRUE(kb->IsTicked());
     EXPECT_TRUE(kb->IsTickEnabled());
-    EXPECT_EQ(ui::Text(kb->findChild<QWidget*>(QStringLiteral("updateRev"))), QStringLiteral("V103"));
+    EXPECT_EQ(ui::Text(kb->findChild<QWidget*>(QStringLiteral("updateRev"))),
+              QStringLiteral("V103"));
     EXPECT_EQ(wnd_->Row(1)->Status(), 7);
     EXPECT_FALSE(wnd_->Row(1)->IsTickEnabled());
     QWidget* update_button = wnd_->FindControl(QStringLiteral("update_fw_and_ap"));
@@ -232,7 +240,8 @@ TEST_F(SettingsWindowTest, AnOfferedUpdateIsTickedAndDownloadsIntoTheCacheFolder
     ASSERT_TRUE(WaitUntil([&] { return kb->Status() == 4 && kb->ProgressValue() > 0; }));
     EXPECT_EQ(wnd_->WindowStatus(), kWindowUpdating);
     EXPECT_TRUE(ui::IsVisible(kb->findChild<QWidget*>(QStringLiteral("update_progress_value"))));
-    EXPECT_TRUE(ui::Text(kb->findChild<QWidget*>(QStringLiteral("update_progress_value"))).endsWith('%'));
+    EXPECT_TRUE(
+        ui::Text(kb->findChild<QWidget*>(QStringLiteral("update_progress_value"))).endsWith('%'));
     EXPECT_FALSE(wnd_->CanClose());
     Click("closebtn");
     EXPECT_TRUE(wnd_->isVisible());
@@ -260,7 +269,8 @@ TEST_F(SettingsWindowTest, AnOfferedUpdateIsTickedAndDownloadsIntoTheCacheFolder
 
 TEST_F(SettingsWindowTest, AFailedDownloadCanBeTickedAgain) {
     Json::Value s;
-    s["routes"]["/api/updates"]["default"] = Answer(R"({"name":"fw","version":"999","path":"/files/gone.bin"})");
+    s["routes"]["/api/updates"]["default"] =
+        Answer(R"({"name":"fw","version":"999","path":"/files/gone.bin"})");
     Json::Value gone;
     gone["status"] = 404;
     s["files"]["/files/gone.bin"] = gone;
@@ -294,7 +304,8 @@ TEST_F(SettingsWindowTest, TheCheckNeverBlocksAndClosingStopsItAtOnce) {
 
 TEST_F(SettingsWindowTest, ChoosingALanguageTellsTheOwner) {
     OpenAt("http://127.0.0.1:" + std::to_string(test::FreePort()) + "/api/");
-    auto* combo = qobject_cast<QComboBox*>(wnd_->FindControl(QStringLiteral("Language_combox_info")));
+    auto* combo =
+        qobject_cast<QComboBox*>(wnd_->FindControl(QStringLiteral("Language_combox_info")));
     ASSERT_NE(combo, nullptr);
     ASSERT_EQ(combo->count(), 2);
     EXPECT_EQ(combo->currentIndex(), 1);
@@ -307,7 +318,8 @@ TEST_F(SettingsWindowTest, ChoosingALanguageTellsTheOwner) {
 
 TEST_F(SettingsWindowTest, InstallerReportsDriveTheDownloadedRow) {
     Json::Value s;
-    s["routes"]["/api/updates"]["default"] = Answer(R"({"name":"fw","version":"103","path":"/f.bin"})");
+    s["routes"]["/api/updates"]["default"] =
+        Answer(R"({"name":"fw","version":"103","path":"/f.bin"})");
     Json::Value file;
     file["size"] = 1000;
     s["files"]["/f.bin"] = file;
@@ -360,8 +372,10 @@ TEST_F(SettingsWindowTest, RowStatusesShowTheirTextsMarksAndColours) {
         SCOPED_TRACE(c.status);
         row->SetStatus(c.status);
         EXPECT_EQ(ui::Text(row->findChild<QWidget*>(QStringLiteral("update_status_text"))), c.text);
-        EXPECT_EQ(ui::IsVisible(row->findChild<QWidget*>(QStringLiteral("update_status_ing"))), c.progress);
-        EXPECT_EQ(ui::IsVisible(row->findChild<QWidget*>(QStringLiteral("update_status_ok"))), c.ok);
+        EXPECT_EQ(ui::IsVisible(row->findChild<QWidget*>(QStringLiteral("update_status_ing"))),
+                  c.progress);
+        EXPECT_EQ(ui::IsVisible(row->findChild<QWidget*>(QStringLiteral("update_status_ok"))),
+                  c.ok);
         EXPECT_EQ(row->IsTickEnabled(), c.tick);
         EXPECT_EQ(CUpdateInfoListItemUI::ColoursFor(c.status).normal, c.normal);
         EXPECT_TRUE(row->TickBox()->styleSheet().contains(QColor::fromRgba(c.normal).name()));
@@ -372,7 +386,8 @@ TEST_F(SettingsWindowTest, RowStatusesShowTheirTextsMarksAndColours) {
     row->SetStatus(4);
     EXPECT_TRUE(row->IsTickEnabled());
     row->SetProgressValue(30);
-    EXPECT_EQ(ui::Text(row->findChild<QWidget*>(QStringLiteral("update_progress_value"))), QStringLiteral("30%"));
+    EXPECT_EQ(ui::Text(row->findChild<QWidget*>(QStringLiteral("update_progress_value"))),
+              QStringLiteral("30%"));
 }
 
 }  // namespace

@@ -47,8 +47,13 @@ TEST(LanguageTable, TheFirstStartFollowsTheLocaleLaterTheStoredLanguage) {
         const char* locale;
         int index;
     };
-    for (const C& c : std::vector<C>{{"zh_CN.UTF-8", 0}, {"zh_TW", 0}, {"en_GB.UTF-8", 1}, {"en", 1},
-                                     {"de_DE.UTF-8", 1}, {"C", 1}, {"", 1}}) {
+    for (const C& c : std::vector<C>{{"zh_CN.UTF-8", 0},
+                                     {"zh_TW", 0},
+                                     {"en_GB.UTF-8", 1},
+                                     {"en", 1},
+                                     {"de_DE.UTF-8", 1},
+                                     {"C", 1},
+                                     {"", 1}}) {
         EXPECT_EQ(StartLanguageIndex(table, std::nullopt, c.locale), c.index) << c.locale;
     }
     // Stored: whatever the locale says.
@@ -69,9 +74,13 @@ TEST(LanguageTable, FontFacesAndWhenTheyAreRebuilt) {
         int current, next;
         const char* face;  // null: the fonts stay
     };
-    for (const C& c : std::vector<C>{{-1, 1, "Verdana Unicode MS"}, {0, 5, "Verdana Unicode MS"},
-                                     {5, 7, nullptr}, {5, 0, "汉仪菱心体简"}, {15, 3, "Verdana Unicode MS"},
-                                     {3, 2, "Noto Sans CJK TC Regular"}, {1, 4, nullptr}}) {
+    for (const C& c : std::vector<C>{{-1, 1, "Verdana Unicode MS"},
+                                     {0, 5, "Verdana Unicode MS"},
+                                     {5, 7, nullptr},
+                                     {5, 0, "汉仪菱心体简"},
+                                     {15, 3, "Verdana Unicode MS"},
+                                     {3, 2, "Noto Sans CJK TC Regular"},
+                                     {1, 4, nullptr}}) {
         const auto face = FontRebuildFace(c.current, c.next);
         EXPECT_EQ(face.has_value(), c.face != nullptr) << c.current << " -> " << c.next;
         if (face && c.face) {
@@ -96,7 +105,8 @@ TEST(LanguageTable, TheStoredIdLivesInTheSettingsFile) {
 }
 
 TEST(IniFile, ReadsSetsAndKeepsWhatItDoesNotKnow) {
-    IniFile ini = IniFile::Parse("; a comment\r\n[Other]\nA=1\n[skinimage]\n FLAGS = 1 \nnonsense\n");
+    IniFile ini =
+        IniFile::Parse("; a comment\r\n[Other]\nA=1\n[skinimage]\n FLAGS = 1 \nnonsense\n");
     EXPECT_EQ(ini.Get("SKINIMAGE", "flags"), "1");
     EXPECT_EQ(ini.Get("Other", "A"), "1");
     EXPECT_FALSE(ini.Get("Other", "FLAGS"));
@@ -125,11 +135,13 @@ TEST(SkinChoiceFile, StoredChoicesAndFilesThatAreNotIni) {
     ASSERT_TRUE(c && c->colour_mode);
     EXPECT_EQ(c->colour, 0xFF0F223Au);
     ASSERT_TRUE(StoreSkinChoice(file, {}, true));
-    EXPECT_NE(test::ReadText(file).find("FLAGS=0\nIMAGE=common/background.png\n"), std::string::npos);
+    EXPECT_NE(test::ReadText(file).find("FLAGS=0\nIMAGE=common/background.png\n"),
+              std::string::npos);
     EXPECT_FALSE(StoredSkinChoice(file));
     // Not INI, or a colour that is not one: nothing to restore, and no throw.
-    for (const char* text : {"\x89PNG\x01\x02", "[SKINIMAGE]\nFLAGS=2\nCOLOR=blue\n",
-                             "[SKINIMAGE]\nFLAGS=2\nCOLOR=#12345678Z\n", "[SKINIMAGE]\nFLAGS=1\nIMAGE=\n"}) {
+    for (const char* text :
+         {"\x89PNG\x01\x02", "[SKINIMAGE]\nFLAGS=2\nCOLOR=blue\n",
+          "[SKINIMAGE]\nFLAGS=2\nCOLOR=#12345678Z\n", "[SKINIMAGE]\nFLAGS=1\nIMAGE=\n"}) {
         test::WriteText(file, text);
         EXPECT_FALSE(StoredSkinChoice(file)) << text;
     }
@@ -151,11 +163,14 @@ TEST(Autostart, EntryWrittenAndRemoved) {
     const std::string entry = test::ReadText(AutostartFile());
     EXPECT_NE(entry.find("[Desktop Entry]\nType=Application\n"), std::string::npos);
     // Quoted for the space, and started hidden in the tray.
-    EXPECT_NE(entry.find("Exec=\"/opt/my apps/dozadir-keyboard\" --hidden\n"), std::string::npos) << entry;
-    EXPECT_NE(AutostartEntry("/a\\b$c").find("Exec=\"/a\\\\\\\\b\\\\$c\" --hidden"), std::string::npos)
+    EXPECT_NE(entry.find("Exec=\"/opt/my apps/dozadir-keyboard\" --hidden\n"), std::string::npos)
+        << entry;
+    EXPECT_NE(AutostartEntry("/a\\b$c").find("Exec=\"/a\\\\\\\\b\\\\$c\" --hidden"),
+              std::string::npos)
         << AutostartEntry("/a\\b$c");
-    EXPECT_NE(AutostartEntry("/usr/bin/dozadir-keyboard").find("Exec=/usr/bin/dozadir-keyboard --hidden"),
-              std::string::npos);
+    EXPECT_NE(
+        AutostartEntry("/usr/bin/dozadir-keyboard").find("Exec=/usr/bin/dozadir-keyboard --hidden"),
+        std::string::npos);
     ASSERT_TRUE(SetAutostart(false, program));
     EXPECT_FALSE(AutostartEnabled());
     EXPECT_TRUE(SetAutostart(false, program));  // nothing to remove is fine

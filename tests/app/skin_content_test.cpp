@@ -70,15 +70,15 @@ TEST(SkinContent, MainMessageAndAboutSkinsNameTheirControls) {
           "text_test"}},
         {"skin/setwnd.ui",
          {"closebtn", "maxbtn", "restorebtn", "minbtn", "laterbtn", "device_update_list_info",
-          "Language_combox_info", "Update_Status_text", "update_status_ring",
-          "update_status_image", "update_tishi_layout", "set_in_update_wnd_btn",
-          "update_fw_and_ap", "get_update_tab_layout", "update_OK_btn", "autostart_check"}},
+          "Language_combox_info", "Update_Status_text", "update_status_ring", "update_status_image",
+          "update_tishi_layout", "set_in_update_wnd_btn", "update_fw_and_ap",
+          "get_update_tab_layout", "update_OK_btn", "autostart_check"}},
         {"skin/custom/device_Update_list_item.ui",
          {"check_name_select", "OldRev", "updateRev", "update_status_text", "update_status_ing",
           "update_progress_value", "update_status_ok", "update_open_folder_btn"}},
         {"skin/skinwnd.ui",
-         {"skin_tab", "skin_image", "skin_color", "skin_reset", "skin_Custom",
-          "skin_image_btn_1", "skin_color_btn_1"}},
+         {"skin_tab", "skin_image", "skin_color", "skin_reset", "skin_Custom", "skin_image_btn_1",
+          "skin_color_btn_1"}},
     };
     for (const C& c : cases) {
         const QSet<QString> names = Attributes(DataFile(c.file), "widget", "name");

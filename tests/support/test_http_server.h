@@ -87,8 +87,8 @@ inline TestCertificate MakeCertificate(const TempFolder& folder, const std::stri
     std::string san = "subjectAltName=DNS:" + host_name;
     if (host_name == "localhost") san += ",IP:127.0.0.1";
     c.ok = RunQuiet({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
-                     "-subj", "/CN=" + host_name, "-addext", san, "-keyout", c.key.string(),
-                     "-out", c.cert.string()});
+                     "-subj", "/CN=" + host_name, "-addext", san, "-keyout", c.key.string(), "-out",
+                     c.cert.string()});
     return c;
 }
 
@@ -146,7 +146,8 @@ class TestHttpServer {
     [[nodiscard]] std::string BaseUrl(const std::string& host = "127.0.0.1") const {
         return scheme_ + "://" + host + ":" + std::to_string(port_) + "/api/";
     }
-    [[nodiscard]] std::string Url(const std::string& path, const std::string& host = "127.0.0.1") const {
+    [[nodiscard]] std::string Url(const std::string& path,
+                                  const std::string& host = "127.0.0.1") const {
         return scheme_ + "://" + host + ":" + std::to_string(port_) + path;
     }
 
@@ -159,7 +160,8 @@ class TestHttpServer {
             ReceivedRequest r;
             r.method = e["method"].asString();
             r.path = e["path"].asString();
-            for (const auto& h : e["headers"]) r.headers.emplace_back(h[0].asString(), h[1].asString());
+            for (const auto& h : e["headers"])
+                r.headers.emplace_back(h[0].asString(), h[1].asString());
             const std::string hex = e["body"].asString();
             for (size_t i = 0; i + 1 < hex.size(); i += 2)
                 r.body.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));

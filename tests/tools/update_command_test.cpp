@@ -82,12 +82,12 @@ TEST_F(UpdateCommandTest, EveryConnectedItemIsAskedAndPrinted) {
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 4u);
     const std::string mouse_version = items[0]["current"].asString().substr(1);  // "V0120"
-    const std::string expected_version =
-        mouse_version.substr(mouse_version.find_first_not_of('0'));
+    const std::string expected_version = mouse_version.substr(mouse_version.find_first_not_of('0'));
     EXPECT_EQ(requests[0].body,
               "app_key=RODAV_1_ZA20R01O_MS_1&version=" + expected_version + std::string(1, '\0'));
-    EXPECT_EQ(requests[3].body, "app_key=RODAV_0_ALL_AP_1&version=" +
-                                    std::to_string(update::InstalledAppVersion()) + std::string(1, '\0'));
+    EXPECT_EQ(requests[3].body,
+              "app_key=RODAV_0_ALL_AP_1&version=" + std::to_string(update::InstalledAppVersion()) +
+                  std::string(1, '\0'));
     // The check's date is kept as the window keeps it.
     EXPECT_EQ(update::ReadLastCheckDate(update::LastCheckFile()), update::TodayText());
 
@@ -96,7 +96,8 @@ TEST_F(UpdateCommandTest, EveryConnectedItemIsAskedAndPrinted) {
     EXPECT_EQ(text.code, 0);
     EXPECT_NE(text.out.find("Mouse fw"), std::string::npos);
     EXPECT_NE(text.out.find("update available"), std::string::npos);
-    EXPECT_NE(text.out.find("(not answered: the update server answered HTTP 404)"), std::string::npos)
+    EXPECT_NE(text.out.find("(not answered: the update server answered HTTP 404)"),
+              std::string::npos)
         << text.out;
 }
 

@@ -74,7 +74,8 @@ TEST(HttpQuery, FirmwareQueryOnTheWireAndItsAnswer) {
 }
 
 TEST(HttpQuery, ApplicationQueryInDecimal) {
-    TestHttpServer server(AnswerAll(Ok(R"({"name":"app","version":"2302","version_name":"2.3.0.2"})")));
+    TestHttpServer server(
+        AnswerAll(Ok(R"({"name":"app","version":"2302","version_name":"2.3.0.2"})")));
     ASSERT_TRUE(server.Running());
     HttpClient client;
     const UpdateInfo info = QueryUpdate(client, server.BaseUrl(), "RODAV_0_ALL_AP_1", 2302, false);
@@ -368,16 +369,16 @@ TEST(UpdateDownload, DownloadsResumesAndChecksTheSize) {
     HttpClient client;
     std::vector<int> percents;
     const std::string url = PackageUrl(QueryUrl(server.BaseUrl()), "/files/kb.bin");
-    const DownloadOutcome first =
-        DownloadPackage(client, url, folder.path(), "KB.bin", [&](int p) { percents.push_back(p); });
+    const DownloadOutcome first = DownloadPackage(client, url, folder.path(), "KB.bin",
+                                                  [&](int p) { percents.push_back(p); });
     EXPECT_FALSE(first.ok);
     EXPECT_FALSE(std::filesystem::exists(folder / "KB.bin"));
     ASSERT_TRUE(std::filesystem::exists(folder / "KB.bin.part"));
     EXPECT_EQ(std::filesystem::file_size(folder / "KB.bin.part"), 100000u);
 
     percents.clear();
-    const DownloadOutcome second =
-        DownloadPackage(client, url, folder.path(), "KB.bin", [&](int p) { percents.push_back(p); });
+    const DownloadOutcome second = DownloadPackage(client, url, folder.path(), "KB.bin",
+                                                   [&](int p) { percents.push_back(p); });
     ASSERT_TRUE(second.ok) << second.error;
     EXPECT_EQ(second.size, 300000);
     EXPECT_EQ(test::ReadText(folder / "KB.bin"), Expected(300000));
@@ -401,7 +402,8 @@ TEST(UpdateDownload, ServersThatIgnoreRangesOrChangedThePackage) {
     TestHttpServer no_ranges(FileScript("/p.bin", plain));
     ASSERT_TRUE(no_ranges.Running());
     test::WriteText(folder / "A.bin.part", std::string(1000, 'x'));
-    const DownloadOutcome a = DownloadPackage(client, no_ranges.Url("/p.bin"), folder.path(), "A.bin", {});
+    const DownloadOutcome a =
+        DownloadPackage(client, no_ranges.Url("/p.bin"), folder.path(), "A.bin", {});
     ASSERT_TRUE(a.ok) << a.error;
     EXPECT_EQ(test::ReadText(folder / "A.bin"), Expected(5000));
 
@@ -411,12 +413,14 @@ TEST(UpdateDownload, ServersThatIgnoreRangesOrChangedThePackage) {
     TestHttpServer smaller(FileScript("/p.bin", small));
     ASSERT_TRUE(smaller.Running());
     test::WriteText(folder / "B.bin.part", std::string(3000, 'x'));
-    const DownloadOutcome b = DownloadPackage(client, smaller.Url("/p.bin"), folder.path(), "B.bin", {});
+    const DownloadOutcome b =
+        DownloadPackage(client, smaller.Url("/p.bin"), folder.path(), "B.bin", {});
     ASSERT_TRUE(b.ok) << b.error;
     EXPECT_EQ(test::ReadText(folder / "B.bin"), Expected(2000));
 
     // Missing: no file at all.
-    const DownloadOutcome c = DownloadPackage(client, smaller.Url("/none.bin"), folder.path(), "C.bin", {});
+    const DownloadOutcome c =
+        DownloadPackage(client, smaller.Url("/none.bin"), folder.path(), "C.bin", {});
     EXPECT_FALSE(c.ok);
     EXPECT_NE(c.error.find("404"), std::string::npos) << c.error;
     EXPECT_FALSE(std::filesystem::exists(folder / "C.bin"));

@@ -140,8 +140,8 @@ TEST(UpdateCheck, RowsBeforeAndAfterTheirQuery) {
     EXPECT_EQ(InitialRow(App(2302)).name, "AP");
     EXPECT_EQ(InitialRow(App(2302)).current_text, "V2.3.0.2");
 
-    UpdateInfo offered = ParseUpdateAnswer(R"({"name":"KB fw","version":"103","path":"/f.bin"})",
-                                           0x0102, true);
+    UpdateInfo offered =
+        ParseUpdateAnswer(R"({"name":"KB fw","version":"103","path":"/f.bin"})", 0x0102, true);
     const UpdateRow row = RowFromInfo(Firmware(0x0102), offered);
     EXPECT_EQ(row.name, "KB fw");
     EXPECT_EQ(row.offered_text, "V103");
@@ -151,8 +151,8 @@ TEST(UpdateCheck, RowsBeforeAndAfterTheirQuery) {
     EXPECT_FALSE(row.failed);
 
     // Up to date: no offered text shown.
-    const UpdateRow same =
-        RowFromInfo(Firmware(0x0102), ParseUpdateAnswer(R"({"name":"KB fw","version":"102"})", 0x0102, true));
+    const UpdateRow same = RowFromInfo(
+        Firmware(0x0102), ParseUpdateAnswer(R"({"name":"KB fw","version":"102"})", 0x0102, true));
     EXPECT_EQ(same.status, 7);
     EXPECT_EQ(same.offered_text, "");
 
@@ -211,7 +211,8 @@ TEST(UpdateDownload, FileNamesAndAddresses) {
 
     EXPECT_EQ(PackageUrl("http://127.0.0.1:8/api/updates", "/files/p.bin"),
               "http://127.0.0.1:8/files/p.bin");
-    EXPECT_EQ(PackageUrl("http://127.0.0.1:8/api/updates", "p.bin"), "http://127.0.0.1:8/api/p.bin");
+    EXPECT_EQ(PackageUrl("http://127.0.0.1:8/api/updates", "p.bin"),
+              "http://127.0.0.1:8/api/p.bin");
     EXPECT_EQ(PackageUrl("http://h/api/updates", "https://cdn.example/p.bin"),
               "https://cdn.example/p.bin");
     EXPECT_EQ(PackageUrl("http://h/api/updates", "file:///etc/passwd"), "");

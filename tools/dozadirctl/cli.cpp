@@ -49,7 +49,8 @@ constexpr const char* kUsageTail =
     "server answered.\n\n";
 
 void PrintUsage(std::ostream& s) {
-    s << kUsage << sim::SimulateKindWords() << kUsageTail << kStoreUsage << kSimUsage << kUpdateUsage;
+    s << kUsage << sim::SimulateKindWords() << kUsageTail << kStoreUsage << kSimUsage
+      << kUpdateUsage;
 }
 
 // Keeps the emulator's transport registered beside hidraw while the command runs.

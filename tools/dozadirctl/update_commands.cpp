@@ -46,9 +46,12 @@ std::vector<int> FirmwareInSelectorOrder(const ScanPass& pass) {
 const char* StatusWord(int status) {
     switch (status) {
         case 1:
-        case 2: return "update available";
-        case 7: return "up to date";
-        default: return "not checked";
+        case 2:
+            return "update available";
+        case 7:
+            return "up to date";
+        default:
+            return "not checked";
     }
 }
 
@@ -101,7 +104,8 @@ int UpdateCommand(Context& ctx, const std::vector<std::string>& args) {
         ctx.out << Json::writeString(b, out) << "\n";
     } else {
         ctx.out << std::left << std::setw(32) << "ITEM" << std::setw(10) << "CURRENT"
-                << std::setw(10) << "OFFERED" << "STATUS\n";
+                << std::setw(10) << "OFFERED"
+                << "STATUS\n";
         for (const update::UpdateRow& row : result.rows) {
             ctx.out << std::left << std::setw(32) << row.name << std::setw(10) << row.current_text
                     << std::setw(10) << (row.offered_text.empty() ? "-" : row.offered_text)
