@@ -233,14 +233,21 @@ TEST(HttpQuery, ProxiesFromTheEnvironment) {
     TestHttpServer proxy(AnswerAll(Ok("{}")));
     ASSERT_TRUE(proxy.Running());
     const std::string proxy_url = "http://127.0.0.1:" + std::to_string(proxy.Port());
+    const char* old_no_proxy = std::getenv("no_proxy");
+    const std::string kept_no_proxy = old_no_proxy != nullptr ? old_no_proxy : "";
     ::setenv("http_proxy", proxy_url.c_str(), 1);
+    ::setenv("no_proxy", "127.0.0.1", 1);
     HttpClient client;
     (void)QueryUpdate(client, "http://update.dozadir.example/api/", "K", 1, true);
     // no_proxy lets a host go direct.
     ::setenv("no_proxy", "update.dozadir.example", 1);
     (void)QueryUpdate(client, "http://update.dozadir.example/api/", "K", 1, true);
     ::unsetenv("http_proxy");
-    ::unsetenv("no_proxy");
+    if (old_no_proxy != nullptr) {
+        ::setenv("no_proxy", kept_no_proxy.c_str(), 1);
+    } else {
+        ::unsetenv("no_proxy");
+    }
     const auto requests = proxy.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].path, "http://update.dozadir.example/api/updates");
