@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include "ui/control_factory.h"
 #include "ui/control_ops.h"
@@ -107,11 +109,31 @@ void CUpdateInfoListItemUI::SetProgressValue(int percent) {
 }
 
 void CUpdateInfoListItemUI::SetName(const QString& name) {
-    ui::SetText(TickBox(), name);
+    name_ = name;
+    ShowName();
 }
 
 QString CUpdateInfoListItemUI::Name() const {
-    return ui::Text(const_cast<CUpdateInfoListItemUI*>(this)->TickBox());
+    return name_;
+}
+
+void CUpdateInfoListItemUI::ShowName() {
+    QAbstractButton* tick = TickBox();
+    if (tick == nullptr) return;
+    QStyleOptionButton option;
+    option.initFrom(tick);
+    const QStyle* s = tick->style();
+    const int box = s->pixelMetric(QStyle::PM_IndicatorWidth, &option, tick) +
+                    s->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, tick);
+    const int room = std::max(0, tick->maximumWidth() - box - 4);
+    const QString shown = tick->fontMetrics().elidedText(name_, Qt::ElideRight, room);
+    ui::SetText(tick, shown);
+    ui::SetToolTip(tick, shown == name_ ? QString() : name_);
+}
+
+void CUpdateInfoListItemUI::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ShowName();  // the window's scale may have changed the column and the font
 }
 
 void CUpdateInfoListItemUI::SetOldRev(const QString& text) {

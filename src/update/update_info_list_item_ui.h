@@ -69,16 +69,20 @@ class CUpdateInfoListItemUI : public QWidget {
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     [[nodiscard]] QWidget* Sub(const char* name);
     void ShowStatus();
+    // The name as its column has room for it (the whole name in the tooltip).
+    void ShowName();
 
     int status_ = 0;
     bool shown_ = false;  // the first SetStatus shows its status even when it is 0
     int progress_ = 0;
     bool hovered_ = false;
+    QString name_;
     QString path_;
     QString file_;
 };
