@@ -360,17 +360,17 @@ std::string Expected(size_t size, size_t from = 0) {
     return s;
 }
 
-Json::Value FileScript(const std::string& path, const Json::Value& spec) {
+Json::Value FileScript(const std::string& path, const Json::Value& plan) {
     Json::Value s;
-    s["files"][path] = spec;
+    s["files"][path] = plan;
     return s;
 }
 
 TEST(UpdateDownload, DownloadsResumesAndChecksTheSize) {
-    Json::Value spec;
-    spec["size"] = 300000;
-    spec["cut_after"] = 100000;  // the first answer breaks off
-    TestHttpServer server(FileScript("/files/kb.bin", spec));
+    Json::Value plan;
+    plan["size"] = 300000;
+    plan["cut_after"] = 100000;  // the first answer breaks off
+    TestHttpServer server(FileScript("/files/kb.bin", plan));
     ASSERT_TRUE(server.Running());
     test::TempFolder folder;
     HttpClient client;

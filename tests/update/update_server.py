@@ -77,16 +77,16 @@ class Handler(BaseHTTPRequestHandler):
         except (BrokenPipeError, ConnectionResetError):
             pass
 
-    def serve_file(self, spec):
-        if spec.get("delay"):
-            time.sleep(spec["delay"])
-        if spec.get("status"):
-            self.answer({"status": spec["status"], "body": ""})
+    def serve_file(self, plan):
+        if plan.get("delay"):
+            time.sleep(plan["delay"])
+        if plan.get("status"):
+            self.answer({"status": plan["status"], "body": ""})
             return
-        size = int(spec["size"])
+        size = int(plan["size"])
         start = 0
         rng = self.headers.get("Range")
-        if rng and spec.get("ranges", True) and rng.startswith("bytes="):
+        if rng and plan.get("ranges", True) and rng.startswith("bytes="):
             start = int(rng[6:].split("-")[0])
             if start >= size:
                 self.send_response(416)
@@ -99,10 +99,10 @@ class Handler(BaseHTTPRequestHandler):
         else:
             self.send_response(200)
         data = file_bytes(size, start)
-        announce = int(spec.get("announce", len(data)))
+        announce = int(plan.get("announce", len(data)))
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Content-Length", str(announce))
-        cut = spec.get("cut_after")
+        cut = plan.get("cut_after")
         key = self.path
         if cut is not None and key not in cut_done:
             cut_done.add(key)
@@ -114,14 +114,14 @@ class Handler(BaseHTTPRequestHandler):
             return
         self.end_headers()
         data = data[:announce] if announce < len(data) else data
-        chunk = int(spec.get("chunk", 0))
+        chunk = int(plan.get("chunk", 0))
         if not chunk:
             self.wfile.write(data)
             return
         for i in range(0, len(data), chunk):
             self.wfile.write(data[i:i + chunk])
             self.wfile.flush()
-            time.sleep(float(spec.get("chunk_delay", 0)))
+            time.sleep(float(plan.get("chunk_delay", 0)))
 
     def handle_any(self):
         body = self.read_body()
