@@ -3,12 +3,13 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang ccache
-  libjsoncpp-dev libudev-dev
+  libjsoncpp-dev libudev-dev libcurl4-openssl-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   umockdev libumockdev-dev
   qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-tools-dev-tools libqt6opengl6-dev libxkbcommon-dev
   libqt6svg6
   xvfb xauth dbus dbus-x11 xdotool imagemagick fonts-wqy-microhei
+  python3 openssl appstream desktop-file-utils dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do

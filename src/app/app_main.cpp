@@ -17,13 +17,14 @@
 
 #include "app/app_messages.h"
 #include "app/app_setup.h"
+#include "app/autostart.h"
 #include "app/file_problem_box.h"
 #include "app/layout_rules.h"
 #include "app/main_wnd.h"
+#include "platform/hid/hid_backend.h"
 #include "platform/ipc/single_instance.h"
 #include "platform/ipc/window_endpoint.h"
 #include "platform/log/debug_log.h"
-#include "platform/hid/hid_backend.h"
 #include "sim/bus/sim_bus_service.h"
 #include "sim/emulator.h"
 #include "sim/simulate_option.h"
@@ -59,8 +60,11 @@ int main(int argc, char** argv) {
     // layer takes the configuration once it is there.
     std::optional<dz::sim::EmulatorConfig> simulate;
     std::vector<char*> qt_args{argv[0]};
+    bool start_hidden = false;  // started with the session: stay in the tray
     for (int i = 1; i < argc; ++i) {
-        if (dz::sim::IsSimulateOption(argv[i])) {
+        if (argv[i] == dz::app::kStartHiddenOption) {
+            start_hidden = true;
+        } else if (dz::sim::IsSimulateOption(argv[i])) {
             const dz::sim::SimulateParse p = dz::sim::ParseSimulateOption(argv[i]);
             if (!p.ok) {
                 std::fprintf(stderr, "dozadir-keyboard: %s\n", p.error.c_str());
@@ -83,6 +87,8 @@ int main(int argc, char** argv) {
 
     QApplication app(qt_argc, qt_args.data());
     QApplication::setApplicationName(Str(dz::app::kAppTitle));
+    // Ties the windows to the desktop file (taskbar icon and name).
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(dz::app::kAppId));
     QApplication::setQuitOnLastWindowClosed(false);  // closing hides to the tray
     // The emulator's transport is listed beside hidraw for as long as the program runs.
     std::unique_ptr<dz::sim::Emulator> emulator;
@@ -94,6 +100,7 @@ int main(int argc, char** argv) {
 
     // 1. Fonts, in table order.
     const QString folder = dz::app::ProgramFolder();
+    dz::log::DebugLineF("program folder %s", qUtf8Printable(folder));
     std::vector<std::unique_ptr<dz::app::FontHolder>> fonts;
     for (const char* f : dz::app::kFontFiles) {
         fonts.push_back(std::make_unique<dz::app::FontHolder>(folder));
@@ -133,6 +140,7 @@ int main(int argc, char** argv) {
     // watch has made its first pass.
     auto wnd = std::make_unique<dz::app::CMainWnd>(session, QDBusConnection::systemBus());
     if (!wnd->Core().OpenBus()) dz::log::DebugLine("main window not reachable over the bus");
+    wnd->SetStartHidden(start_hidden);
     wnd->resize(dz::app::kMainWindowWidth, dz::app::kMainWindowHeight);
     wnd->Create();
     if (QScreen* s = QGuiApplication::primaryScreen())

@@ -12,34 +12,38 @@
 #include "models/model_device.h"
 #include "panels/register_selector.h"
 #include "platform/log/debug_log.h"
+#include "platform/paths/paths.h"
 #include "profile/device_profile_ui.h"
 #include "ui/control_factory.h"
-#include "ui/widgets/register_widgets.h"
 #include "ui/resource_manager.h"
 #include "ui/resource_map.h"
 #include "ui/theme.h"
-
-#ifndef DZ_SOURCE_DATA_DIR
-#define DZ_SOURCE_DATA_DIR ""
-#endif
-#ifndef DZ_INSTALL_DATA_DIR
-#define DZ_INSTALL_DATA_DIR ""
-#endif
+#include "ui/widgets/register_widgets.h"
+#include "update/update_info_list_item_ui.h"
 
 namespace dz::app {
 
 QString ProgramFolder() {
     const QString env = QString::fromLocal8Bit(qgetenv("DOZADIR_DATA_DIR"));
     if (!env.isEmpty()) return env;
-    // In a build tree the source's data/ holds the skins; installed, the data folder does.
-    const QString source = QStringLiteral(DZ_SOURCE_DATA_DIR);
-    const QString exe_dir = QCoreApplication::applicationDirPath();
-    if (!source.isEmpty() && QFileInfo::exists(exe_dir + QStringLiteral("/CMakeFiles")) &&
-        QFileInfo(source).isDir())
-        return source;
-    const QString installed = QStringLiteral(DZ_INSTALL_DATA_DIR);
-    if (!installed.isEmpty() && QFileInfo(installed).isDir()) return installed;
-    return source.isEmpty() ? exe_dir : source;
+    // The one rule of the program folder: the build tree's data/, or the installed data
+    // folder beside the program.
+    return QString::fromStdString(paths::ProgramDataFolder().string());
+}
+
+QIcon AppIcon() {
+    const QString name = QString::fromLatin1(kAppId);
+    const QIcon themed = QIcon::fromTheme(name);
+    if (!themed.isNull()) return themed;
+    // Not installed into an icon theme the desktop knows: the build tree's icons, or those
+    // installed beside the data folder.
+    const QDir program(ProgramFolder());
+    for (const QString& dir : {QStringLiteral("icons"), QStringLiteral("../icons")}) {
+        const QString svg = program.filePath(dir + QStringLiteral("/hicolor/scalable/apps/") +
+                                             name + QStringLiteral(".svg"));
+        if (QFileInfo::exists(svg)) return QIcon(svg);
+    }
+    return {};
 }
 
 FontHolder::~FontHolder() {
@@ -102,6 +106,7 @@ void SetupResources(const QString& program_folder) {
     ui::RegisterCustomWidgets();
     RegisterDeviceControls();
     panels::RegisterSelectorControls();
+    update::RegisterUpdateControls();
     // The profile bars' questions and failures: owned by the main window unless the bar
     // says otherwise.
     RegisterProfileControls([](const ProfileMessageBox& box) {

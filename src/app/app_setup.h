@@ -2,6 +2,7 @@
 // Process start-up pieces: the program folder, the display fonts, the custom control
 // classes, the skin and language folders.
 
+#include <QIcon>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -12,6 +13,11 @@ namespace dz::app {
 // The program's data folder: $DOZADIR_DATA_DIR, else data/ of the source tree when run from
 // a build tree, else the installed data folder.
 [[nodiscard]] QString ProgramFolder();
+
+// The desktop's name of the program: its desktop file, AppStream id and icon.
+inline constexpr char kAppId[] = "org.dozadir.Keyboard";
+// The program's icon: from the desktop's icon theme, else from the program's own files.
+[[nodiscard]] QIcon AppIcon();
 
 // One display font of the "Font" folder, registered with the application for its lifetime.
 class FontHolder {

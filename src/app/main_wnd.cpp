@@ -3,15 +3,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QEnterEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QScreen>
 #include <QStyle>
+#include <QUrl>
 
 #include "app/about_wnd.h"
 #include "app/app_messages.h"
 #include "app/app_setup.h"
+#include "app/autostart.h"
 #include "app/device_access_notice.h"
 #include "app/layout_rules.h"
 #include "app/msg_wnd.h"
@@ -20,14 +24,20 @@
 #include "panels/device_option_ui.h"
 #include "platform/ipc/registered_messages.h"
 #include "platform/log/debug_log.h"
+#include "platform/paths/paths.h"
 #include "ui/control_factory.h"
 #include "ui/control_ops.h"
+#include "ui/dpi.h"
 #include "ui/menu.h"
 #include "ui/resource_manager.h"
+#include "update/set_wnd.h"
 
 namespace dz::app {
 
 CMainWnd* CMainWnd::instance_ = nullptr;
+
+static_assert(update::CSetWnd::Messages{}.language_changed == MSG_LANGUAGE_CHANGED);
+static_assert(update::CSetWnd::Messages{}.clear_update_badge == MSG_CLEAR_UPDATE_BADGE);
 
 namespace {
 
@@ -117,7 +127,14 @@ CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
     sleep_ = std::make_unique<ipc::SleepWatcher>(std::move(system_bus));
     connect(sleep_.get(), &ipc::SleepWatcher::Suspending, this, [this] { core_->OnSuspend(); });
     connect(sleep_.get(), &ipc::SleepWatcher::Resumed, this, [this] { OnSystemResumed(); });
-    connect(core_.get(), &MainWndCore::ShowRequested, this, [this] { RestoreAndRaise(); });
+    connect(core_.get(), &MainWndCore::ShowRequested, this, [this](qint64 lparam) {
+        // Started with the session: the first scan's show leaves the window in the tray.
+        if (start_hidden_ && lparam == 0) {
+            start_hidden_ = false;
+            return;
+        }
+        RestoreAndRaise();
+    });
     connect(core_.get(), &MainWndCore::LightControlTextChanged, this, [this](const QString& t) {
         ui::SetText(FindControl(QStringLiteral("control_light_status")), t);
     });
@@ -132,6 +149,7 @@ CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
 }
 
 CMainWnd::~CMainWnd() {
+    SkinChangeSubject::Instance().RemoveReceiver(this);
     if (!exiting_) Destroy();
     if (instance_ == this) instance_ = nullptr;
 }
@@ -144,6 +162,7 @@ void CMainWnd::InitWindow() {
     });
     if (!rm.LoadLanguage(QStringLiteral("lan_cn"))) log::DebugLine("language lan_cn not loaded");
     rm.ReloadText();
+    SkinChangeSubject::Instance().AddReceiver(this);
     for (const char* name : {"closebtn", "maxbtn", "restorebtn", "minbtn", "skinbtn", "gamemodebtn",
                              "cloudbtn", "smarteyesbtn", "setbtn"})
         (void)FindControl(QString::fromLatin1(name));
@@ -153,8 +172,7 @@ void CMainWnd::InitWindow() {
         DeviceArea::Hooks{[this] { CloseChildWindows(); }, [this] { OnHookRequest(0); },
                           [this] { RestoreAndRaise(); }});
     area_->BuildStartupPages();
-    const QIcon icon = style()->standardIcon(QStyle::SP_ComputerIcon);
-    setWindowIcon(icon);
+    setWindowIcon(AppIcon());
     CreateTray();
 }
 
@@ -173,7 +191,9 @@ void CMainWnd::CreateTray() {
 
 void CMainWnd::OnWindowInit() {
     core_->BroadcastInitialLightState();
-    // The stored language comes with the language switch; until then index 0 stays.
+    (void)language_.Apply(language_.StartIndex());
+    // The background chosen last time.
+    if (const auto choice = StoredSkinChoice(MainIniFile())) OnSkinChanged(ToParam(*choice));
     if (QScreen* s = QGuiApplication::primaryScreen()) {
         screen_w_ = s->geometry().width();
         screen_h_ = s->geometry().height();
@@ -251,9 +271,7 @@ qintptr CMainWnd::HandleMessage(unsigned msg, qintptr wParam, qintptr lParam, bo
             ui::SetVisible(FindControl(QStringLiteral("setting_progress")), true);
             break;
         case MSG_LANGUAGE_CHANGED:
-            for (DevicePage* d : LitDevices()) d->RefreshTexts();
-            if (auto* a = qobject_cast<ui::WindowBase*>(about_wnd_.data()))
-                (void)a->PostMessage(MSG_LANGUAGE_CHANGED, 0, 0);
+            OnLanguageChosen(static_cast<int>(wParam));
             break;
         case MSG_DEVICE_ARRIVED:
             if (area_) area_->OnDeviceArrived(static_cast<int>(wParam));
@@ -273,7 +291,7 @@ qintptr CMainWnd::HandleMessage(unsigned msg, qintptr wParam, qintptr lParam, bo
             if (area_) area_->OnLinkChanged(static_cast<int>(wParam), lParam != 0);
             break;
         case MSG_UPDATE_NOTICE:
-            update_notice_ = true;
+            OnUpdateNotice(lParam);
             break;
         default:
             break;
@@ -379,8 +397,8 @@ void CMainWnd::RestoreAndRaise() {
 }
 
 void CMainWnd::CloseChildWindows() {
-    for (QWidget* w :
-         {about_wnd_.data(), settings_wnd_.data(), colour_wnd_.data(), audio_style_wnd_.data()}) {
+    for (QWidget* w : {about_wnd_.data(), settings_wnd_.data(), colour_wnd_.data(),
+                       audio_style_wnd_.data(), skin_wnd_.data()}) {
         if (w == nullptr) continue;
         if (auto* win = qobject_cast<ui::WindowBase*>(w)) {
             win->Close(0);
@@ -519,6 +537,8 @@ void CMainWnd::OnAbout() {
 }
 
 void CMainWnd::OnExit() {
+    // The settings window refuses a close while it downloads; the program ends anyway.
+    if (auto* settings = qobject_cast<update::CSetWnd*>(settings_wnd_.data())) settings->Shutdown();
     CloseChildWindows();
     exiting_ = true;
     Destroy();
@@ -564,6 +584,119 @@ void CMainWnd::enterEvent(QEnterEvent* event) {
 void CMainWnd::leaveEvent(QEvent* event) {
     core_->SetHover(false);
     ui::WindowBase::leaveEvent(event);
+}
+
+}  // namespace dz::app
+
+namespace dz::app {
+
+void CMainWnd::OnLanguageChosen(int index) {
+    if (language_.Apply(index)) {
+        update();
+        for (QWidget* w : {settings_wnd_.data(), about_wnd_.data(), audio_style_wnd_.data()})
+            if (auto* win = qobject_cast<ui::WindowBase*>(w))
+                (void)win->PostMessage(MSG_LANGUAGE_CHANGED, 0, 0);
+        if (layout() != nullptr) layout()->invalidate();
+    }
+    for (DevicePage* d : LitDevices()) d->RefreshTexts();
+}
+
+std::vector<int> CMainWnd::FirmwareVersions() const {
+    std::vector<int> versions;
+    if (!area_) return versions;
+    for (int i = 0; i < area_->ItemCount(); ++i) {
+        int version = 0;
+        panels::CDeviceOptionUI* item = area_->Item(i);
+        auto* device =
+            item != nullptr ? dynamic_cast<CRezazodaUSBDevice*>(item->GetDevice()) : nullptr;
+        if (device != nullptr && device->ChannelOpen()) {
+            CommandChannel& channel = device->Channel();
+            version = channel.IsReceiverMode() ? channel.ReceiverInterface().VersionNumber()
+                                               : channel.CableInterface().VersionNumber();
+        }
+        versions.push_back(version);
+    }
+    return versions;
+}
+
+void CMainWnd::OnOpenSettings(bool centred) {
+    if (settings_wnd_) {
+        // One at a time: the open one comes to the front (hidden with the main window while
+        // it downloads, it would be out of reach otherwise).
+        settings_wnd_->show();
+        settings_wnd_->raise();
+        settings_wnd_->activateWindow();
+        return;
+    }
+    update::CSetWnd::Setup setup;
+    setup.items = update::ItemsToCheck(update::BuildUpdateItems(FirmwareVersions()));
+    setup.language_index = language_.CurrentIndex();
+    setup.messages.installer_report = RegisterAppMessages().setwnd_forward;
+    setup.server = update::UpdateServerAddress();
+    setup.fill_language_combo = [this](QWidget* combo) { language_.FillCombo(combo); };
+    setup.autostart = AutostartEnabled();
+    setup.set_autostart = [](bool on) {
+        return SetAutostart(on, QCoreApplication::applicationFilePath().toStdString());
+    };
+    auto* wnd = new update::CSetWnd(this, std::move(setup));
+    settings_wnd_ = wnd;
+    wnd->Create();
+    wnd->SetDPI(GetDPI());
+    const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (centred || !isVisible()) {
+        if (s != nullptr) wnd->move(s->availableGeometry().center() - wnd->rect().center());
+    } else {
+        // Beside the caption's right end: 30 scaled pixels in from the right, 60 down.
+        const QRect main = frameGeometry();
+        wnd->move(main.right() + 1 - ui::ScalePx(30, GetDPI()) - wnd->width(),
+                  main.top() + ui::ScalePx(60, GetDPI()));
+    }
+    (void)wnd->ShowModal();
+    settings_wnd_ = nullptr;
+    wnd->deleteLater();
+}
+
+void CMainWnd::OnOpenSkinWindow() {
+    if (skin_wnd_) {
+        skin_wnd_->close();
+        return;
+    }
+    QWidget* button = FindControl(QStringLiteral("skinbtn"));
+    auto* frame = new CSkinFrame(this, button);
+    skin_wnd_ = frame;
+    frame->Create();
+    frame->SetDPI(GetDPI());
+    frame->PlaceUnder(button);
+    frame->show();
+    frame->raise();
+    frame->activateWindow();
+}
+
+void CMainWnd::OnSkinChanged(const SkinChangedParam& param) {
+    QWidget* root = FindControl(QStringLiteral("root"));
+    if (param.colour_mode) {
+        ui::SetBkColor(root, param.colour);
+        ui::SetBkImage(root, {});
+    } else {
+        ui::SetBkColor(root, 0);
+        ui::SetBkImage(root, param.image);
+    }
+}
+
+void CMainWnd::OnUpdateNotice(qintptr version) {
+    if (version > 260) {
+        update_notice_ = true;
+        return;
+    }
+    update_notice_ = false;
+    ui::SetVisible(FindControl(QStringLiteral("No_device_Link")), true);
+    // Nothing is run: the folder with the downloaded packages is shown, and the program
+    // keeps running either way.
+    if (MessageBox(QStringLiteral("message_text_26"), true, 1, QStringLiteral("tips_text")) != 1)
+        return;
+    const std::filesystem::path folder = update::DownloadFolder();
+    if (!paths::EnsureFolder(folder)) return;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder.string())));
 }
 
 }  // namespace dz::app

@@ -11,8 +11,10 @@
 #include <memory>
 
 #include "app/device_area.h"
+#include "app/language.h"
 #include "app/main_wnd_core.h"
 #include "app/route_dispatch.h"
+#include "app/skin_frame.h"
 #include "app/worker_table.h"
 #include "device/device_scanner.h"
 #include "device/device_table.h"
@@ -21,7 +23,7 @@
 
 namespace dz::app {
 
-class CMainWnd : public ui::WindowBase, public ShellHandlers {
+class CMainWnd : public ui::WindowBase, public ShellHandlers, public SkinChangeReceiver {
     Q_OBJECT
   public:
     explicit CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus);
@@ -34,6 +36,14 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers {
     [[nodiscard]] QSystemTrayIcon* Tray() const { return tray_; }
     [[nodiscard]] QMenu* TrayMenu() const { return tray_menu_; }
     [[nodiscard]] QWidget* AboutWindow() const { return about_wnd_; }
+    [[nodiscard]] QWidget* SettingsWindow() const { return settings_wnd_; }
+    [[nodiscard]] QWidget* SkinWindow() const { return skin_wnd_; }
+    [[nodiscard]] LanguageSwitch& Language() { return language_; }
+    // Set by an upgrade notice for a version above 260 (the tray click then hides the
+    // no-device panel).
+    [[nodiscard]] bool UpdateNotice() const { return update_notice_; }
+    // Started with the session: the first device scan does not show the window.
+    void SetStartHidden(bool hidden) { start_hidden_ = hidden; }
     [[nodiscard]] int ScreenWidth() const { return screen_w_; }
     [[nodiscard]] int ScreenHeight() const { return screen_h_; }
     [[nodiscard]] bool Exiting() const { return exiting_; }
@@ -75,6 +85,14 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers {
     void OnDeviceStep(int direction) override;
     void OnExit() override;
     void OnAbout() override;
+    void OnOpenSettings(bool centred) override;
+    void OnOpenSkinWindow() override;
+
+    // SkinChangeReceiver: the background of "root".
+    void OnSkinChanged(const SkinChangedParam& param) override;
+    // The firmware version of each selector item's device, in selector order (0 when its
+    // channel is not open).
+    [[nodiscard]] std::vector<int> FirmwareVersions() const;
 
   protected:
     void InitWindow() override;
@@ -97,6 +115,10 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers {
     void SetPowerReadPause(bool pause, bool only_with_power_flag);
     // The message box for an answer of a device's macro write (-1, or a shortage).
     void ShowMacroWriteAnswer(int answer);
+    // MSG_LANGUAGE_CHANGED: the language applied, then the open windows and the pages told.
+    void OnLanguageChosen(int index);
+    // 0x0D04 from another program: a new version is there.
+    void OnUpdateNotice(qintptr version);
 
     static CMainWnd* instance_;
 
@@ -113,6 +135,9 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers {
     QPointer<QWidget> settings_wnd_;
     QPointer<QWidget> colour_wnd_;
     QPointer<QWidget> audio_style_wnd_;
+    QPointer<QWidget> skin_wnd_;
+    LanguageSwitch language_;
+    bool start_hidden_ = false;
     int screen_w_ = 0;
     int screen_h_ = 0;
     bool display_changed_ = false;

@@ -44,8 +44,11 @@ void ApplyBackgroundStyle(QWidget* w) {
     }
     const ImageRef img = ParseImageString(w->property("bkimage").toString());
     if (!img.file.isEmpty()) {
-        rule += QStringLiteral("border-image: url(\"%1\") 0 0 0 0 stretch stretch;")
-                    .arg(ResourceMap::Instance().FilePath(img.file));
+        // A file the user chose may hold any character: quoted, it stays one url.
+        QString path = ResourceMap::Instance().FilePath(img.file);
+        path.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+            .replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        rule += QStringLiteral("border-image: url(\"%1\") 0 0 0 0 stretch stretch;").arg(path);
     }
     QString sheet = w->property(kBaseStyle).toString();
     if (!rule.isEmpty() && !w->objectName().isEmpty()) {
@@ -288,9 +291,10 @@ void AddListRow(QWidget* list, QWidget* row) {
     if (!l || !row) return;
     const SilentChange silent(l);
     auto* item = new QListWidgetItem(l);
-    item->setSizeHint(row->sizeHint());
     l->setItemWidget(item, row);
+    // The row's size at its window's scale, and never under its own minimum.
     if (WindowBase* w = WindowOf(l)) w->AttachControls(row);
+    item->setSizeHint(row->sizeHint().expandedTo(row->minimumSize()));
 }
 QWidget* ListRow(const QWidget* list, int index) {
     auto* l = qobject_cast<const QListWidget*>(list);

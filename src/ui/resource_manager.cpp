@@ -87,7 +87,13 @@ bool ResourceManager::LoadLanguage(const QString& file) {
         log::DebugLineF("language file %s not readable: texts unchanged", qUtf8Printable(path));
         return false;
     }
-    texts_ = ParseLanguage(QString::fromUtf8(f.readAll()));
+    QHash<QString, QString> texts = ParseLanguage(QString::fromUtf8(f.readAll()));
+    if (texts.isEmpty()) {
+        // An empty or foreign file would leave every control showing its identifier.
+        log::DebugLineF("language file %s holds no texts: texts unchanged", qUtf8Printable(path));
+        return false;
+    }
+    texts_ = std::move(texts);
     return true;
 }
 

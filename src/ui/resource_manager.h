@@ -24,7 +24,8 @@ class ResourceManager {
     [[nodiscard]] QString LanguageDir() const { return langDir_; }
 
     // Replaces the text table with the file's. A name that does not exist is also tried with
-    // the extension ".lang". On failure (one log line) the current texts stay.
+    // the extension ".lang". On failure (one log line) the current texts stay; so they do
+    // when the file holds no text at all.
     [[nodiscard]] bool LoadLanguage(const QString& file);
     // Parses language text into a table; lines without '=' are skipped.
     [[nodiscard]] static QHash<QString, QString> ParseLanguage(const QString& content);

@@ -10,6 +10,8 @@
 #include <QXmlStreamReader>
 
 #include "app/routing.h"
+#include "update/set_wnd.h"
+#include "update/update_info_list_item_ui.h"
 
 #ifndef DZ_DATA_DIR
 #error DZ_DATA_DIR must name the data folder
@@ -66,6 +68,17 @@ TEST(SkinContent, MainMessageAndAboutSkinsNameTheirControls) {
         {"skin/about.ui",
          {"closebtn", "maxbtn", "restorebtn", "minbtn", "menubtn", "software_ver_label",
           "text_test"}},
+        {"skin/setwnd.ui",
+         {"closebtn", "maxbtn", "restorebtn", "minbtn", "laterbtn", "device_update_list_info",
+          "Language_combox_info", "Update_Status_text", "update_status_ring", "update_status_image",
+          "update_tishi_layout", "set_in_update_wnd_btn", "update_fw_and_ap",
+          "get_update_tab_layout", "update_OK_btn", "autostart_check"}},
+        {"skin/custom/device_Update_list_item.ui",
+         {"check_name_select", "OldRev", "updateRev", "update_status_text", "update_status_ing",
+          "update_progress_value", "update_status_ok", "update_open_folder_btn"}},
+        {"skin/skinwnd.ui",
+         {"skin_tab", "skin_image", "skin_color", "skin_reset", "skin_Custom", "skin_image_btn_1",
+          "skin_color_btn_1"}},
     };
     for (const C& c : cases) {
         const QSet<QString> names = Attributes(DataFile(c.file), "widget", "name");
@@ -96,7 +109,8 @@ TEST(SkinContent, ResourceMapNamesTheShellsFiles) {
             map.insert(a.value("name").toString(), a.value("file").toString());
     }
     for (const char* n :
-         {"XML_MAIN", "XML_MSG", "AboutWnd.xml", "menu.xml", "XML\\Menus\\macro_action_menu.xml"}) {
+         {"XML_MAIN", "XML_MSG", "AboutWnd.xml", "menu.xml", "XML\\Menus\\macro_action_menu.xml",
+          "setwnd.xml", "skin.xml", "XML\\CustomControlXML\\device_Update_list_item.xml"}) {
         ASSERT_TRUE(map.contains(n)) << n;
         EXPECT_TRUE(QFile::exists(DataFile("skin/") + map[n]))
             << n << " -> " << map[n].toStdString();
@@ -123,7 +137,13 @@ TEST(SkinContent, LanguagesListedAndEveryIdentifierInBoth) {
     for (const char* file : {"skin/menu.xml", "skin/XML/Menus/macro_action_menu.xml"})
         needed += Attributes(DataFile(file), "", "text");
     const QRegularExpression text_id(QStringLiteral("<string>([a-z_0-9]+_text)</string>"));
-    for (const char* file : {"skin/main.ui", "skin/msgbox.ui", "skin/about.ui"}) {
+    // The texts the settings window and its rows show by status.
+    for (int status = 0; status <= 4; ++status)
+        needed.insert(QString::fromLatin1(update::CSetWnd::StatusTextId(status)));
+    for (int status = 0; status <= 8; ++status)
+        needed.insert(QString::fromLatin1(update::CUpdateInfoListItemUI::StatusTextId(status)));
+    for (const char* file : {"skin/main.ui", "skin/msgbox.ui", "skin/about.ui", "skin/setwnd.ui",
+                             "skin/skinwnd.ui", "skin/custom/device_Update_list_item.ui"}) {
         QFile ui(DataFile(file));
         ASSERT_TRUE(ui.open(QIODevice::ReadOnly));
         const QString content = QString::fromUtf8(ui.readAll());

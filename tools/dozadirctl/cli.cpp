@@ -13,6 +13,7 @@
 #include "sim/simulate_option.h"
 #include "sim_commands.h"
 #include "store_commands.h"
+#include "update_commands.h"
 
 namespace dz::ctl {
 namespace {
@@ -27,6 +28,7 @@ constexpr const char* kUsage =
     "                 keyboard, keyboard-rx, mouse, mouse-rx, mousepad, headset);\n"
     "                 without DEVICE, of every connected device\n"
     "  udev-rule      print the udev rule that gives your user access to the devices\n"
+    "  update ...     ask the update server about newer firmware and program versions\n"
     "  sim ...        drive the emulator of a running simulated application (below)\n"
     "  help           this text\n"
     "\n"
@@ -44,11 +46,12 @@ constexpr const char* kUsageTail =
     "DOZADIR_DEBUG=1 prints the packet traces to standard error.\n"
     "Exit codes: 0 ok, 1 usage, 2 device error, 3 no device (sim: no simulated\n"
     "application), 4 no access to the devices, 5 refused (a taken or blank name, the last\n"
-    "profile, a limit, an emulator action the device cannot do), 6 file error.\n\n";
+    "profile, a limit, an emulator action the device cannot do), 6 file error, 7 no update\n"
+    "server answered.\n\n";
 
 void PrintUsage(std::ostream& s) {
     s << kUsage << sim::SimulateKindWords() << kUsageTail << DeviceCommandUsage() << kStoreUsage
-      << kSimUsage;
+      << kSimUsage << kUpdateUsage;
 }
 
 // Keeps the emulator's transport registered beside hidraw while the command runs.
@@ -96,6 +99,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             simulate = parsed.config;
         } else if (a == "--force" && !rest.empty() && rest[0] == "macro") {
             rest.push_back(a);
+        } else if (!rest.empty() && rest[0] == "update" && a.rfind("--server", 0) == 0) {
+            rest.push_back(a);
         } else if (a.size() > 1 && a[0] == '-') {
             err << "dozadirctl: unknown option " << a << "\n";
             PrintUsage(err);
@@ -132,6 +137,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (simulate) session.emplace(*simulate);
     Context ctx{out, err, json};
     if (command == "list" && rest.size() == 1) return ListCommand(ctx);
+    if (command == "update")
+        return UpdateCommand(ctx, std::vector<std::string>(rest.begin() + 1, rest.end()));
     if (command == "info" && rest.size() <= 2) {
         return InfoCommand(ctx, rest.size() == 2 ? std::optional(rest[1]) : std::nullopt);
     }

@@ -63,6 +63,11 @@ fs::path ProductConfigFolder() {
            std::string(kProductFolderName);
 }
 
+fs::path ProductCacheFolder() {
+    return BaseFolder("DOZADIR_CACHE_HOME", "XDG_CACHE_HOME", ".cache") /
+           std::string(kProductFolderName);
+}
+
 fs::path KindDataFolder(std::string_view kind_name) {
     return ProductDataFolder() / std::string(kind_name);
 }
@@ -89,6 +94,12 @@ fs::path ProgramDataFolder() {
     }
     // Built but not installed: the source tree's data/.
     if (IsInside(exe_folder, DZ_BUILD_TREE_DIR)) return DZ_SOURCE_DATA_DIR;
+    // Installed: the data folder at its place relative to the program, so that an
+    // installation unpacked under another root (a package's tree, a bundle) finds its own.
+    if (!exe_folder.empty()) {
+        const fs::path beside = (exe_folder / DZ_INSTALL_DATA_RELATIVE).lexically_normal();
+        if (fs::is_directory(beside / "DefaultData", ec)) return beside;
+    }
     return DZ_INSTALL_DATA_DIR;
 }
 

@@ -6,6 +6,7 @@
 // Environment overrides, for tests and for running from unusual places:
 //   DOZADIR_DATA_HOME     replaces $XDG_DATA_HOME
 //   DOZADIR_CONFIG_HOME   replaces $XDG_CONFIG_HOME
+//   DOZADIR_CACHE_HOME    replaces $XDG_CACHE_HOME
 //   DOZADIR_PROGRAM_DATA  is the program folder itself
 
 #include <filesystem>
@@ -19,6 +20,9 @@ inline constexpr std::string_view kProductFolderName = "Dozadir Keyboard";
 [[nodiscard]] std::filesystem::path ProductDataFolder();
 // The per-user settings folder (what the program keeps in the registry and main.ini).
 [[nodiscard]] std::filesystem::path ProductConfigFolder();
+// The per-user cache folder (downloaded update packages): $XDG_CACHE_HOME (or ~/.cache)
+// and the product's name.
+[[nodiscard]] std::filesystem::path ProductCacheFolder();
 // The product folder + kind name ("keyboard", "mouse", "MousePad", "HD"): profiles, macros
 // and list files of one device kind. Not created here.
 [[nodiscard]] std::filesystem::path KindDataFolder(std::string_view kind_name);
