@@ -35,6 +35,9 @@ class FirmwareModel {
     bool SetDpiStage(int stage);  // of the current profile (mouse)
     bool WriteSettingsBytes(size_t offset, std::span<const uint8_t> bytes);
     bool SetKeySlot(int slot, const KeyCode& code);
+    // Bytes of the information block (a device whose block says something odd). False
+    // when they do not fit the block.
+    bool SetInfoBytes(size_t offset, std::span<const uint8_t> bytes);
     void SetPowerBytes(std::span<const uint8_t> bytes);  // from byte 0
     void SetCharging(bool charging);
 
@@ -74,6 +77,7 @@ class FirmwareModel {
 
     const ModelTable& table_;
     mutable std::mutex mutex_;
+    std::array<uint8_t, 34> info_{};
     std::vector<uint8_t> settings_;
     std::vector<uint8_t> keymap_;
     std::vector<uint8_t> key_colours_;
