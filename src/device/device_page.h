@@ -11,6 +11,9 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "models/key_codes.h"
 
 namespace dz {
 
@@ -30,6 +33,12 @@ class KeyAssignmentPanel {
     virtual void OnFunctionCombo() {}
     virtual void OnMacroOverCombo() {}
     virtual void Refresh() {}
+
+    // What the page's device object hands its panel: the names of the kind's macros, and
+    // the key to show with its current and factory function.
+    virtual void SetMacroList(const std::vector<std::string>& /*names*/) {}
+    virtual void ShowKeyEntry(int /*key*/, KeyFunctionCode /*current*/,
+                              KeyFunctionCode /*default_code*/) {}
 };
 
 class LightingPanel {
@@ -45,6 +54,15 @@ class LightingPanel {
     virtual void SelectMode(int /*mode*/) {}
     // Whether more than one device is present (synchronised lighting is offered then).
     virtual void SetMultiDevice(bool /*several*/) {}
+
+    // What the page's device object hands its panel: its device type, the standard modes
+    // (language identifiers of their names, and which are shown) with the sliders' maxima,
+    // and the light record to show.
+    virtual void SetDeviceType(int /*device_type*/) {}
+    virtual void SetModeList(const std::vector<std::string>& /*names*/,
+                             const std::vector<bool>& /*visible*/, int /*brightness_max*/,
+                             int /*speed_max*/) {}
+    virtual void ShowLightRecord(const LightRecord& /*record*/) {}
 };
 
 class AudioLighting {
@@ -102,6 +120,10 @@ class ShootingPanel {
     virtual void OnBulletOption(int /*n*/) {}
     virtual void OnAxis(int /*which: 0 x, 1 y*/) {}
     virtual void OnEdit(int /*which: 0 x, 1 y, 2 delay*/) {}
+
+    // The device's data folder (working pattern files) and the default data folder.
+    virtual void SetFolders(const std::filesystem::path& /*data*/,
+                            const std::filesystem::path& /*defaults*/) {}
 };
 
 class HeadsetPanels {
@@ -162,6 +184,9 @@ class MacroEditor {
     virtual void OnRecordOption(int /*0..5 previous record/constant/ignore, later ...*/) {}
     virtual void OnActionEdit() {}
     virtual void OnInsertMouseEvent(int /*button 0..4*/, int /*0 down, 1 up, 2 click*/) {}
+
+    // The device's data folder, where its macros live.
+    virtual void SetDataFolder(const std::filesystem::path& /*folder*/) {}
 };
 
 // The device object of a device page (the page's root). Operations keep the names of the

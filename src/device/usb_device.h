@@ -245,6 +245,11 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     void WakeLighting() { lighting_.Wake(); }
     // Called on the UI thread for each notification usage above 0x0402.
     virtual void OnDeviceNotification(uint16_t /*usage*/) {}
+    // The same with the path it came on (0 cable, 1 receiver), for a model to which that
+    // matters; by default the path is not looked at.
+    virtual void OnDeviceNotificationFrom(uint16_t usage, int /*path_index*/) {
+        OnDeviceNotification(usage);
+    }
     [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;
     // The page's profile bar, or null when the page has none.
     [[nodiscard]] ProfileBar* ProfileBarControl() const;
@@ -257,7 +262,7 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     std::vector<std::vector<uint8_t>> effect_frames_;
 
   private:
-    void OnNotification(uint16_t usage);  // UI thread
+    void OnNotification(uint16_t usage, int path_index);  // UI thread
     void BindProfileBar();
     void StartResyncTimer();
     // Posts `done` to the UI thread (the object's thread); dropped when the object goes.
