@@ -76,6 +76,10 @@ void CRezazodaUSBDevice::PostToUi(std::function<void()> done) {
     ui_calls_.Post(std::move(done));
 }
 
+void CRezazodaUSBDevice::WriteMacros(std::function<void(int answer)> done) {
+    WriteMacros(GetMacroList(), std::move(done));
+}
+
 bool CRezazodaUSBDevice::IsLinked() {
     if (!channel_.IsOpen()) return false;
     return channel_.LinkQuery();  // true on the cable without asking
@@ -96,7 +100,10 @@ void CRezazodaUSBDevice::BindPage() {
         return;
     }
     BindProfileBar();
-    auto* panel = findChild<QWidget*>(QStringLiteral("SelectPanel"), Qt::FindDirectChildrenOnly);
+    BindButtons(findChild<QWidget*>(QStringLiteral("SelectPanel"), Qt::FindDirectChildrenOnly));
+}
+
+void CRezazodaUSBDevice::BindButtons(QWidget* panel) {
     if (panel == nullptr) return;
     for (QObject* child : panel->children()) {
         auto* button = qobject_cast<ui::DeviceKeyButton*>(child);

@@ -38,13 +38,13 @@
 #include "device/lighting_thread.h"
 #include "device/notification_listener.h"
 #include "device/selector_device.h"
+#include "profile/profile_records.h"
 #include "ui/ui_call_queue.h"
 
 namespace dz {
 
 class CBasicProfiledata;
 
-using DeviceInfoBlock = std::array<uint8_t, kDeviceInfoSize>;
 // One per-light extra record of the models with stored multi-frame effects.
 using LightExtraRecord = std::array<uint8_t, 14>;
 
@@ -89,12 +89,21 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     void RefreshPage() override {}                                                  // 20
     virtual void CheckMacroKeys() {}                                                // 21
     void RestoreDefaults() override {}                                              // 22
-    [[nodiscard]] virtual std::vector<QString> GetMacroList() const { return {}; }  // 23
-    virtual uint32_t WriteKeyMap(int /*profile*/, const std::vector<uint32_t>& /*keys*/) {
+    // The macros the keys play, as "macro.config" numbers, in the device's numbering order.
+    [[nodiscard]] virtual std::vector<int> GetMacroList() const { return {}; }  // 23
+    // The writes below run on the device worker: their result says whether one was started
+    // (1) or the device cannot be reached (0).
+    virtual uint32_t WriteKeyMap(int /*profile*/,
+                                 const std::vector<KeyAssignmentEntry>& /*keys*/) {
         return 0;
-    }                                                                                   // 24
-    uint32_t WriteCurrentKeyMap(int /*profile*/) override { return 0; }                 // 25
-    virtual uint32_t WriteMacros(const std::vector<QString>& /*macros*/) { return 0; }  // 26
+    }                                                                    // 24
+    uint32_t WriteCurrentKeyMap(int /*profile*/) override { return 0; }  // 25
+    // `done` runs on the UI thread with the answer: 0 written (or nothing to write), a
+    // positive shortage in events when the macros do not fit, -1 when they were not written.
+    virtual void WriteMacros(const std::vector<int>& /*macros*/,
+                             std::function<void(int answer)> done) {
+        if (done) done(0);
+    }  // 26
     uint32_t WriteSystemSettings(int /*profile*/, int /*value*/, int /*flag*/, int /*screen_w*/,
                                  int /*screen_h*/) override {
         return 0;
@@ -118,8 +127,8 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     virtual void SelectKey(int key) { selected_key_ = key; }                        // 44
     virtual void FeedAudioSpectrum(const uint8_t* /*bands*/, int /*count*/) {}      // 45
     virtual void FeedHostColour(const uint32_t* /*values*/, int /*count*/) {}       // 46
-    // The routing's macro-memory write (1 success, -1 not written, ...).
-    using DevicePage::WriteMacros;
+    // The routing's macro-memory write: WriteMacros(GetMacroList(), done).
+    void WriteMacros(std::function<void(int answer)> done) override;
 
     // ---- Every model adds these after the interface ------------------------------------
     // Binds the model's own page (panels and buttons); the models' BindPage calls it.
@@ -253,6 +262,13 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;
     // The page's profile bar, or null when the page has none.
     [[nodiscard]] ProfileBar* ProfileBarControl() const;
+    // Binds the "DeviceKeyButton" children of `container`: "key_" n as key button n, user
+    // data "light_" m as light button m (white at alpha 255), each below its count.
+    void BindButtons(QWidget* container);
+    // The control `name` of the page, or the control inside it, that implements `Face` (a
+    // panel face of device_page.h); null when the page has none.
+    template <class Face>
+    [[nodiscard]] Face* PanelByName(const QString& name) const;
 
     lighting::EffectCounters counters_;  // lighting thread only
     lighting::ReactiveBuffers reactive_;
@@ -321,6 +337,17 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     int function_page_ = 1;
     int selected_key_ = -1;
 };
+
+template <class Face>
+Face* CRezazodaUSBDevice::PanelByName(const QString& name) const {
+    QWidget* holder = findChild<QWidget*>(name);
+    if (holder == nullptr) return nullptr;
+    if (auto* face = dynamic_cast<Face*>(holder)) return face;
+    for (QWidget* w : holder->findChildren<QWidget*>()) {
+        if (auto* face = dynamic_cast<Face*>(w)) return face;
+    }
+    return nullptr;
+}
 
 template <class Io, class Done>
 void CRezazodaUSBDevice::OnDevice(Io io, Done done) {

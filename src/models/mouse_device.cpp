@@ -25,8 +25,6 @@ constexpr uint16_t kUsageProfile = 0x1000;
 constexpr uint16_t kUsageProfileAndStage = 0x1100;
 constexpr int kCablePath = 0;
 
-constexpr int kLightingBrightnessMax = 4;
-constexpr int kLightingSpeedMax = 4;
 
 uint32_t Word(const std::array<uint8_t, 14>& b, size_t at) {
     uint32_t w = 0;
@@ -112,19 +110,15 @@ void CRezazodaMouseDevice::FirstSync() {
     if (!Channel().IsOpen()) return;
     OnDevice(&ReadMouseTables, [this](const MouseTables& t) {
         if (t.info_read) Info() = t.info;
-        if (t.result == kCmdOk) {
+        if (t.transfer.Ok()) {
             button_map_ = t.button_map;
             key_count_ = t.key_count;
             slots_ = t.button_slots;
             UpdateDpiScale(MouseDpiScale(t.info));
-        } else {
-            // The page then shows the profile only.
-            log::DebugLineF("mouse: first read stopped: %s (%d)", CommandResultText(t.result),
-                            t.result);
-        }
+        }  // else the page shows the profile only (mouse_io logs why)
         (void)LoadProfile();
         RefreshPage();
-        if (t.result == kCmdOk) {
+        if (t.transfer.Ok()) {
             StopLightingThread();
             StartLightingThread(std::chrono::milliseconds(kMouseTickMs));
         }
@@ -156,7 +150,7 @@ void CRezazodaMouseDevice::AdoptPage(const MousePageRead& read) {
     if (profile == nullptr) return;
     // The lighting the mouse shows; the direction is not on the page and stays.
     LightInfoRecord light = profile->CurrentLightInfo();
-    light.mode = static_cast<uint8_t>(MouseModeIndexOfCode(page.mode_code, mode_codes_));
+    light.mode = static_cast<uint8_t>(MouseModeIndexOfCode(page.mode_code, lists_.effects));
     light.brightness = page.brightness;
     light.speed = page.speed;
     light.multicolor = page.multicolour;
@@ -268,7 +262,7 @@ MouseSettingsInput CRezazodaMouseDevice::SettingsInput(int value, int flag, int 
                                                        int screen_h) const {
     MouseSettingsInput in;
     if (const CBasicProfiledata* profile = ProfileData()) in.light = profile->CurrentLightInfo();
-    in.mode_codes = mode_codes_;
+    in.modes = lists_.effects;
     in.report_rate = ReportRateOf(system_values_);
     in.current_stage = stages_.current;
     in.stages = stages_.stages;
@@ -289,16 +283,72 @@ uint32_t CRezazodaMouseDevice::WriteSystemSettings(int profile, int value, int f
         [profile, page](CommandChannel& channel) {
             return WriteMouseSettingsPage(channel, profile, page);
         },
-        [this](const MouseTransfer& t) {
+        [this](const DeviceTransfer& t) {
             last_settings_write_ = t;
             ++settings_writes_done_;
         });
     return 1;
 }
 
+KeySlotMap CRezazodaMouseDevice::SlotMap() const {
+    return {std::vector<uint8_t>(slots_.begin(), slots_.end()), kNoButtonSlot};
+}
+
+std::vector<int> CRezazodaMouseDevice::GetMacroList() const {
+    return DeviceMacroList(keys_, SlotMap(), CountMacros(DataFolder()));
+}
+
+uint32_t CRezazodaMouseDevice::WriteKeyMap(int profile, const std::vector<KeyAssignmentEntry>& keys) {
+    if (!Channel().IsOpen()) return 0;
+    const std::span<const uint8_t> read(button_map_.data(),
+                                        static_cast<size_t>(key_count_) * kKeyTableEntrySize);
+    std::vector<uint8_t> table =
+        BuildDeviceKeyTable(read, keys, SlotMap(), CountMacros(DataFolder()));
+    OnDevice(
+        [profile, table = std::move(table)](CommandChannel& channel) {
+            return WriteKeyTable(channel, profile, table, kMouseReachable);
+        },
+        [this](const DeviceTransfer& t) {
+            if (!t.Ok())
+                log::DebugLineF("mouse button map: %s (%d)%s%s", CommandResultText(t.result),
+                                t.result, t.refused ? ": " : "", t.refused ? t.refused : "");
+            last_key_map_write_ = t;
+            ++key_map_writes_done_;
+        });
+    return 1;
+}
+
+uint32_t CRezazodaMouseDevice::WriteCurrentKeyMap(int profile) {
+    return WriteKeyMap(profile, keys_);
+}
+
+void CRezazodaMouseDevice::WriteMacros(const std::vector<int>& macros,
+                                       std::function<void(int answer)> done) {
+    if (!Channel().IsOpen()) {
+        if (done) done(kMacrosWritten);
+        return;
+    }
+    MacroUpload upload = ReadMacroUpload(DataFolder(), macros);
+    OnDevice(
+        [upload = std::move(upload)](CommandChannel& channel) {
+            return WriteMacroUpload(channel, upload, kMouseReachable);
+        },
+        [done = std::move(done)](const MacroWriteOutcome& outcome) {
+            if (done) done(outcome.answer);
+        });
+}
+
+void CRezazodaMouseDevice::CheckMacroKeys() {
+    if (ResetMacroKeysBeyond(keys_, CountMacros(DataFolder()))) {
+        if (CBasicProfiledata* profile = ProfileData()) profile->SetKeyList(keys_);
+        SaveProfile();
+    }
+    RefreshKeyInfoList();
+}
+
 void CRezazodaMouseDevice::UploadShootPatterns() {
     if (!Channel().IsOpen()) return;
-    std::vector<uint8_t> image = BuildShootImage(ProfileFolder(KindName()));
+    std::vector<uint8_t> image = BuildShootImage(DataFolder());
     OnDevice([image = std::move(image)](CommandChannel& channel) {
         return WriteShootImage(channel, image);
     });
@@ -354,20 +404,23 @@ void CRezazodaMouseDevice::OnDeviceNotificationFrom(uint16_t usage, int path_ind
 
 // The panels are the page's controls of those names, once their classes answer the faces.
 LightingPanel* CRezazodaMouseDevice::Lighting() {
-    return dynamic_cast<LightingPanel*>(lighting_panel_.data());
+    return PanelByName<LightingPanel>(QStringLiteral("LightControlItem"));
 }
 KeyAssignmentPanel* CRezazodaMouseDevice::KeyAssignment() {
-    return dynamic_cast<KeyAssignmentPanel*>(key_panel_.data());
+    return PanelByName<KeyAssignmentPanel>(QStringLiteral("KeySetControlItem"));
 }
 MacroEditor* CRezazodaMouseDevice::Macros() {
-    return dynamic_cast<MacroEditor*>(macro_panel_.data());
+    return PanelByName<MacroEditor>(QStringLiteral("MacroControlItem"));
 }
 ShootingPanel* CRezazodaMouseDevice::Shooting() {
-    return dynamic_cast<ShootingPanel*>(shoot_panel_.data());
+    return PanelByName<ShootingPanel>(QStringLiteral("ShootControlItem"));
 }
 
 void CRezazodaMouseDevice::LoadPanelLists() {
-    // Filled from the kind's list files once the shared readers are in.
+    const std::filesystem::path folder = DataFolder();
+    const PanelListFiles files{folder / "macro.config", DefaultDataFolder() / "default_light.json",
+                               folder / (LightFilePrefix().toStdString() + ".config")};
+    ReadPanelLists(files, GetKindCode(), lists_);
 }
 
 void CRezazodaMouseDevice::RefreshKeyInfoList() {
@@ -379,7 +432,7 @@ void CRezazodaMouseDevice::RefreshKeyInfoList() {
             static_cast<size_t>(j) < keys_.size() ? keys_[static_cast<size_t>(j)].current
                                                   : DefaultButtonCodes()[static_cast<size_t>(j)];
         QStringList parts;
-        for (const AssignmentWord& w : AssignmentWords(code, macro_names_)) {
+        for (const AssignmentWord& w : AssignmentWords(code, lists_.macro_names)) {
             const QString text = QString::fromStdString(w.text);
             parts << (w.identifier ? texts.Text(text) : text);
         }
@@ -419,24 +472,29 @@ void CRezazodaMouseDevice::BuildModelPage() {
             }
         }
     }
-    auto named = [this](const char* name) { return findChild<QWidget*>(QLatin1String(name)); };
-    lighting_panel_ = named("LightControlItem");
-    key_panel_ = named("KeySetControlItem");
-    macro_panel_ = named("MacroControlItem");
-    shoot_panel_ = named("ShootControlItem");
     key_info_list_ = findChild<QWidget*>(QStringLiteral("device_setkeyinfo_list"));
     hint_ = findChild<QWidget*>(QStringLiteral("device_tishi_info"));
     performance_.Bind(this);
     performance_.ApplyScale();
+    LoadPanelLists();
     if (LightingPanel* lighting = Lighting()) {
-        lighting->SetDeviceType(DeviceType());
-        lighting->SetModeList(mode_names_, mode_visible_, kLightingBrightnessMax,
-                              kLightingSpeedMax);
+        lighting->AttachDevice(DeviceType());
+        std::vector<std::string> names;
+        std::vector<bool> visible;
+        for (const EffectListEntry& e : lists_.effects) {
+            names.push_back(e.name);
+            visible.push_back(e.visible);
+        }
+        lighting->SetEffectList(names, visible);
+        lighting->SetAreaList(lists_.areas);
+        lighting->SetCustomEffectList(lists_.custom_effects);
     }
-    if (MacroEditor* macros = Macros()) macros->SetDataFolder(ProfileFolder(KindName()));
-    if (KeyAssignmentPanel* keys = KeyAssignment()) keys->SetMacroList(macro_names_);
-    if (ShootingPanel* shoot = Shooting())
-        shoot->SetFolders(ProfileFolder(KindName()), DefaultDataFolder());
+    if (MacroEditor* macros = Macros()) macros->AttachFolder(DataFolder());
+    if (KeyAssignmentPanel* keys = KeyAssignment()) {
+        keys->AttachDevice(DeviceType());
+        keys->SetMacroNames(lists_.macro_names);
+    }
+    if (ShootingPanel* shoot = Shooting()) shoot->SetFolders(DataFolder(), DefaultDataFolder());
     if (QWidget* tab = findChild<QWidget*>(QStringLiteral("mouse_device_seting_option_0")))
         ui::SetSelected(tab, true);
 }
@@ -446,7 +504,8 @@ void CRezazodaMouseDevice::SelectKey(int key) {
     if (key < 0 || static_cast<size_t>(key) >= keys_.size()) return;
     if (KeyAssignmentPanel* panel = KeyAssignment()) {
         const KeyAssignmentEntry& entry = keys_[static_cast<size_t>(key)];
-        panel->ShowKeyEntry(key, entry.current, entry.default_code);
+        panel->ShowKey(key, KeyCodeToProfileInt(entry.current),
+                       KeyCodeToProfileInt(entry.default_code));
     }
 }
 

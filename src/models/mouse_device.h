@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "models/key_slot_table.h"
+#include "models/macro_upload.h"
 #include "models/model_device.h"
 #include "models/mouse_buttons.h"
 #include "models/mouse_dpi.h"
@@ -19,6 +21,7 @@
 #include "models/mouse_performance.h"
 #include "models/mouse_settings_page.h"
 #include "models/mouse_stages.h"
+#include "models/panel_lists.h"
 
 namespace dz {
 
@@ -45,6 +48,18 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     uint32_t ApplyLighting() override;
     void LoadPanelLists() override;
     void RefreshPage() override;
+    // The distinct macros the buttons the mouse has play, in order of first use.
+    [[nodiscard]] std::vector<int> GetMacroList() const override;
+    // The button map from the key list: the map read at the opening with each button the
+    // mouse has in its slot, macros renumbered to their place in GetMacroList, a macro the
+    // list does not hold sent as the button's default (the key list keeps its numbers).
+    // 1 when the write went to the device worker, 0 when the mouse is not there.
+    uint32_t WriteKeyMap(int profile, const std::vector<KeyAssignmentEntry>& keys) override;
+    uint32_t WriteCurrentKeyMap(int profile) override;
+    void WriteMacros(const std::vector<int>& macros, std::function<void(int answer)> done) override;
+    using CRezazodaUSBDevice::WriteMacros;
+    // Buttons bound to a macro the list no longer holds get their default back.
+    void CheckMacroKeys() override;
     // One settings page (66 bytes at profile × 128): 1 when it went to the device worker,
     // 0 when the mouse is not there.
     uint32_t WriteSystemSettings(int profile, int value, int flag, int screen_w,
@@ -75,16 +90,18 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     [[nodiscard]] const MouseStages& Stages() const { return stages_; }
     [[nodiscard]] const StageWords& SystemValues() const { return system_values_; }
     [[nodiscard]] const std::vector<KeyAssignmentEntry>& Keys() const { return keys_; }
-    [[nodiscard]] const std::vector<uint8_t>& ModeCodes() const { return mode_codes_; }
-    [[nodiscard]] const std::vector<std::string>& MacroNames() const { return macro_names_; }
-    [[nodiscard]] const std::vector<std::string>& UserEffectNames() const { return effect_names_; }
+    [[nodiscard]] const PanelLists& Lists() const { return lists_; }
+    // ButtonSlotMap in the shared key-table form.
+    [[nodiscard]] KeySlotMap SlotMap() const;
     [[nodiscard]] MousePerformance& Performance() { return performance_; }
     [[nodiscard]] MouseLightingProgram& LightingProgramOfMouse() { return *program_; }
     // How many first synchronisations, re-reads and settings writes have come back.
     [[nodiscard]] int SyncsDone() const { return syncs_done_; }
     [[nodiscard]] int ResyncsDone() const { return resyncs_done_; }
     [[nodiscard]] int SettingsWritesDone() const { return settings_writes_done_; }
-    [[nodiscard]] const MouseTransfer& LastSettingsWrite() const { return last_settings_write_; }
+    [[nodiscard]] const DeviceTransfer& LastSettingsWrite() const { return last_settings_write_; }
+    [[nodiscard]] int KeyMapWritesDone() const { return key_map_writes_done_; }
+    [[nodiscard]] const DeviceTransfer& LastKeyMapWrite() const { return last_key_map_write_; }
     // The screen size every settings page carries (the primary screen at start-up).
     [[nodiscard]] static QSize ScreenSize();
 
@@ -107,6 +124,7 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     void UpdateDpiScale(const DpiScale& from_device);
     [[nodiscard]] MouseSettingsInput SettingsInput(int value, int flag, int screen_w,
                                                    int screen_h) const;
+    [[nodiscard]] std::filesystem::path DataFolder() const { return ProfileFolder(KindName()); }
 
     MousePerformance performance_{*this};
     MouseLightingProgram* program_ = nullptr;  // owned by the base, which stops its thread
@@ -126,13 +144,7 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     std::vector<CorrectionPreset> corrections_;
     int last_mode_ = -1;  // the mode index the preview runs; -1 before the first
 
-    // Panel lists.
-    std::vector<std::string> macro_names_;
-    std::vector<std::string> mode_names_;
-    std::vector<bool> mode_visible_;
-    std::vector<uint8_t> mode_codes_;
-    std::vector<std::string> area_names_;
-    std::vector<std::string> effect_names_;
+    PanelLists lists_;
 
     // Page.
     std::vector<QPointer<QWidget>> preview_leds_;
@@ -140,14 +152,15 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     QPointer<QWidget> preview_panel_;
     QPointer<QWidget> logo_;
     QPointer<QWidget> key_info_list_;
-    QPointer<QWidget> lighting_panel_, key_panel_, macro_panel_, shoot_panel_;
     QPointer<QWidget> hint_;
     int mouse_parameter_ = -1;
 
     int syncs_done_ = 0;
     int resyncs_done_ = 0;
     int settings_writes_done_ = 0;
-    MouseTransfer last_settings_write_;
+    DeviceTransfer last_settings_write_;
+    int key_map_writes_done_ = 0;
+    DeviceTransfer last_key_map_write_;
 };
 
 }  // namespace dz

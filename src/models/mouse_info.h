@@ -11,16 +11,16 @@
 
 namespace dz {
 
-using MouseInfoBlock = std::array<uint8_t, kDeviceInfoSize>;
+using MouseInfoBlock = DeviceInfoBlock;
 
-// Offsets in the block (multi-byte fields little-endian).
-inline constexpr size_t kMouseInfoKeySlots = 5;
-inline constexpr size_t kMouseInfoMacroUnits = 6;
+// Offsets in the block (multi-byte fields little-endian), beyond the key slots and the macro
+// memory every block has.
+inline constexpr size_t kMouseInfoKeySlots = kInfoKeySlots;
+inline constexpr size_t kMouseInfoMacroUnits = kInfoMacroUnits;
 inline constexpr size_t kMouseInfoSensor = 9;      // 2 bytes
 inline constexpr size_t kMouseInfoDpiStep = 11;    // 1 byte: DPI per slider position
 inline constexpr size_t kMouseInfoHighest = 12;    // 2 bytes: highest slider position
 inline constexpr size_t kMouseInfoLowestDpi = 14;  // 2 bytes: the DPI of position 0
-inline constexpr size_t kMacroMemoryUnit = 128;
 
 [[nodiscard]] constexpr uint16_t InfoWord(const MouseInfoBlock& b, size_t at) {
     return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));

@@ -1,8 +1,7 @@
 #pragma once
 // The mouse's transfers over its command channel, without Qt: the device object runs them
 // on its device worker and dozadirctl calls them directly, so both send the same packets.
-// Every transfer first applies the reachability rule: a mouse on its cable is reachable
-// while its channel is open; behind its receiver, when the link query also answers yes.
+// Every transfer first applies the reachability rule (kMouseReachable).
 
 #include <array>
 #include <cstdint>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "device/command_channel.h"
+#include "models/device_exchange.h"
 #include "models/mouse_buttons.h"
 #include "models/mouse_info.h"
 #include "models/mouse_settings_page.h"
@@ -19,22 +19,15 @@ namespace dz {
 // The button-map copy the mouse object keeps.
 using MouseButtonMap = std::array<uint8_t, kMaxKeyTableSize>;
 
-// The answer of a write as the device object gives it, and what the device said to each
-// packet: the object answers success once it has closed the transfer, but a caller that
-// must know (dozadirctl) sees the first failure.
-struct MouseTransfer {
-    int answer = 0;       // 1: sent and closed; 0: the mouse was not reachable
-    int first_failure = kCmdOk;  // kCmdOk, or the first result that was not
-    [[nodiscard]] bool AllOk() const { return answer == kCmdOk && first_failure == kCmdOk; }
-};
-
-[[nodiscard]] bool MouseReachable(CommandChannel& channel);
+// The mouse's reachability rule: on its cable while its channel is open; behind its
+// receiver when the link query also answers yes.
+inline constexpr ReachableRule kMouseReachable = &LinkedRule;
 
 // The opening read: information block and button map between BEGIN and END, and the slot
 // of each logical button.
 struct MouseTables {
-    int result = kCmdNoExchange;  // kCmdOk, or the first failing result (0: not reachable)
-    bool info_read = false;       // the information block came in (the map may not have)
+    DeviceTransfer transfer;  // Ok() when the block and the map came in
+    bool info_read = false;   // the information block came in (the map may not have)
     MouseInfoBlock info{};
     MouseButtonMap button_map{};
     int key_count = 0;
@@ -60,12 +53,12 @@ struct MousePageRead {
 [[nodiscard]] MousePageRead ReadMousePage(CommandChannel& channel, int profile);
 
 // BEGIN, the 66 bytes at profile × 128, END.
-[[nodiscard]] MouseTransfer WriteMouseSettingsPage(CommandChannel& channel, int profile,
-                                                   const MousePageBytes& page);
+[[nodiscard]] DeviceTransfer WriteMouseSettingsPage(CommandChannel& channel, int profile,
+                                                    const MousePageBytes& page);
 // BEGIN, the image in 56-byte chunks, END. An image that its 16-bit header cannot describe
-// is not sent (first_failure kCmdNotWritten).
-[[nodiscard]] MouseTransfer WriteShootImage(CommandChannel& channel,
-                                            std::span<const uint8_t> image);
+// is not sent.
+[[nodiscard]] DeviceTransfer WriteShootImage(CommandChannel& channel,
+                                             std::span<const uint8_t> image);
 
 // The power bytes (battery, charge state, ...; byte 3 set to 1 through the receiver and 0
 // over the cable).

@@ -18,15 +18,13 @@ uint8_t InRangeOrZero(int value, int count) {
 
 }  // namespace
 
-uint8_t MouseModeCode(int mode_index, std::span<const uint8_t> mode_codes) {
+uint8_t MouseModeCode(int mode_index, std::span<const EffectListEntry> modes) {
     const int index = mode_index >= kFirstUserLightEffect || mode_index < 0 ? 0 : mode_index;
-    if (static_cast<size_t>(index) < mode_codes.size()) return mode_codes[static_cast<size_t>(index)];
-    return static_cast<uint8_t>(index);
+    return static_cast<uint8_t>(EffectCodeOfIndex(modes, index).value_or(index));
 }
 
-int MouseModeIndexOfCode(uint8_t code, std::span<const uint8_t> mode_codes) {
-    const auto at = std::find(mode_codes.begin(), mode_codes.end(), code);
-    return at == mode_codes.end() ? code : static_cast<int>(at - mode_codes.begin());
+int MouseModeIndexOfCode(uint8_t code, std::span<const EffectListEntry> modes) {
+    return EffectIndexOfCode(modes, code).value_or(code);
 }
 
 MousePageBytes EncodeMouseSettingsPage(const MouseSettingsInput& in) {
@@ -36,7 +34,7 @@ MousePageBytes EncodeMouseSettingsPage(const MouseSettingsInput& in) {
         std::copy(bytes.begin(), bytes.end(), page.begin() + kPageStages + kDpiStageRecordSize * i);
     }
     const LightInfoRecord& l = in.light;
-    page[kPageMode] = MouseModeCode(l.mode, in.mode_codes);
+    page[kPageMode] = MouseModeCode(l.mode, in.modes);
     page[kPageBrightness] = l.brightness;
     page[kPageSpeed] = static_cast<uint8_t>(kMaxStoredSpeed - std::min<int>(l.speed, kMaxStoredSpeed));
     page[kPageDirection] = l.direction;

@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include "models/panel_lists.h"
 #include "profile/device_profiledata.h"
 #include "profile/profile_records.h"
 
@@ -48,7 +49,7 @@ using MousePageBytes = std::array<uint8_t, kMousePageWriteSize>;
 // What one page is made of, taken from the profile and the caller.
 struct MouseSettingsInput {
     LightInfoRecord light;            // bytes 0..7 of the light record are used
-    std::vector<uint8_t> mode_codes;  // device code of each standard mode, in list order
+    std::vector<EffectListEntry> modes;  // the standard modes with their device codes
     int report_rate = 0;              // report-rate option index
     int current_stage = 0;
     std::vector<DpiStageRecord> stages;
@@ -61,10 +62,10 @@ struct MouseSettingsInput {
 
 // The device code of a light record's mode: a user light effect becomes standard mode 0,
 // and a mode the list has no code for is sent as its own index.
-[[nodiscard]] uint8_t MouseModeCode(int mode_index, std::span<const uint8_t> mode_codes);
+[[nodiscard]] uint8_t MouseModeCode(int mode_index, std::span<const EffectListEntry> modes);
 // The position of a device code among the standard modes' codes; a code that none has
 // stays as it is.
-[[nodiscard]] int MouseModeIndexOfCode(uint8_t code, std::span<const uint8_t> mode_codes);
+[[nodiscard]] int MouseModeIndexOfCode(uint8_t code, std::span<const EffectListEntry> modes);
 
 // The first 66 bytes of a page. Stages the list lacks are zero; a report-rate index or a
 // current stage outside 0..4 is written as 0, as the page shows it; a stored speed above 4

@@ -31,7 +31,7 @@ MouseSettingsInput Input() {
     in.light.red = 0x11;
     in.light.green = 0x22;
     in.light.blue = 0x33;
-    in.mode_codes = {0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29};
+    for (int i = 0; i < 10; ++i) in.modes.push_back({"mode", true, 0x20 + i});
     in.report_rate = 3;
     in.current_stage = 1;
     in.stages = {Stage(1, 6, 6, 255, 0, 0), Stage(1, 0x0134, 0x0256, 0, 255, 0)};
@@ -96,13 +96,13 @@ TEST(MouseSettingsPage, ValuesThePageCannotCarryAsTheyAre) {
 }
 
 TEST(MouseSettingsPage, ModeCodes) {
-    const std::vector<uint8_t> codes{5, 6, 7};
+    const std::vector<EffectListEntry> codes{{"a", true, 5}, {"b", true, 6}, {"c", false, 7}};
     EXPECT_EQ(MouseModeCode(1, codes), 6);
     EXPECT_EQ(MouseModeCode(10, codes), 5);
     EXPECT_EQ(MouseModeCode(8, codes), 8) << "no entry: the index itself";
     EXPECT_EQ(MouseModeIndexOfCode(7, codes), 2);
     EXPECT_EQ(MouseModeIndexOfCode(0x42, codes), 0x42) << "a code no mode has stays";
-    const std::vector<uint8_t> twice{3, 3};
+    const std::vector<EffectListEntry> twice{{"a", true, 3}, {"b", true, 3}};
     EXPECT_EQ(MouseModeIndexOfCode(3, twice), 0) << "the first in list order";
 }
 

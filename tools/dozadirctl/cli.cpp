@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "commands.h"
+#include "device_commands.h"
 #include "platform/hid/hid_backend.h"
 #include "sim/emulator.h"
 #include "sim/simulate_option.h"
@@ -46,7 +47,8 @@ constexpr const char* kUsageTail =
     "profile, a limit, an emulator action the device cannot do), 6 file error.\n\n";
 
 void PrintUsage(std::ostream& s) {
-    s << kUsage << sim::SimulateKindWords() << kUsageTail << kStoreUsage << kSimUsage;
+    s << kUsage << sim::SimulateKindWords() << kUsageTail << DeviceCommandUsage() << kStoreUsage
+      << kSimUsage;
 }
 
 // Keeps the emulator's transport registered beside hidraw while the command runs.
@@ -132,6 +134,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (command == "list" && rest.size() == 1) return ListCommand(ctx);
     if (command == "info" && rest.size() <= 2) {
         return InfoCommand(ctx, rest.size() == 2 ? std::optional(rest[1]) : std::nullopt);
+    }
+    for (const DeviceCommand& c : DeviceCommands()) {
+        if (rest.size() >= 2 && command == c.verb && rest[1] == c.device)
+            return c.run(ctx, std::vector<std::string>(rest.begin() + 2, rest.end()));
     }
     err << "dozadirctl: unknown command or wrong arguments: " << command << "\n";
     PrintUsage(err);
