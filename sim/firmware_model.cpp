@@ -224,16 +224,14 @@ void FirmwareModel::SetCharging(bool charging) {
     if (table_.has_battery) power_[kPowerCharge] = charging ? 1 : 0;
 }
 
-bool FirmwareModel::SetInfoBytes(size_t offset, std::span<const uint8_t> bytes) {
-    std::lock_guard lock(mutex_);
-    if (offset + bytes.size() > info_.size()) return false;
-    std::copy(bytes.begin(), bytes.end(), info_.begin() + static_cast<ptrdiff_t>(offset));
-    return true;
-}
-
 std::array<uint8_t, 34> FirmwareModel::InfoBlock() const {
     std::lock_guard lock(mutex_);
     return info_;
+}
+
+void FirmwareModel::SetInfoBlock(const std::array<uint8_t, 34>& info) {
+    std::lock_guard lock(mutex_);
+    info_ = info;
 }
 
 std::vector<uint8_t> FirmwareModel::SettingsArea() const {

@@ -35,10 +35,10 @@ class FirmwareModel {
     bool SetDpiStage(int stage);  // of the current profile (mouse)
     bool WriteSettingsBytes(size_t offset, std::span<const uint8_t> bytes);
     bool SetKeySlot(int slot, const KeyCode& code);
-    // Bytes of the information block (a device whose block says something odd). False
-    // when they do not fit the block.
-    bool SetInfoBytes(size_t offset, std::span<const uint8_t> bytes);
     void SetPowerBytes(std::span<const uint8_t> bytes);  // from byte 0
+    // Another information block from now on (a firmware that reports other tables); the
+    // areas keep their sizes.
+    void SetInfoBlock(const std::array<uint8_t, 34>& info);
     void SetCharging(bool charging);
 
     // State, for tests and for people watching.

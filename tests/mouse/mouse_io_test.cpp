@@ -103,8 +103,9 @@ TEST_F(MouseIoTest, AButtonMapWithoutAFactoryFunctionLeavesThatButtonAbsent) {
 
 TEST_F(MouseIoTest, AKeyCountWhoseMapWouldExceed512BytesStopsBeforeTheMap) {
     Open(Link::kCable);
-    const uint8_t slots = 171;  // 513 bytes
-    ASSERT_TRUE(Model().SetInfoBytes(kMouseInfoKeySlots, std::span(&slots, 1)));
+    auto info = Model().InfoBlock();
+    info[kMouseInfoKeySlots] = 171;  // 513 bytes
+    Model().SetInfoBlock(info);
     const MouseTables t = ReadMouseTables(channel_);
     EXPECT_NE(t.transfer.result, kCmdOk);
     EXPECT_TRUE(t.info_read);
