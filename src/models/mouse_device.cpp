@@ -7,6 +7,7 @@
 #include "device/lighting/custom_playback.h"
 #include "models/key_words.h"
 #include "models/mouse_lighting.h"
+#include "models/mouse_profile.h"
 #include "models/mouse_shoot.h"
 #include "platform/log/debug_log.h"
 #include "profile/device_profiledata.h"
@@ -55,16 +56,6 @@ LightInfoRecord RecordOfWords(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3
 lighting::PlaybackStep PlaybackStepOf(const LedEffectStep& s) {
     return {s.mode, s.brightness, s.speed, s.direction, s.multicolor, {s.red, s.green, s.blue},
             s.time};
-}
-
-// How many stages the profile root itself holds (the profile data keeps those of earlier
-// profiles beyond them).
-size_t StagesInRoot(const Json::Value& root) {
-    if (!root.isObject()) return 0;
-    const Json::Value& section = root["DPIStages"];
-    if (!section.isObject()) return 0;
-    const Json::Value& list = section["StageDPIs"];
-    return list.isArray() ? list.size() : 0;
 }
 
 }  // namespace
@@ -181,18 +172,13 @@ void CRezazodaMouseDevice::TakeProfileSections() {
     CMouseProfiledata* profile = MouseProfile();
     if (profile == nullptr) return;
     (void)profile->LoadLightList(profile->GetLightListPath());
-    keys_ = profile->GetKeyList();
-    (void)profile->ReadLightInfo();
+    MouseProfileSections sections = ReadMouseProfileSections(*profile);
     (void)profile->ReadAudioLightInfo();
     (void)ApplyLighting();
-    // The profile data merges the stages into those of the profiles read before; the page
-    // takes this profile's own.
-    std::vector<DpiStageRecord> stages = profile->GetDpiStages();
-    stages.resize(std::min(stages.size(), StagesInRoot(profile->ProfileRoot())));
-    stages_.stages = std::move(stages);
-    stages_.current = profile->GetCurrentStage();
-    system_values_ = profile->GetSystemValues();
-    corrections_ = profile->GetCorrectionPresets();
+    keys_ = std::move(sections.keys);
+    stages_ = std::move(sections.stages);
+    system_values_ = sections.system_values;
+    corrections_ = std::move(sections.corrections);
 }
 
 uint32_t CRezazodaMouseDevice::LoadProfile() {
@@ -258,10 +244,11 @@ uint32_t CRezazodaMouseDevice::ApplyLighting() {
 
 // ---- Writing ----------------------------------------------------------------------------
 
-MouseSettingsInput CRezazodaMouseDevice::SettingsInput(int value, int flag, int screen_w,
-                                                       int screen_h) const {
+uint32_t CRezazodaMouseDevice::WriteSystemSettings(int profile, int value, int flag, int screen_w,
+                                                   int screen_h) {
+    if (!Channel().IsOpen()) return 0;
     MouseSettingsInput in;
-    if (const CBasicProfiledata* profile = ProfileData()) in.light = profile->CurrentLightInfo();
+    if (const CBasicProfiledata* stored = ProfileData()) in.light = stored->CurrentLightInfo();
     in.modes = lists_.effects;
     in.report_rate = ReportRateOf(system_values_);
     in.current_stage = stages_.current;
@@ -271,14 +258,7 @@ MouseSettingsInput CRezazodaMouseDevice::SettingsInput(int value, int flag, int 
     in.byte59 = static_cast<uint8_t>(flag);
     in.screen_width = screen_w;
     in.screen_height = screen_h;
-    return in;
-}
-
-uint32_t CRezazodaMouseDevice::WriteSystemSettings(int profile, int value, int flag, int screen_w,
-                                                   int screen_h) {
-    if (!Channel().IsOpen()) return 0;
-    const MousePageBytes page =
-        EncodeMouseSettingsPage(SettingsInput(value, flag, screen_w, screen_h));
+    const MousePageBytes page = EncodeMouseSettingsPage(in);
     OnDevice(
         [profile, page](CommandChannel& channel) {
             return WriteMouseSettingsPage(channel, profile, page);
@@ -355,10 +335,7 @@ void CRezazodaMouseDevice::UploadShootPatterns() {
 }
 
 void CRezazodaMouseDevice::StoreStages() {
-    if (CMouseProfiledata* profile = MouseProfile()) {
-        profile->SetDpiStages(stages_.stages);
-        profile->SetCurrentStage(stages_.current);
-    }
+    if (CMouseProfiledata* profile = MouseProfile()) PutMouseStages(*profile, stages_);
     SaveProfile();
     const QSize screen = ScreenSize();
     (void)WriteSystemSettings(0, 0, 1, screen.width(), screen.height());

@@ -122,8 +122,6 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     void AdoptPage(const MousePageRead& read);
     void RefreshKeyInfoList();
     void UpdateDpiScale(const DpiScale& from_device);
-    [[nodiscard]] MouseSettingsInput SettingsInput(int value, int flag, int screen_w,
-                                                   int screen_h) const;
     [[nodiscard]] std::filesystem::path DataFolder() const { return ProfileFolder(KindName()); }
 
     MousePerformance performance_{*this};
