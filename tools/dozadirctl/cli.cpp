@@ -51,6 +51,12 @@ void PrintUsage(std::ostream& s) {
       << kSimUsage;
 }
 
+bool IsDeviceCommand(const std::vector<std::string>& words) {
+    for (const DeviceCommand& c : DeviceCommands())
+        if (words[0] == c.verb && words[1] == c.device) return true;
+    return false;
+}
+
 // Keeps the emulator's transport registered beside hidraw while the command runs.
 class EmulatorSession {
 public:
@@ -96,6 +102,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             simulate = parsed.config;
         } else if (a == "--force" && !rest.empty() && rest[0] == "macro") {
             rest.push_back(a);
+        } else if (a.size() > 1 && a[0] == '-' && rest.size() >= 2 && IsDeviceCommand(rest)) {
+            rest.push_back(a);  // the device command's own options ("dpi mouse --stage 2")
         } else if (a.size() > 1 && a[0] == '-') {
             err << "dozadirctl: unknown option " << a << "\n";
             PrintUsage(err);
