@@ -1,5 +1,6 @@
 #include "models/mouse_performance.h"
 
+#include <QAbstractSlider>
 #include <algorithm>
 
 #include "models/mouse_settings_page.h"
@@ -65,9 +66,9 @@ int MousePerformance::SliderPosition(int n) const {
     return ui::Value(rows_[static_cast<size_t>(n)].slider);
 }
 
-void MousePerformance::ShowRow(int n, int q) {
+void MousePerformance::ShowRow(int n, int q, bool set_slider) {
     const Row& r = rows_[static_cast<size_t>(n)];
-    ui::SetValue(r.slider, q);
+    if (set_slider) ui::SetValue(r.slider, q);
     const bool current = n == host_.WorkingStages().current;
     ui::SetForeImage(r.slider, QString::fromLatin1(kDpiSliderForeImage));
     const QString thumb = QString::fromLatin1(current ? kDpiCurrentThumb : kDpiOtherThumb);
@@ -155,7 +156,10 @@ void MousePerformance::OnDpiSlider(int n) {
 
 void MousePerformance::OnDpiDrag(int n) {
     if (!RowOk(n)) return;
-    ShowRow(n, SliderPosition(n));
+    // While the handle is held the slider's position runs ahead of its value, and the
+    // slider is left where the pointer put it.
+    const auto* slider = qobject_cast<const QAbstractSlider*>(rows_[static_cast<size_t>(n)].slider.data());
+    ShowRow(n, slider != nullptr ? slider->sliderPosition() : SliderPosition(n), false);
 }
 
 void MousePerformance::OnDpiEdit(int n) {

@@ -71,8 +71,9 @@ class MousePerformance : public MouseSettings {
     [[nodiscard]] const Row& RowControls(int n) const { return rows_[static_cast<size_t>(n)]; }
 
   private:
-    // Row n's slider at q, its look as the current stage or not, and q's figure in the edit.
-    void ShowRow(int n, int q);
+    // Row n's slider at q (unless the user holds it), its look as the current stage or not,
+    // and q's figure in the edit.
+    void ShowRow(int n, int q, bool set_slider = true);
     // Row n's enabled state (container and check).
     void ShowEnabled(int n, bool enabled);
     // Which enable checks the user may switch: not the current stage's, not the last one.
