@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -120,6 +121,17 @@ class MouseDeviceTest : public test::EmulatedDeviceTest {
             option->setObjectName(QStringLiteral("polling_rate_option_%1").arg(n));
         }
         (new QListWidget(d))->setObjectName(QStringLiteral("device_setkeyinfo_list"));
+        (new QWidget(d))->setObjectName(QStringLiteral("device_tishi_info"));
+        for (const char* name : {"pointer_speed_slider", "scroll_speed_slider", "double_click_slider"})
+            (new QSlider(Qt::Horizontal, d))->setObjectName(QString::fromLatin1(name));
+        for (const char* name : {"pointer_precision_check", "scrolls_page_check"})
+            (new QCheckBox(d))->setObjectName(QString::fromLatin1(name));
+        for (int n = 0; n < 2; ++n) {
+            auto* slider = new QSlider(Qt::Horizontal, d);
+            slider->setObjectName(QStringLiteral("rodav_DPI_slider_%1").arg(n));
+            slider->setRange(0, 10000);
+            (new QLineEdit(d))->setObjectName(QStringLiteral("rodav_DPI_edit_%1").arg(n));
+        }
         for (auto [name, pages] :
              {std::pair{"device_function_switch", 4}, std::pair{"device_key_function_switch", 3}}) {
             auto* stack = new QStackedWidget(d);
@@ -536,6 +548,108 @@ TEST_F(MouseDeviceTest, ShootingPatternsAndPower) {
     ASSERT_EQ(power_->status.size(), 6u);
     EXPECT_EQ(power_->status[0], 72);
     EXPECT_EQ(power_->status[3], 1) << "through the receiver";
+}
+
+TEST_F(MouseDeviceTest, RestoringTheDefaultsRewritesTheProfileFromTheDefaultData) {
+    auto* d = MakeMouse();
+    Open(d, Link::kCable);
+    Sync(d);
+    Bind(d, 0, {0x20, 0, 4});
+    Control<QAbstractButton>(d, "DPI_select_check_3")->click();  // through the face, as routed
+    d->Mouse()->OnDpiSelect(3);
+    ASSERT_EQ(d->Stages().current, 3);
+    d->RestoreDefaults();
+    EXPECT_EQ(d->Stages().current, 1);
+    EXPECT_EQ(d->Keys()[0].current, d->Keys()[0].default_code);
+    EXPECT_TRUE(Control<QRadioButton>(d, "DPI_select_check_1")->isChecked()) << "the page shows it";
+    const Json::Value defaults = ReadJsonFile(paths::DefaultDataFile("mouse"))["Device"][0];
+    const Json::Value saved = ReadJsonFile(ProfilePath())["Device"][0];
+    EXPECT_EQ(saved["KeyList"], defaults["KeyList"]);
+    EXPECT_EQ(saved["DPIStages"], defaults["DPIStages"]);
+
+    // Without default data the profile is not given up for nothing.
+    Bind(d, 0, {0x20, 0, 5});
+    const std::string before = ProfileText();
+    test::TempFolder empty;
+    const std::string program = std::getenv("DOZADIR_PROGRAM_DATA");
+    ::setenv("DOZADIR_PROGRAM_DATA", empty.path().c_str(), 1);
+    d->RestoreDefaults();
+    ::setenv("DOZADIR_PROGRAM_DATA", program.c_str(), 1);
+    EXPECT_EQ(ProfileText(), before);
+    EXPECT_EQ(d->Keys()[0].current, (KeyFunctionCode{0x20, 0, 5}));
+}
+
+TEST_F(MouseDeviceTest, AUserLightEffectPlaysTheStepsOfItsOwnEntry) {
+    // Two user effects; the second (mode 11) is a static red.
+    (void)paths::EnsureFolder(Folder());
+    Json::Value list;
+    list["LightInfo"][0] = Json::Value(Json::arrayValue);  // the keyboard's
+    for (int k = 0; k < 2; ++k) {
+        list["LightInfo"][1][k]["LightName"] = "fx" + std::to_string(k);
+        list["LightInfo"][1][k]["Guid"] = "fx" + std::to_string(k);
+        Json::Value effect;
+        effect["LEDEffectList"][0]["LEDREGMode"] = 1;
+        effect["LEDEffectList"][0]["LEDBrightness"] = 5;
+        effect["LEDEffectList"][0]["red"] = k == 1 ? 255 : 0;
+        effect["LEDEffectList"][0]["blue"] = k == 0 ? 255 : 0;
+        effect["LEDEffectList"][0]["Time"] = 100000;
+        ASSERT_TRUE(TryWriteJsonFile(Folder() / ("fx" + std::to_string(k) + ".light"), effect));
+    }
+    ASSERT_TRUE(TryWriteJsonFile(Folder() / "rodav_light.config", list));
+    auto* d = MakeMouse();
+    Open(d, Link::kCable);
+    Sync(d);
+    EXPECT_EQ(d->Lists().custom_effects, (std::vector<std::string>{"fx0", "fx1"}));
+    LightInfoRecord l = d->ProfileData()->CurrentLightInfo();
+    l.mode = 11;
+    d->ProfileData()->WriteLightInfo(l);
+    (void)d->ApplyLighting();
+    EXPECT_TRUE(test::WaitUntil([&] { return d->Leds().Get(6) == lighting::LedRecord{255, 0, 0, 255}; }, 3000))
+        << "user effect 1 is mode 11";
+    // The preview shows the LEDs.
+    d->PushLightFrame();
+    auto* preview = Control<ui::DeviceKeyButton>(d, "light_0_6");
+    EXPECT_EQ(preview->LightColor(), qRgba(255, 0, 0, 255));
+}
+
+TEST_F(MouseDeviceTest, PointerOptionsAreStoredAndTheRodavRowsFollowEachOther) {
+    auto* d = MakeMouse();
+    Open(d, Link::kCable);
+    Sync(d);
+    emu_.Traffic().Clear();
+    Control<QSlider>(d, "pointer_speed_slider")->setValue(17);
+    d->Mouse()->OnSystemSlider(0);
+    Control<QSlider>(d, "scroll_speed_slider")->setValue(6);
+    Control<QCheckBox>(d, "scrolls_page_check")->setChecked(true);
+    d->Mouse()->OnSystemSlider(1);  // wheel lines: page scrolling off
+    EXPECT_FALSE(Control<QCheckBox>(d, "scrolls_page_check")->isChecked());
+    Control<QCheckBox>(d, "pointer_precision_check")->setChecked(false);
+    d->Mouse()->OnSystemOption(0);
+    Control<QSlider>(d, "double_click_slider")->setValue(41);
+    d->Mouse()->OnSystemSlider(2);
+    Settle(d);
+    const Json::Value system = ReadJsonFile(ProfilePath())["Device"][0]["SystemStages"];
+    EXPECT_EQ(system["MouseSpeed"].asInt(), 17);
+    EXPECT_EQ(system["WheelScorlllinse"].asInt(), 6);
+    EXPECT_EQ(system["ScorllPage"].asInt(), 0);
+    EXPECT_EQ(system["PointerPrecision"].asInt(), 0);
+    EXPECT_EQ(system["DoubleClickTime"].asInt(), 41);
+    EXPECT_TRUE(Sent().empty()) << "the pointer options do not go to the mouse";
+
+    Control<QSlider>(d, "rodav_DPI_slider_1")->setValue(3200);
+    d->Mouse()->OnRodavDpiDrag(1);
+    EXPECT_EQ(Control<QLineEdit>(d, "rodav_DPI_edit_1")->text(), "3200");
+    for (auto [typed, held] : std::vector<std::pair<const char*, int>>{
+             {"100", 200}, {"7000", 6500}, {"abc", 200}, {"4100", 4100}}) {
+        Control<QLineEdit>(d, "rodav_DPI_edit_0")->setText(QString::fromLatin1(typed));
+        d->Mouse()->OnRodavDpiEdit(0);
+        EXPECT_EQ(Control<QLineEdit>(d, "rodav_DPI_edit_0")->text(), QString::number(held)) << typed;
+        EXPECT_EQ(Control<QSlider>(d, "rodav_DPI_slider_0")->value(), held);
+    }
+    EXPECT_TRUE(Sent().empty());
+
+    d->SetFunctionPage(5);
+    EXPECT_TRUE(Control<QWidget>(d, "device_tishi_info")->isHidden());
 }
 
 // ---- Faults --------------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "device/emulated_device.h"
 #include "macro/macro_event.h"
 #include "models/macro_image.h"
+#include "models/macro_upload.h"
 #include "models/mouse_shoot.h"
 #include "sim/model_tables.h"
 #include "support/temp_folder.h"
@@ -230,6 +231,19 @@ std::vector<Operation> Operations() {
          [](CommandChannel& c) { return WriteMouseSettingsPage(c, 0, MousePageBytes{}).Ok(); }},
         {"shooting patterns", 3, 4,
          [](CommandChannel& c) { return WriteShootImage(c, std::vector<uint8_t>(40, 7)).Ok(); }},
+        // The shared transfers with the mouse's reachability rule.
+        {"button map", 4, 7,
+         [](CommandChannel& c) {
+             return WriteKeyTable(c, 0, std::vector<uint8_t>(48, 0x10), kMouseReachable).Ok();
+         }},
+        {"macros", 4, 8,
+         [](CommandChannel& c) {
+             MacroUpload upload;
+             upload.list = MacroUpload::List::kRead;
+             upload.entries = {{{10, 4, "down", "5"}, {10, 4, "up", "5"}}};  // 30 bytes
+             const MacroWriteOutcome o = WriteMacroUpload(c, upload, kMouseReachable);
+             return o.answer == kMacrosWritten && o.transfer.Ok();
+         }},
     };
 }
 
