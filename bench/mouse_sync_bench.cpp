@@ -70,7 +70,8 @@ struct Rig {
     std::pair<size_t, size_t> Sent() const {
         size_t packets = 0, ends = 0;
         for (const auto& e : emu.Traffic().Entries()) {
-            if (e.direction != dz::sim::Direction::kOut || e.bytes.size() < 4 || e.bytes[0] != 4) continue;
+            if (e.direction != dz::sim::Direction::kOut || e.bytes.size() < 4 || e.bytes[0] != 4)
+                continue;
             ++packets;
             ends += e.bytes[3] == dz::CMD_END;
         }
@@ -82,13 +83,15 @@ dz::MouseProfileSections Sections() {
     dz::MouseProfileSections s;
     const auto defaults = dz::DefaultButtonCodes();
     for (size_t i = 0; i < defaults.size(); ++i)
-        s.keys.push_back({static_cast<uint16_t>(i), defaults[i], static_cast<uint16_t>(i), defaults[i]});
+        s.keys.push_back(
+            {static_cast<uint16_t>(i), defaults[i], static_cast<uint16_t>(i), defaults[i]});
     s.keys[3].current = {0x70, 0, 0};
     s.keys[4].current = {0x70, 1, 0};
     s.light.mode = 2;
     s.light.brightness = 4;
     for (int i = 0; i < 5; ++i)
-        s.stages.stages.push_back({1, 0, static_cast<uint16_t>(10 * (i + 1)), static_cast<uint16_t>(10 * (i + 1)), 255, 0, 0});
+        s.stages.stages.push_back({1, 0, static_cast<uint16_t>(10 * (i + 1)),
+                                   static_cast<uint16_t>(10 * (i + 1)), 255, 0, 0});
     s.stages.current = 1;
     return s;
 }
@@ -107,7 +110,8 @@ void Measure(benchmark::State& state, Link link, Setup setup, Run run) {
             state.SkipWithError("the transfer failed");
             return;
         }
-        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double s =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(s);
         total_s += s;
         const auto [sent, ends] = rig.Sent();
@@ -145,9 +149,21 @@ void BM_MouseApply(benchmark::State& state, Link link) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(BM_MouseFirstSync, cable, Link::kCable)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
-BENCHMARK_CAPTURE(BM_MouseFirstSync, receiver, Link::kReceiver)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
-BENCHMARK_CAPTURE(BM_MouseApply, cable, Link::kCable)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
-BENCHMARK_CAPTURE(BM_MouseApply, receiver, Link::kReceiver)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK_CAPTURE(BM_MouseFirstSync, cable, Link::kCable)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK_CAPTURE(BM_MouseFirstSync, receiver, Link::kReceiver)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK_CAPTURE(BM_MouseApply, cable, Link::kCable)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+BENCHMARK_CAPTURE(BM_MouseApply, receiver, Link::kReceiver)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 BENCHMARK_MAIN();

@@ -27,8 +27,8 @@ std::span<const KeyFunctionCode, kMouseButtons> DefaultButtonCodes() {
 
 ButtonSlotMap BuildButtonSlotMap(std::span<const uint8_t> button_map, int key_count) {
     ButtonSlotMap slots = NoButtonSlots();
-    const size_t usable =
-        std::min(button_map.size() / kKeyTableEntrySize, static_cast<size_t>(std::max(key_count, 0)));
+    const size_t usable = std::min(button_map.size() / kKeyTableEntrySize,
+                                   static_cast<size_t>(std::max(key_count, 0)));
     // A slot number must fit the map and differ from the absent mark.
     const size_t count = std::min<size_t>(usable, kNoButtonSlot);
     for (size_t j = 0; j < kDefaultButtonCodes.size(); ++j) {

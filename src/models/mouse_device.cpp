@@ -26,10 +26,10 @@ constexpr uint16_t kUsageProfile = 0x1000;
 constexpr uint16_t kUsageProfileAndStage = 0x1100;
 constexpr int kCablePath = 0;
 
-
 uint32_t Word(const std::array<uint8_t, 14>& b, size_t at) {
     uint32_t w = 0;
-    for (size_t i = 0; i < 4 && at + i < b.size(); ++i) w |= static_cast<uint32_t>(b[at + i]) << (8 * i);
+    for (size_t i = 0; i < 4 && at + i < b.size(); ++i)
+        w |= static_cast<uint32_t>(b[at + i]) << (8 * i);
     return w;
 }
 
@@ -162,7 +162,8 @@ void CRezazodaMouseDevice::ReadPowerStatus() {
     if (PowerReadPaused() || !Channel().IsOpen()) return;
     OnDevice(&ReadMousePower, [this](const MousePowerRead& read) {
         if (read.result != kCmdOk) return;
-        if (PowerDisplay* power = Power()) power->SetPowerStatus(read.bytes.data(), read.bytes.size());
+        if (PowerDisplay* power = Power())
+            power->SetPowerStatus(read.bytes.data(), read.bytes.size());
     });
 }
 
@@ -278,7 +279,8 @@ std::vector<int> CRezazodaMouseDevice::GetMacroList() const {
     return DeviceMacroList(keys_, SlotMap(), CountMacros(DataFolder()));
 }
 
-uint32_t CRezazodaMouseDevice::WriteKeyMap(int profile, const std::vector<KeyAssignmentEntry>& keys) {
+uint32_t CRezazodaMouseDevice::WriteKeyMap(int profile,
+                                           const std::vector<KeyAssignmentEntry>& keys) {
     if (!Channel().IsOpen()) return 0;
     const std::span<const uint8_t> read(button_map_.data(),
                                         static_cast<size_t>(key_count_) * kKeyTableEntrySize);
@@ -405,9 +407,9 @@ void CRezazodaMouseDevice::RefreshKeyInfoList() {
     ui::RemoveAll(key_info_list_);
     const ui::ResourceManager& texts = ui::ResourceManager::Instance();
     for (int j = 0; j < kMouseButtons; ++j) {
-        const KeyFunctionCode code =
-            static_cast<size_t>(j) < keys_.size() ? keys_[static_cast<size_t>(j)].current
-                                                  : DefaultButtonCodes()[static_cast<size_t>(j)];
+        const KeyFunctionCode code = static_cast<size_t>(j) < keys_.size()
+                                         ? keys_[static_cast<size_t>(j)].current
+                                         : DefaultButtonCodes()[static_cast<size_t>(j)];
         QStringList parts;
         for (const AssignmentWord& w : AssignmentWords(code, lists_.macro_names)) {
             const QString text = QString::fromStdString(w.text);

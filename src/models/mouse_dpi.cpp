@@ -15,7 +15,8 @@ int64_t DpiScale::Figure(int64_t q) const {
 int DpiScale::PositionOf(int64_t figure) const {
     // A step of 0 gives every position the lowest figure: position 0 stands for all.
     if (step == 0) return 0;
-    const int64_t v = std::clamp<int64_t>(figure, lowest, std::max<int64_t>(lowest, HighestFigure()));
+    const int64_t v =
+        std::clamp<int64_t>(figure, lowest, std::max<int64_t>(lowest, HighestFigure()));
     int64_t q = 0;
     const int64_t second_slope_from = Figure(kTwoSlopeBreak);
     if (TwoSlope() && v > second_slope_from) {

@@ -9,7 +9,7 @@
 namespace dz {
 
 inline constexpr uint16_t kTwoSlopeSensor = 0x3325;
-inline constexpr int kTwoSlopeBreak = 48;   // the last position on the first slope
+inline constexpr int kTwoSlopeBreak = 48;  // the last position on the first slope
 inline constexpr int kSecondSlopeDpi = 200;
 
 struct DpiScale {

@@ -36,7 +36,8 @@ MouseTables ReadMouseTables(CommandChannel& channel) {
         }
         return Sent(channel.ReadKeymap(t.button_map), CMD_READ_KEYMAP);
     });
-    if (t.transfer.Ok() && refused != nullptr) t.transfer = {kCmdNotWritten, CMD_READ_KEYMAP, refused};
+    if (t.transfer.Ok() && refused != nullptr)
+        t.transfer = {kCmdNotWritten, CMD_READ_KEYMAP, refused};
     LogFailure("opening read", t.transfer);
     if (t.transfer.Ok()) t.button_slots = BuildButtonSlotMap(t.button_map, t.key_count);
     return t;
@@ -83,8 +84,8 @@ DeviceTransfer WriteShootImage(CommandChannel& channel, std::span<const uint8_t>
     // The header's sizes and the packets' offsets are 16 bits.
     if (image.size() > 0xFFFF) return {kCmdNotWritten, 0, "the shooting patterns are too large"};
     if (!kMouseReachable(channel)) return {kCmdNoExchange, 0, "the mouse is not reachable"};
-    const DeviceTransfer t = InConfiguration(
-        channel, [&] { return Sent(channel.WriteShoot(image), CMD_WRITE_SHOOT); });
+    const DeviceTransfer t =
+        InConfiguration(channel, [&] { return Sent(channel.WriteShoot(image), CMD_WRITE_SHOOT); });
     LogFailure("shooting patterns", t);
     return t;
 }

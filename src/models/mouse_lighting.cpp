@@ -15,7 +15,13 @@ using lighting::kWheelColours;
 using lighting::Rgb;
 
 constexpr std::array<MouseLedGroup, kMouseLedGroups> kGroups{{
-    {0, 13, -1}, {1, 12, -1}, {2, 11, -1}, {3, 10, -1}, {4, 9, -1}, {5, 8, -1}, {6, 14, 7},
+    {0, 13, -1},
+    {1, 12, -1},
+    {2, 11, -1},
+    {3, 10, -1},
+    {4, 9, -1},
+    {5, 8, -1},
+    {6, 14, 7},
 }};
 constexpr std::array<int, lighting::kSpeedLevels> kStepCounts = {28, 23, 18, 13, 7};
 constexpr int kGroupSpread = 7;
@@ -86,7 +92,8 @@ bool MouseLightingProgram::Step() {
         presses_seen_ = presses;
         if (mode == kMouseReactive) {
             std::uniform_int_distribution<int> colour(0, static_cast<int>(kWheelColours) - 1);
-            for (FadeLed& led : fade_) led = {FadeLed::kRising, 255, static_cast<uint8_t>(colour(random_))};
+            for (FadeLed& led : fade_)
+                led = {FadeLed::kRising, 255, static_cast<uint8_t>(colour(random_))};
         }
     }
     next_ = std::chrono::milliseconds(MouseStepCounts(s.speed) * kMouseTickMs);
@@ -136,7 +143,9 @@ bool MouseLightingProgram::Step() {
 
 void MouseLightingProgram::PaintGroup(int group, Rgb colour, uint8_t alpha) {
     for (int led : kGroups[static_cast<size_t>(group)])
-        if (led >= 0) (void)leds_.Set(static_cast<size_t>(led), {colour.red, colour.green, colour.blue, alpha});
+        if (led >= 0)
+            (void)leds_.Set(static_cast<size_t>(led),
+                            {colour.red, colour.green, colour.blue, alpha});
 }
 
 void MouseLightingProgram::ColourWave(const lighting::EffectSettings& s) {
@@ -168,13 +177,15 @@ void MouseLightingProgram::GroupRipple(const lighting::EffectSettings& s) {
         if (s.multicolour) {
             wave_ = static_cast<uint8_t>((wave_ + kRippleColourAdvance) % kWheelColours);
             if (leading != 0) {
-                const lighting::LedRecord first = leds_.Get(static_cast<size_t>(kGroups[static_cast<size_t>(g)][0]));
+                const lighting::LedRecord first =
+                    leds_.Get(static_cast<size_t>(kGroups[static_cast<size_t>(g)][0]));
                 colour = {first.red, first.green, first.blue};
             } else {
                 colour = kColourWheel[wave_];
             }
         }
-        PaintGroup(g, colour, static_cast<uint8_t>(alpha * reactive_.intensity[static_cast<size_t>(g)] / 256));
+        PaintGroup(g, colour,
+                   static_cast<uint8_t>(alpha * reactive_.intensity[static_cast<size_t>(g)] / 256));
     }
 }
 

@@ -72,7 +72,9 @@ class MouseLightingProgram : public LightingProgram {
     void RequestModeRestart() { restart_.store(true); }
     // A button press (reactive effect): every LED starts again from full.
     void Press() { presses_.fetch_add(1); }
-    void SetUserEffect(std::vector<lighting::PlaybackStep> steps) { playback_.SetSteps(std::move(steps)); }
+    void SetUserEffect(std::vector<lighting::PlaybackStep> steps) {
+        playback_.SetSteps(std::move(steps));
+    }
     [[nodiscard]] size_t UserEffectStep() const { return playback_.StepIndex(); }
 
     // Lighting thread.

@@ -43,7 +43,8 @@ void MousePerformance::Bind(QWidget* page) {
     for (int n = 0; n < kReportRateOptions; ++n)
         polling_[static_cast<size_t>(n)] = Find(page, Numbered("polling_rate_option_", n));
     for (int n = 0; n < 2; ++n)
-        mouse_options_[static_cast<size_t>(n)] = Find(page, Numbered("mouse_device_seting_option_", n));
+        mouse_options_[static_cast<size_t>(n)] =
+            Find(page, Numbered("mouse_device_seting_option_", n));
     pointer_speed_ = Find(page, QStringLiteral("pointer_speed_slider"));
     pointer_precision_ = Find(page, QStringLiteral("pointer_precision_check"));
     scroll_speed_ = Find(page, QStringLiteral("scroll_speed_slider"));
@@ -158,7 +159,8 @@ void MousePerformance::OnDpiDrag(int n) {
     if (!RowOk(n)) return;
     // While the handle is held the slider's position runs ahead of its value, and the
     // slider is left where the pointer put it.
-    const auto* slider = qobject_cast<const QAbstractSlider*>(rows_[static_cast<size_t>(n)].slider.data());
+    const auto* slider =
+        qobject_cast<const QAbstractSlider*>(rows_[static_cast<size_t>(n)].slider.data());
     ShowRow(n, slider != nullptr ? slider->sliderPosition() : SliderPosition(n), false);
 }
 

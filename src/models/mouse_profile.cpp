@@ -59,14 +59,15 @@ MouseProfileWrite BuildMouseProfileWrite(const MouseProfileSections& sections,
                                          std::span<const EffectListEntry> modes, int screen_width,
                                          int screen_height) {
     MouseProfileWrite w;
-    const KeySlotMap map{std::vector<uint8_t>(tables.button_slots.begin(), tables.button_slots.end()),
-                         kNoButtonSlot};
+    const KeySlotMap map{
+        std::vector<uint8_t>(tables.button_slots.begin(), tables.button_slots.end()),
+        kNoButtonSlot};
     const int macro_count = CountMacros(folder);
     w.macro_list = DeviceMacroList(sections.keys, map, macro_count);
     w.macros = ReadMacroUpload(folder, w.macro_list);
     if (tables.transfer.Ok()) {
-        const std::span<const uint8_t> read(tables.button_map.data(),
-                                            static_cast<size_t>(tables.key_count) * kKeyTableEntrySize);
+        const std::span<const uint8_t> read(
+            tables.button_map.data(), static_cast<size_t>(tables.key_count) * kKeyTableEntrySize);
         w.button_map = BuildDeviceKeyTable(read, sections.keys, map, macro_count);
     }
     w.page = MouseSettingsPageOf(sections, modes, screen_width, screen_height);

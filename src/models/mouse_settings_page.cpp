@@ -36,7 +36,8 @@ MousePageBytes EncodeMouseSettingsPage(const MouseSettingsInput& in) {
     const LightInfoRecord& l = in.light;
     page[kPageMode] = MouseModeCode(l.mode, in.modes);
     page[kPageBrightness] = l.brightness;
-    page[kPageSpeed] = static_cast<uint8_t>(kMaxStoredSpeed - std::min<int>(l.speed, kMaxStoredSpeed));
+    page[kPageSpeed] =
+        static_cast<uint8_t>(kMaxStoredSpeed - std::min<int>(l.speed, kMaxStoredSpeed));
     page[kPageDirection] = l.direction;
     page[kPageMulticolour] = l.multicolor;
     page[kPageRed] = l.red;
@@ -74,7 +75,8 @@ MouseSettingsPage DecodeMouseSettingsPage(std::span<const uint8_t> bytes) {
     p.profile = b[kPageProfile];
     p.mode_code = b[kPageMode];
     p.brightness = b[kPageBrightness];
-    p.speed = static_cast<uint8_t>(b[kPageSpeed] <= kMaxStoredSpeed ? kMaxStoredSpeed - b[kPageSpeed] : 0);
+    p.speed = static_cast<uint8_t>(
+        b[kPageSpeed] <= kMaxStoredSpeed ? kMaxStoredSpeed - b[kPageSpeed] : 0);
     p.direction = b[kPageDirection];
     p.multicolour = b[kPageMulticolour];
     p.red = b[kPageRed];

@@ -48,9 +48,9 @@ using MousePageBytes = std::array<uint8_t, kMousePageWriteSize>;
 
 // What one page is made of, taken from the profile and the caller.
 struct MouseSettingsInput {
-    LightInfoRecord light;            // bytes 0..7 of the light record are used
+    LightInfoRecord light;               // bytes 0..7 of the light record are used
     std::vector<EffectListEntry> modes;  // the standard modes with their device codes
-    int report_rate = 0;              // report-rate option index
+    int report_rate = 0;                 // report-rate option index
     int current_stage = 0;
     std::vector<DpiStageRecord> stages;
     std::vector<CorrectionPreset> corrections;

@@ -56,7 +56,8 @@ QDBusConnection NoBus() {
 
 app::CMsgWnd* OpenBox() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<app::CMsgWnd*>(w); box && box->isVisible() && box->IsModalRunning())
+        if (auto* box = qobject_cast<app::CMsgWnd*>(w);
+            box && box->isVisible() && box->IsModalRunning())
             return box;
     return nullptr;
 }
@@ -86,7 +87,8 @@ class MousePageTest : public ::testing::Test {
         wnd_ = std::make_unique<app::CMainWnd>(NoBus(), NoBus());
         ASSERT_TRUE(wnd_->Create());
         wnd_->show();
-        ASSERT_TRUE(WaitUntil([&] { return Mouse() != nullptr && Mouse()->SyncsDone() > 0; }, 15000))
+        ASSERT_TRUE(
+            WaitUntil([&] { return Mouse() != nullptr && Mouse()->SyncsDone() > 0; }, 15000))
             << "no first synchronisation";
         // The window took the saved language; the texts below are the English ones.
         ASSERT_TRUE(ui::ResourceManager::Instance().LoadLanguage(QStringLiteral("lan_en")));
@@ -171,7 +173,8 @@ TEST_F(MousePageTest, TheLastEnabledStageCannotBeSwitchedOffAndEnablingFreesThem
     }
     EXPECT_EQ(SettingsWrites(), 4u) << "each change wrote the page";
     for (int n : {0, 2, 3, 4})
-        EXPECT_TRUE(Button("DPI_enable_check_", n)->isEnabled()) << "a stage that is off can come back";
+        EXPECT_TRUE(Button("DPI_enable_check_", n)->isEnabled())
+            << "a stage that is off can come back";
     EXPECT_FALSE(Button("DPI_enable_check_", 1)->isEnabled());
     EXPECT_EQ(Page()[14 + 9 * 2], 0);
     EXPECT_EQ(Section()["DPIStages"]["StageDPIs"][3]["StageActive"].asInt(), 0);
@@ -196,7 +199,8 @@ TEST_F(MousePageTest, TheCurrentStageIsMarkedAndWritten) {
         EXPECT_EQ(Button("DPI_select_check_", n)->isChecked(), n == 3) << n;
         EXPECT_EQ(Button("DPI_enable_check_", n)->isEnabled(), n != 3) << n;
         EXPECT_EQ(ui::ThumbImage(Slider(n)),
-                  QString::fromLatin1(n == 3 ? kDpiCurrentThumb : kDpiOtherThumb)) << n;
+                  QString::fromLatin1(n == 3 ? kDpiCurrentThumb : kDpiOtherThumb))
+            << n;
     }
     EXPECT_EQ(Page()[12], 3);
     EXPECT_EQ(Section()["DPIStages"]["StageActive"].asInt(), 3);
@@ -271,10 +275,12 @@ TEST_F(MousePageTest, AReportRateTheOptionsDoNotHaveShowsTheFirst) {
     Start();
     EXPECT_TRUE(Button("polling_rate_option_", 3)->isChecked());
     EditProfile([](Json::Value& s) { s["ReportStages"]["StageActive"] = 7; });
-    for (int n = 0; n < 5; ++n) EXPECT_EQ(Button("polling_rate_option_", n)->isChecked(), n == 0) << n;
+    for (int n = 0; n < 5; ++n)
+        EXPECT_EQ(Button("polling_rate_option_", n)->isChecked(), n == 0) << n;
     Button("polling_rate_option_", 2)->click();
     Settle();
-    for (int n = 0; n < 5; ++n) EXPECT_EQ(Button("polling_rate_option_", n)->isChecked(), n == 2) << n;
+    for (int n = 0; n < 5; ++n)
+        EXPECT_EQ(Button("polling_rate_option_", n)->isChecked(), n == 2) << n;
     EXPECT_EQ(Section()["ReportStages"]["StageActive"].asInt(), 2);
     EXPECT_EQ(Page()[11], 2);
 }
@@ -286,10 +292,11 @@ TEST_F(MousePageTest, TheButtonListNamesEachAssignment) {
     EXPECT_EQ(list->item(0)->text(), "Left button");
     EXPECT_EQ(list->item(5)->text(), "DPI up");
     EditProfile([](Json::Value& s) {
-        s["KeyList"][2]["Assignment"] = 0x200106;   // Ctrl + C
-        s["KeyList"][3]["Assignment"] = 0;          // nothing
+        s["KeyList"][2]["Assignment"] = 0x200106;  // Ctrl + C
+        s["KeyList"][3]["Assignment"] = 0;         // nothing
     });
-    EXPECT_EQ(list->item(2)->text().count(QLatin1Char('+')), 1) << list->item(2)->text().toStdString();
+    EXPECT_EQ(list->item(2)->text().count(QLatin1Char('+')), 1)
+        << list->item(2)->text().toStdString();
     EXPECT_EQ(list->item(3)->text(), "Off");
 }
 

@@ -62,7 +62,8 @@ class MouseWindowTest : public ::testing::Test {
         ASSERT_TRUE(wnd_->Create());
         wnd_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(wnd_.get()));
-        ASSERT_TRUE(WaitUntil([&] { return Mouse() != nullptr && Mouse()->SyncsDone() > 0; }, 15000));
+        ASSERT_TRUE(
+            WaitUntil([&] { return Mouse() != nullptr && Mouse()->SyncsDone() > 0; }, 15000));
         // The pointer tab shows the DPI stages.
         auto* tab = wnd_->findChild<QAbstractButton*>(QStringLiteral("cursor_Op_tab"));
         ASSERT_NE(tab, nullptr);
@@ -84,19 +85,23 @@ class MouseWindowTest : public ::testing::Test {
         const auto& list = wnd_->Devices().DevicesOfKind(kKindMouse);
         return list.empty() ? nullptr : qobject_cast<CRezazodaMouseDevice*>(list.front());
     }
-    QSlider* Slider(int n) { return Mouse()->findChild<QSlider*>(QStringLiteral("DPI_slider_%1").arg(n)); }
+    QSlider* Slider(int n) {
+        return Mouse()->findChild<QSlider*>(QStringLiteral("DPI_slider_%1").arg(n));
+    }
     // The settings pages written on `link`'s node since the traffic was cleared: the data of
     // the packets of one write put together.
     std::vector<std::vector<uint8_t>> PagesWritten(Link link) {
         std::vector<std::vector<uint8_t>> pages;
-        for (const auto& e : emulator_->Traffic().EntriesFor(emulator_->CommandNode(DeviceKind::kMouse, link))) {
+        for (const auto& e :
+             emulator_->Traffic().EntriesFor(emulator_->CommandNode(DeviceKind::kMouse, link))) {
             if (e.direction != sim::Direction::kOut || e.bytes.size() < 8 || e.bytes[0] != 4 ||
                 e.bytes[3] != CMD_WRITE_SETTINGS)
                 continue;
             const size_t offset = e.bytes[5] | e.bytes[6] << 8;
             if (offset == 0) pages.emplace_back();
             if (pages.empty()) continue;
-            pages.back().insert(pages.back().end(), e.bytes.begin() + 8, e.bytes.begin() + 8 + e.bytes[4]);
+            pages.back().insert(pages.back().end(), e.bytes.begin() + 8,
+                                e.bytes.begin() + 8 + e.bytes[4]);
         }
         return pages;
     }
@@ -117,22 +122,25 @@ TEST_F(MouseWindowTest, DraggingADpiSliderWritesTheSettingsPage) {
     option.maximum = slider->maximum();
     option.sliderPosition = slider->sliderPosition();
     option.sliderValue = slider->value();
-    const QRect handle =
-        slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+    const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option,
+                                                         QStyle::SC_SliderHandle, slider);
     emulator_->Traffic().Clear();
     const int writes = Mouse()->SettingsWritesDone();
     const QPoint from = handle.center();
     const QPoint to = from + QPoint(slider->width() / 4, 0);
     // The events a pointer makes: press on the handle, move with the button held, let go.
-    auto send = [slider](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
-        QMouseEvent e(type, QPointF(at), slider->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+    auto send = [slider](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                         Qt::MouseButtons held) {
+        QMouseEvent e(type, QPointF(at), slider->mapToGlobal(QPointF(at)), button, held,
+                      Qt::NoModifier);
         QApplication::sendEvent(slider, &e);
     };
     send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
     send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
     const int dragged = slider->sliderPosition();
-    EXPECT_EQ(Mouse()->findChild<QWidget*>(QStringLiteral("DPI_edit_2"))->property("text").toString(),
-              QString::number(dragged * 50 + 100))
+    EXPECT_EQ(
+        Mouse()->findChild<QWidget*>(QStringLiteral("DPI_edit_2"))->property("text").toString(),
+        QString::number(dragged * 50 + 100))
         << "the figure follows the handle while it is held";
     EXPECT_TRUE(PagesWritten(Link::kCable).empty()) << "nothing is written while dragging";
     send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
@@ -143,8 +151,9 @@ TEST_F(MouseWindowTest, DraggingADpiSliderWritesTheSettingsPage) {
     ASSERT_EQ(pages.size(), 1u) << "one write, when the slider was let go";
     ASSERT_EQ(pages[0].size(), 66u);
     EXPECT_EQ(pages[0][14 + 18 + 2] | pages[0][14 + 18 + 3] << 8, after) << "stage 2's X";
-    EXPECT_EQ(Mouse()->findChild<QWidget*>(QStringLiteral("DPI_edit_2"))->property("text").toString(),
-              QString::number(after * 50 + 100));
+    EXPECT_EQ(
+        Mouse()->findChild<QWidget*>(QStringLiteral("DPI_edit_2"))->property("text").toString(),
+        QString::number(after * 50 + 100));
 }
 
 TEST_F(MouseWindowTest, WithTheCablePulledThePageWorksThroughTheReceiver) {
@@ -159,7 +168,8 @@ TEST_F(MouseWindowTest, WithTheCablePulledThePageWorksThroughTheReceiver) {
     const auto pages = PagesWritten(Link::kReceiver);
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(pages[0][12], 4) << "the current stage";
-    ASSERT_TRUE(WaitUntil([&] { return emulator_->Model(DeviceKind::kMouse).CurrentDpiStage() == 4; }, 5000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return emulator_->Model(DeviceKind::kMouse).CurrentDpiStage() == 4; }, 5000));
     EXPECT_TRUE(PagesWritten(Link::kCable).empty());
 }
 

@@ -100,7 +100,8 @@ class MouseDeviceTest : public test::EmulatedDeviceTest {
             Button(pic, QStringLiteral("light_%1").arg(i), QStringLiteral("light_%1").arg(i));
         auto* preview = new ui::SelectPanel(d);
         preview->setObjectName(QStringLiteral("mouse_light_preview"));
-        for (int i = 0; i < kMouseLeds; ++i) Button(preview, QStringLiteral("light_0_%1").arg(i), {});
+        for (int i = 0; i < kMouseLeds; ++i)
+            Button(preview, QStringLiteral("light_0_%1").arg(i), {});
         for (int n = 0; n < kDpiRows; ++n) {
             auto* check = new QCheckBox(d);
             check->setObjectName(QStringLiteral("DPI_enable_check_%1").arg(n));
@@ -122,7 +123,8 @@ class MouseDeviceTest : public test::EmulatedDeviceTest {
         }
         (new QListWidget(d))->setObjectName(QStringLiteral("device_setkeyinfo_list"));
         (new QWidget(d))->setObjectName(QStringLiteral("device_tishi_info"));
-        for (const char* name : {"pointer_speed_slider", "scroll_speed_slider", "double_click_slider"})
+        for (const char* name :
+             {"pointer_speed_slider", "scroll_speed_slider", "double_click_slider"})
             (new QSlider(Qt::Horizontal, d))->setObjectName(QString::fromLatin1(name));
         for (const char* name : {"pointer_precision_check", "scrolls_page_check"})
             (new QCheckBox(d))->setObjectName(QString::fromLatin1(name));
@@ -189,7 +191,8 @@ class MouseDeviceTest : public test::EmulatedDeviceTest {
     std::vector<uint8_t> DataOf(uint8_t command, Link link = Link::kCable) const {
         std::vector<uint8_t> out;
         for (const auto& e : Sent(Node(DeviceKind::kMouse, link)))
-            if (e.bytes[3] == command) out.insert(out.end(), e.bytes.begin() + 8, e.bytes.begin() + 8 + e.bytes[4]);
+            if (e.bytes[3] == command)
+                out.insert(out.end(), e.bytes.begin() + 8, e.bytes.begin() + 8 + e.bytes[4]);
         return out;
     }
     fs::path Folder() const { return paths::KindDataFolder("mouse"); }
@@ -239,13 +242,15 @@ TEST_F(MouseDeviceTest, TheOpeningReadsTheTablesAndShowsTheProfile) {
     Open(d, Link::kCable);
     emu_.Traffic().Clear();
     Sync(d);
-    EXPECT_EQ(Packets(), (std::vector<Pkt>{{0x01, 0, 0}, {0x03, 34, 0}, {0x07, 48, 0}, {0x02, 0, 0}}));
+    EXPECT_EQ(Packets(),
+              (std::vector<Pkt>{{0x01, 0, 0}, {0x03, 34, 0}, {0x07, 48, 0}, {0x02, 0, 0}}));
     EXPECT_EQ(d->Slots(), (ButtonSlotMap{0, 1, 2, 4, 3, 5, 6, 7, 8, 9, 10}));
     EXPECT_EQ(d->Scale(), (DpiScale{0x3389, 50, 319, 100}));
     EXPECT_TRUE(d->LightingThreadRunning());
     auto* slider = Control<QSlider>(d, "DPI_slider_1");
     EXPECT_EQ(slider->maximum(), 319);
-    EXPECT_EQ(ui::MaxValue(Control<QLineEdit>(d, "DPI_edit_1")), 16050) << "the top position's figure";
+    EXPECT_EQ(ui::MaxValue(Control<QLineEdit>(d, "DPI_edit_1")), 16050)
+        << "the top position's figure";
     // The default profile: stage 1 at position 14 is current, report rate 3.
     EXPECT_EQ(slider->value(), 14);
     EXPECT_EQ(Control<QLineEdit>(d, "DPI_edit_1")->text(), "800");
@@ -288,8 +293,7 @@ TEST_F(MouseDeviceTest, InformationBlocksThatGiveNoScaleKeepOneThePageCanShow) {
         Sync(d);
         EXPECT_EQ(d->Scale(), c.kept);
         EXPECT_EQ(Control<QSlider>(d, "DPI_slider_4")->maximum(), c.kept.highest);
-        EXPECT_EQ(Control<QLineEdit>(d, "DPI_edit_4")->text(),
-                  QString::number(c.kept.Figure(126)));
+        EXPECT_EQ(Control<QLineEdit>(d, "DPI_edit_4")->text(), QString::number(c.kept.Figure(126)));
         EXPECT_EQ(Control<QSlider>(d, "DPI_slider_4")->value(), 126) << "no stage was cut";
         delete d;
     }
@@ -333,7 +337,8 @@ TEST_F(MouseDeviceTest, AReReadThatFailsLeavesTheProfileAsItWas) {
     ASSERT_TRUE(emu_.Model(DeviceKind::kMouse).SetCurrentProfile(2));
     const std::string before = ProfileText();
     for (int k = 1; k <= 3; ++k) {
-        for (FaultKind fault : {FaultKind::kStatusFF, FaultKind::kStatusFE, FaultKind::kDisconnect}) {
+        for (FaultKind fault :
+             {FaultKind::kStatusFF, FaultKind::kStatusFE, FaultKind::kDisconnect}) {
             SCOPED_TRACE(std::string(sim::FaultName(fault)) + " at packet " + std::to_string(k));
             ASSERT_TRUE(emu_.ArmFault(DeviceKind::kMouse, fault, k));
             const int done = d->ResyncsDone();
@@ -419,7 +424,8 @@ TEST_F(MouseDeviceTest, ASettingsPageWithoutStagesAndWithAUserLightEffect) {
     emu_.Traffic().Clear();
     ASSERT_EQ(d->WriteSystemSettings(0, 0, 1, 2560, 1440), 1u);
     Settle(d);
-    EXPECT_EQ(Packets(), (std::vector<Pkt>{{0x01, 0, 0}, {0x06, 56, 0}, {0x06, 10, 56}, {0x02, 0, 0}}));
+    EXPECT_EQ(Packets(),
+              (std::vector<Pkt>{{0x01, 0, 0}, {0x06, 56, 0}, {0x06, 10, 56}, {0x02, 0, 0}}));
     const std::vector<uint8_t> page = DataOf(0x06);
     ASSERT_EQ(page.size(), 66u);
     EXPECT_EQ(page[1], 0) << "mode 10 goes as standard mode 0's code";
@@ -432,25 +438,28 @@ TEST_F(MouseDeviceTest, ASettingsPageWithoutStagesAndWithAUserLightEffect) {
 }
 
 TEST_F(MouseDeviceTest, TheButtonMapRenumbersMacrosAndLeavesAbsentButtonsOut) {
-    WriteMacros({2, 3, 4, 5, 6});  // five macros
+    WriteMacros({2, 3, 4, 5, 6});                                                   // five macros
     ASSERT_TRUE(emu_.Model(DeviceKind::kMouse).SetKeySlot(9, {0x20, 0x00, 0x04}));  // no button 9
     auto* d = MakeMouse();
     Open(d, Link::kCable);
     Sync(d);
     ASSERT_EQ(d->Slots()[9], kNoButtonSlot);
-    Bind(d, 3, {0x70, 3, 1});    // forward: macro 3
-    Bind(d, 4, {0x71, 3, 9});    // back: macro 3 again, repeated
-    Bind(d, 9, {0x70, 1, 0});    // the absent button: neither written nor collected
-    Bind(d, 6, {0x70, 5, 0});    // macro 5 of 5: its default goes out
+    Bind(d, 3, {0x70, 3, 1});  // forward: macro 3
+    Bind(d, 4, {0x71, 3, 9});  // back: macro 3 again, repeated
+    Bind(d, 9, {0x70, 1, 0});  // the absent button: neither written nor collected
+    Bind(d, 6, {0x70, 5, 0});  // macro 5 of 5: its default goes out
     Bind(d, 7, {0x70, 0, 2});
     EXPECT_EQ(d->GetMacroList(), (std::vector<int>{3, 0}));
     emu_.Traffic().Clear();
     ASSERT_EQ(d->WriteCurrentKeyMap(0), 1u);
     Settle(d);
-    EXPECT_EQ(Packets(), (std::vector<Pkt>{{0x03, 34, 0}, {0x01, 0, 0}, {0x09, 48, 0}, {0x02, 0, 0}}));
+    EXPECT_EQ(Packets(),
+              (std::vector<Pkt>{{0x03, 34, 0}, {0x01, 0, 0}, {0x09, 48, 0}, {0x02, 0, 0}}));
     const std::vector<uint8_t> map = DataOf(0x09);
     ASSERT_EQ(map.size(), 48u);
-    auto slot = [&](int s) { return std::vector<uint8_t>(map.begin() + 3 * s, map.begin() + 3 * s + 3); };
+    auto slot = [&](int s) {
+        return std::vector<uint8_t>(map.begin() + 3 * s, map.begin() + 3 * s + 3);
+    };
     EXPECT_EQ(slot(4), (std::vector<uint8_t>{0x70, 0, 1})) << "forward sits in slot 4";
     EXPECT_EQ(slot(3), (std::vector<uint8_t>{0x71, 0, 9})) << "one macro, one number";
     EXPECT_EQ(slot(6), (std::vector<uint8_t>{0x13, 0x02, 0x00})) << "the default of button 6";
@@ -480,10 +489,10 @@ TEST_F(MouseDeviceTest, MacrosUpToTheMemoryAreWrittenAndBeyondItTheShortageIsAns
         std::vector<size_t> events;
         int answer;
     };
-    for (const Case& c : std::vector<Case>{{{250, 255}, 0},   // 2048: exactly full
-                                           {{507}, 1},        // 2050: 2 bytes over
-                                           {{250, 256}, 2},   // 2052: 4 bytes over
-                                           {{}, 0}}) {        // no macro in use
+    for (const Case& c : std::vector<Case>{{{250, 255}, 0},  // 2048: exactly full
+                                           {{507}, 1},       // 2050: 2 bytes over
+                                           {{250, 256}, 2},  // 2052: 4 bytes over
+                                           {{}, 0}}) {       // no macro in use
         SCOPED_TRACE(c.events.size());
         WriteMacros(c.events.empty() ? std::vector<size_t>{3} : c.events);
         std::vector<int> list;
@@ -527,7 +536,7 @@ TEST_F(MouseDeviceTest, CheckingTheMacroKeysGivesButtonsOfRemovedMacrosTheirDefa
 
 TEST_F(MouseDeviceTest, ShootingPatternsAndPower) {
     (void)paths::EnsureFolder(Folder());
-    std::vector<MacroEvent> bullet{{1, 1, "down", "10"}, {1, 1, "up", "0"}, {4, 3, "down", "5"},
+    std::vector<MacroEvent> bullet{{1, 1, "down", "10"}, {1, 1, "up", "0"},   {4, 3, "down", "5"},
                                    {5, 7, "up", "20"},   {4, 0, "down", "0"}, {5, 0, "up", "0"}};
     ASSERT_TRUE(SaveEvents(Folder() / "ShootData_1.Shoot", "", "", bullet));
     auto* d = MakeMouse();
@@ -538,9 +547,13 @@ TEST_F(MouseDeviceTest, ShootingPatternsAndPower) {
     d->ReadPowerStatus();
     Settle(d);
     const size_t size = 16 + 6 * 4 + 4 * 6;
-    EXPECT_EQ(Packets(Link::kReceiver),
-              (std::vector<Pkt>{{0xAA, 0, 0}, {0x01, 0, 0}, {0x17, 56, 0}, {0x17, uint8_t(size - 56), 56},
-                                {0x02, 0, 0}, {0xAA, 0, 0}, {0x1A, 6, 0}}))
+    EXPECT_EQ(Packets(Link::kReceiver), (std::vector<Pkt>{{0xAA, 0, 0},
+                                                          {0x01, 0, 0},
+                                                          {0x17, 56, 0},
+                                                          {0x17, uint8_t(size - 56), 56},
+                                                          {0x02, 0, 0},
+                                                          {0xAA, 0, 0},
+                                                          {0x1A, 6, 0}}))
         << "56-byte chunks through the receiver too";
     const auto image = emu_.Model(DeviceKind::kMouse).ShootImage();
     EXPECT_EQ(image[2] | image[3] << 8, static_cast<int>(size));
@@ -604,7 +617,11 @@ TEST_F(MouseDeviceTest, AUserLightEffectPlaysTheStepsOfItsOwnEntry) {
     l.mode = 11;
     d->ProfileData()->WriteLightInfo(l);
     (void)d->ApplyLighting();
-    EXPECT_TRUE(test::WaitUntil([&] { return d->Leds().Get(6) == lighting::LedRecord{255, 0, 0, 255}; }, 3000))
+    EXPECT_TRUE(test::WaitUntil(
+        [&] {
+            return d->Leds().Get(6) == lighting::LedRecord{255, 0, 0, 255};
+        },
+        3000))
         << "user effect 1 is mode 11";
     // The preview shows the LEDs.
     d->PushLightFrame();
@@ -643,7 +660,8 @@ TEST_F(MouseDeviceTest, PointerOptionsAreStoredAndTheRodavRowsFollowEachOther) {
              {"100", 200}, {"7000", 6500}, {"abc", 200}, {"4100", 4100}}) {
         Control<QLineEdit>(d, "rodav_DPI_edit_0")->setText(QString::fromLatin1(typed));
         d->Mouse()->OnRodavDpiEdit(0);
-        EXPECT_EQ(Control<QLineEdit>(d, "rodav_DPI_edit_0")->text(), QString::number(held)) << typed;
+        EXPECT_EQ(Control<QLineEdit>(d, "rodav_DPI_edit_0")->text(), QString::number(held))
+            << typed;
         EXPECT_EQ(Control<QSlider>(d, "rodav_DPI_slider_0")->value(), held);
     }
     EXPECT_TRUE(Sent().empty());

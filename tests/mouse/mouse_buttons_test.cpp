@@ -15,7 +15,8 @@ std::vector<uint8_t> Map(const std::vector<KeyFunctionCode>& slots) {
 TEST(MouseButtons, SlotsFollowTheFactoryFunctions) {
     const auto d = DefaultButtonCodes();
     // The emulated mouse's order: back before forward, five empty slots after.
-    std::vector<KeyFunctionCode> slots{d[0], d[1], d[2], d[4], d[3], d[5], d[6], d[7], d[8], d[9], d[10]};
+    std::vector<KeyFunctionCode> slots{d[0], d[1], d[2], d[4], d[3], d[5],
+                                       d[6], d[7], d[8], d[9], d[10]};
     slots.resize(16);
     const ButtonSlotMap m = BuildButtonSlotMap(Map(slots), 16);
     EXPECT_EQ(m, (ButtonSlotMap{0, 1, 2, 4, 3, 5, 6, 7, 8, 9, 10}));

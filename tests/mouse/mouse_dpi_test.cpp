@@ -23,9 +23,9 @@ TEST(MouseDpiScale, FigureOfAPosition) {
              {kPlain, 0, 100},
              {kPlain, 10, 600},
              {kPlain, 319, 16050},
-             {kTwoSlope, 48, 4900},    // the last position on the first slope
+             {kTwoSlope, 48, 4900},  // the last position on the first slope
              {kTwoSlope, 49, 5100},
-             {kTwoSlope, 50, 5300},    // 200 DPI apart above 48
+             {kTwoSlope, 50, 5300},  // 200 DPI apart above 48
              {kTwoSlope, 74, 10100},
              {{0x3389, 100, 74, 100}, 50, 5100},  // another sensor keeps one slope
          }) {
@@ -46,12 +46,12 @@ TEST(MouseDpiScale, PositionOfATypedFigureRoundsDown) {
              {kPlain, "600", 10},
              {kPlain, "649", 10},
              {kPlain, "650", 11},
-             {kPlain, "99", 0},      // below the lowest DPI: raised to it
+             {kPlain, "99", 0},  // below the lowest DPI: raised to it
              {kPlain, "100", 0},
-             {kPlain, "", 0},        // empty counts as 0
-             {kPlain, "abc", 0},     // no digits read as 0
+             {kPlain, "", 0},     // empty counts as 0
+             {kPlain, "abc", 0},  // no digits read as 0
              {kPlain, "-5", 0},
-             {kPlain, "  700x", 12}, // digits up to the first that is not one
+             {kPlain, "  700x", 12},        // digits up to the first that is not one
              {kPlain, "99999999999", 319},  // beyond every figure: the highest position
              {kPlain, "999999999999999999999999", 319},
              {kTwoSlope, "4900", 48},

@@ -63,7 +63,8 @@ TEST_F(MouseIoTest, TheOpeningReadOverTheCable) {
     Open(Link::kCable);
     const MouseTables t = ReadMouseTables(channel_);
     ASSERT_EQ(t.transfer.result, kCmdOk);
-    EXPECT_EQ(Packets(), (std::vector<Pkt>{{0x01, 0, 0}, {0x03, 34, 0}, {0x07, 48, 0}, {0x02, 0, 0}}));
+    EXPECT_EQ(Packets(),
+              (std::vector<Pkt>{{0x01, 0, 0}, {0x03, 34, 0}, {0x07, 48, 0}, {0x02, 0, 0}}));
     EXPECT_EQ(t.info, Model().InfoBlock());
     EXPECT_EQ(t.key_count, 16);
     EXPECT_EQ(channel_.KeyTableSize(), 48) << "the map transfers carry key count × 3 bytes";
@@ -141,7 +142,7 @@ TEST_F(MouseIoTest, ASettingsPageIsWrittenAtItsProfileBetweenBeginAndEnd) {
         const std::vector<Pkt> want =
             link == Link::kCable
                 ? std::vector<Pkt>{{0x01, 0, 0}, {0x06, 56, 0}, {0x06, 10, 56}, {0x02, 0, 0}}
-                : std::vector<Pkt>{{0xAA, 0, 0}, {0x01, 0, 0}, {0x06, 24, 0},
+                : std::vector<Pkt>{{0xAA, 0, 0},   {0x01, 0, 0},   {0x06, 24, 0},
                                    {0x06, 24, 24}, {0x06, 18, 48}, {0x02, 0, 0}};
         EXPECT_EQ(Packets(), want);
         const auto after = Model().SettingsArea();
@@ -155,16 +156,19 @@ TEST_F(MouseIoTest, ShootingPatternsGoIn56ByteChunksEvenThroughTheReceiver) {
     test::TempFolder folder;
     std::vector<MacroEvent> bullet;
     for (int i = 0; i < 30 * 6; ++i)
-        bullet.push_back({i % 2 == 0 ? 1 : 4, i % 7, i % 3 == 0 ? "down" : "up", std::to_string(i)});
+        bullet.push_back(
+            {i % 2 == 0 ? 1 : 4, i % 7, i % 3 == 0 ? "down" : "up", std::to_string(i)});
     ASSERT_TRUE(SaveEvents(folder / ShootFileName(0), "gun 0", "g0", bullet));
-    ASSERT_TRUE(SaveEvents(folder / ShootFileName(2), "gun 2", "g2", {bullet.begin(), bullet.begin() + 6}));
+    ASSERT_TRUE(
+        SaveEvents(folder / ShootFileName(2), "gun 2", "g2", {bullet.begin(), bullet.begin() + 6}));
     // gun 1's file is missing and gun 3's is not JSON: entries without events
     {
         std::ofstream broken(folder / ShootFileName(3));
         broken << "{ not json";
     }
     const std::vector<uint8_t> image = BuildShootImage(folder.path());
-    const std::vector<std::vector<MacroEvent>> entries{bullet, {}, {bullet.begin(), bullet.begin() + 6}, {}};
+    const std::vector<std::vector<MacroEvent>> entries{
+        bullet, {}, {bullet.begin(), bullet.begin() + 6}, {}};
     EXPECT_EQ(image, BuildMacroImage(entries));
     EXPECT_EQ(image.size(), 16u + 6 * 4 + 4 * (180 + 6));
 
@@ -226,7 +230,8 @@ struct Operation {
 std::vector<Operation> Operations() {
     return {
         {"opening read", 4, 7, [](CommandChannel& c) { return ReadMouseTables(c).transfer.Ok(); }},
-        {"page read", 3, 5, [](CommandChannel& c) { return ReadCurrentMousePage(c).result == kCmdOk; }},
+        {"page read", 3, 5,
+         [](CommandChannel& c) { return ReadCurrentMousePage(c).result == kCmdOk; }},
         {"settings page", 4, 6,
          [](CommandChannel& c) { return WriteMouseSettingsPage(c, 0, MousePageBytes{}).Ok(); }},
         {"shooting patterns", 3, 4,
@@ -271,8 +276,9 @@ TEST_F(MouseFaultTest, QuickFaultsAtEveryPacketOfEveryTransfer) {
         Restore(link);
         for (const Operation& op : Operations()) {
             const int packets = link == Link::kCable ? op.packets_cable : op.packets_receiver;
-            for (FaultKind fault : {FaultKind::kStatusFF, FaultKind::kStatusFE, FaultKind::kDisconnect,
-                                    FaultKind::kDoubleAnswer, FaultKind::kLinkLost}) {
+            for (FaultKind fault :
+                 {FaultKind::kStatusFF, FaultKind::kStatusFE, FaultKind::kDisconnect,
+                  FaultKind::kDoubleAnswer, FaultKind::kLinkLost}) {
                 for (int k = 1; k <= packets; ++k) {
                     SCOPED_TRACE(std::string(op.name) + " over the " + sim::LinkName(link) + ", " +
                                  sim::FaultName(fault) + " at packet " + std::to_string(k));
@@ -301,8 +307,8 @@ TEST_F(MouseFaultTest, AnAnswerThatNeverComesCostsTheTimeOutsOfOnePacket) {
     };
     const auto ops = Operations();
     for (const Case& c : std::vector<Case>{
-             {Link::kCable, 0, FaultKind::kNoAnswer, 2},      // the information block
-             {Link::kCable, 2, FaultKind::kNoAnswer, 4},      // the closing command
+             {Link::kCable, 0, FaultKind::kNoAnswer, 2},  // the information block
+             {Link::kCable, 2, FaultKind::kNoAnswer, 4},  // the closing command
              {Link::kCable, 1, FaultKind::kWrongCode, 1},
              {Link::kReceiver, 2, FaultKind::kNoAnswer, 3},  // a settings chunk
          }) {
@@ -311,8 +317,8 @@ TEST_F(MouseFaultTest, AnAnswerThatNeverComesCostsTheTimeOutsOfOnePacket) {
         Restore(c.link);
         bool ok = true;
         const auto took = Run(op, c.fault, c.k, ok);
-        const int timeout =
-            c.link == Link::kCable ? CommandChannel::kCableTimeoutMs : CommandChannel::kReceiverTimeoutMs;
+        const int timeout = c.link == Link::kCable ? CommandChannel::kCableTimeoutMs
+                                                   : CommandChannel::kReceiverTimeoutMs;
         EXPECT_FALSE(ok);
         EXPECT_LT(took, std::chrono::milliseconds(2 * timeout + 1000));
         Restore(c.link);

@@ -34,7 +34,8 @@ class MouseLightingTest : public ::testing::Test {
     }
     void Set(uint8_t mode, uint8_t multicolour, uint8_t direction = 1, uint8_t speed = 2,
              uint8_t brightness = 5, Rgb colour = {200, 100, 50}) {
-        program_.SetLightWords(Word0(mode, brightness, speed, direction), Word1(multicolour, colour));
+        program_.SetLightWords(Word0(mode, brightness, speed, direction),
+                               Word1(multicolour, colour));
     }
     Rgb ColourOf(int led) const {
         const LedRecord r = leds_.Get(static_cast<size_t>(led));
@@ -54,7 +55,8 @@ TEST_F(MouseLightingTest, TheWaveRunsOverTheSevenGroups) {
     for (int g = 0; g < kMouseLedGroups; ++g) {
         for (int led : MouseLedGroups()[static_cast<size_t>(g)]) {
             if (led < 0) continue;
-            EXPECT_EQ(ColourOf(led), kColourWheel[(2 + 7 * g) % 192]) << "group " << g << " led " << led;
+            EXPECT_EQ(ColourOf(led), kColourWheel[(2 + 7 * g) % 192])
+                << "group " << g << " led " << led;
             EXPECT_EQ(AlphaOf(led), 255);
         }
     }

@@ -18,7 +18,8 @@ DpiStageRecord Stage(bool on, uint16_t x) {
 
 MouseStages Five(int current = 0) {
     MouseStages s;
-    for (int i = 0; i < 5; ++i) s.stages.push_back(Stage(true, static_cast<uint16_t>(10 * (i + 1))));
+    for (int i = 0; i < 5; ++i)
+        s.stages.push_back(Stage(true, static_cast<uint16_t>(10 * (i + 1))));
     s.current = current;
     return s;
 }
@@ -57,7 +58,8 @@ TEST(MouseStages, SelectingAStageTakesEverySliderAndGrowsTheList) {
     ASSERT_EQ(SelectStage(s, 1, sliders), StageEdit::kDone);
     EXPECT_EQ(s.current, 1);
     ASSERT_EQ(s.stages.size(), 5u);
-    for (int k = 0; k < 5; ++k) EXPECT_EQ(s.stages[static_cast<size_t>(k)].dpi_x, sliders[static_cast<size_t>(k)]);
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(s.stages[static_cast<size_t>(k)].dpi_x, sliders[static_cast<size_t>(k)]);
     EXPECT_EQ(s.stages[0].dpi_y, 11) << "Y and the XY flag stay as the profile had them";
     EXPECT_EQ(s.stages[0].xy, 1);
     EXPECT_EQ(s.stages[3], (DpiStageRecord{0, 0, 41, 0, 0, 0, 0})) << "a grown stage is zero";
@@ -86,8 +88,10 @@ TEST(MouseStages, EditsOfARowTheProfileLacksGrowTheListToIt) {
 TEST(MouseStages, SlidersAndReportRateShowWhatTheControlsCanHold) {
     MouseStages s;
     s.stages = {Stage(true, 10), Stage(true, 400)};
-    EXPECT_EQ(SliderPositions(s, DpiScale{0, 50, 319, 100}), (std::array<int, 5>{10, 319, 0, 0, 0}));
-    for (auto [index, shown] : std::vector<std::pair<int, int>>{{0, 0}, {4, 4}, {5, 0}, {7, 0}, {-1, 0}})
+    EXPECT_EQ(SliderPositions(s, DpiScale{0, 50, 319, 100}),
+              (std::array<int, 5>{10, 319, 0, 0, 0}));
+    for (auto [index, shown] :
+         std::vector<std::pair<int, int>>{{0, 0}, {4, 4}, {5, 0}, {7, 0}, {-1, 0}})
         EXPECT_EQ(ShownReportRate(index), shown) << index;
 }
 

@@ -133,8 +133,9 @@ TEST_F(MouseCtlTest, DpiRefusesWhatThePageDoesNotLetTheUserDo) {
     };
     for (const Case& c : std::vector<Case>{
              {{"--disable", "1"}, ctl::kExitRefused},  // the current stage
-             {{"--disable", "0", "--disable", "2", "--disable", "3", "--disable", "4"}, ctl::kExitOk},
-             {{"--current", "0"}, ctl::kExitRefused},   // 0 is off now
+             {{"--disable", "0", "--disable", "2", "--disable", "3", "--disable", "4"},
+              ctl::kExitOk},
+             {{"--current", "0"}, ctl::kExitRefused},  // 0 is off now
              {{"--disable", "7"}, ctl::kExitUsage},
              {{"--report-rate", "7"}, ctl::kExitUsage},
              {{"--stage"}, ctl::kExitUsage},

@@ -145,8 +145,8 @@ Json::Value StageJson(const DpiStageRecord& s, int n, int current, const DpiScal
 
 void PrintStages(std::ostream& o, const Json::Value& stages) {
     for (const Json::Value& s : stages) {
-        o << "  stage " << s["stage"].asInt() << (s["current"].asBool() ? " (current)" : "")
-          << ": " << (s["enabled"].asBool() ? "on " : "off") << "  X " << s["x"].asInt() << " = "
+        o << "  stage " << s["stage"].asInt() << (s["current"].asBool() ? " (current)" : "") << ": "
+          << (s["enabled"].asBool() ? "on " : "off") << "  X " << s["x"].asInt() << " = "
           << s["dpiX"].asInt64() << " DPI, Y " << s["y"].asInt() << " = " << s["dpiY"].asInt64()
           << " DPI" << (s["separateXY"].asBool() ? " (separate)" : "") << ", colour "
           << s["colour"].asString() << "\n";
@@ -195,7 +195,8 @@ int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only)
         slots.append(tables.button_slots[j] == kNoButtonSlot ? Json::Value()
                                                              : Json::Value(tables.button_slots[j]));
     v["buttonSlots"] = slots;
-    Json::Value read_page = TransferJson({page.result, page.result == kCmdOk ? uint8_t{0} : uint8_t{CMD_READ_SETTINGS}});
+    Json::Value read_page = TransferJson(
+        {page.result, page.result == kCmdOk ? uint8_t{0} : uint8_t{CMD_READ_SETTINGS}});
     v["pageRead"] = read_page;
     MouseSettingsPage decoded;
     if (page.result == kCmdOk) {
@@ -206,7 +207,8 @@ int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only)
         const int mode = MouseModeIndexOfCode(decoded.mode_code, modes);
         s["modeCode"] = decoded.mode_code;
         s["mode"] = mode;
-        if (mode >= 0 && static_cast<size_t>(mode) < modes.size()) s["modeName"] = modes[static_cast<size_t>(mode)].name;
+        if (mode >= 0 && static_cast<size_t>(mode) < modes.size())
+            s["modeName"] = modes[static_cast<size_t>(mode)].name;
         s["brightness"] = decoded.brightness;
         s["speed"] = decoded.speed;
         s["direction"] = decoded.direction;
@@ -216,13 +218,17 @@ int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only)
         s["currentStage"] = decoded.current_stage;
         Json::Value stages(Json::arrayValue);
         for (int n = 0; n < kMousePageStages; ++n)
-            stages.append(StageJson(decoded.stages[static_cast<size_t>(n)], n, decoded.current_stage, scale));
+            stages.append(
+                StageJson(decoded.stages[static_cast<size_t>(n)], n, decoded.current_stage, scale));
         s["stages"] = stages;
-        s["screen"] = std::to_string(decoded.screen_width) + "x" + std::to_string(decoded.screen_height);
-        s["lineCorrection"] = ByteArray(std::array<uint8_t, 2>{decoded.correct_min_sq, decoded.correct_pix_thresh});
+        s["screen"] =
+            std::to_string(decoded.screen_width) + "x" + std::to_string(decoded.screen_height);
+        s["lineCorrection"] =
+            ByteArray(std::array<uint8_t, 2>{decoded.correct_min_sq, decoded.correct_pix_thresh});
         v["settings"] = s;
     }
-    v["powerRead"] = TransferJson({power.result, power.result == kCmdOk ? uint8_t{0} : uint8_t{CMD_READ_POWER}});
+    v["powerRead"] =
+        TransferJson({power.result, power.result == kCmdOk ? uint8_t{0} : uint8_t{CMD_READ_POWER}});
     if (power.result == kCmdOk) v["power"] = ByteArray(power.bytes);
 
     if (ctx.json) {
@@ -234,11 +240,12 @@ int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only)
         o << "opening read: " << TransferText(tables.transfer) << "\n";
         if (tables.info_read) {
             o << "information block: " << HexBytes(tables.info) << "\n"
-              << "key slots: " << tables.key_count << ", macro memory: "
-              << v["macroBytes"].asUInt64() << " bytes\n"
-              << "sensor " << v["sensor"].asString() << (v["twoSlope"].asBool() ? " (two slopes)" : "")
-              << ", DPI step " << v["dpiStep"].asInt() << ", highest position "
-              << v["highestPosition"].asInt() << ", lowest DPI " << v["lowestDpi"].asInt()
+              << "key slots: " << tables.key_count
+              << ", macro memory: " << v["macroBytes"].asUInt64() << " bytes\n"
+              << "sensor " << v["sensor"].asString()
+              << (v["twoSlope"].asBool() ? " (two slopes)" : "") << ", DPI step "
+              << v["dpiStep"].asInt() << ", highest position " << v["highestPosition"].asInt()
+              << ", lowest DPI " << v["lowestDpi"].asInt()
               << (v["scaleUsable"].asBool() ? "" : " (no usable scale: shown on step 50 from 100)")
               << "\n";
         }
@@ -253,18 +260,22 @@ int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only)
         o << "\n";
         if (page.result == kCmdOk) {
             const Json::Value& s = v["settings"];
-            o << "current profile " << page.profile << ", settings page: " << HexBytes(std::span<const uint8_t>(page.page).first(kMousePageWriteSize)) << "\n"
-              << "  lighting: mode " << s["mode"].asInt() << " " << s["modeName"].asString() << " (code "
-              << s["modeCode"].asInt() << "), brightness " << s["brightness"].asInt() << ", speed "
-              << s["speed"].asInt() << ", direction " << s["direction"].asInt() << ", multicolour "
-              << s["multicolour"].asInt() << ", colour " << s["colour"].asString() << "\n"
+            o << "current profile " << page.profile << ", settings page: "
+              << HexBytes(std::span<const uint8_t>(page.page).first(kMousePageWriteSize)) << "\n"
+              << "  lighting: mode " << s["mode"].asInt() << " " << s["modeName"].asString()
+              << " (code " << s["modeCode"].asInt() << "), brightness " << s["brightness"].asInt()
+              << ", speed " << s["speed"].asInt() << ", direction " << s["direction"].asInt()
+              << ", multicolour " << s["multicolour"].asInt() << ", colour "
+              << s["colour"].asString() << "\n"
               << "  report rate " << s["reportRate"].asInt() << ", current stage "
               << s["currentStage"].asInt() << ", screen " << s["screen"].asString() << "\n";
             PrintStages(o, s["stages"]);
         } else {
             o << "settings page: " << v["pageRead"]["text"].asString() << "\n";
         }
-        o << "power: " << (power.result == kCmdOk ? HexBytes(power.bytes) : v["powerRead"]["text"].asString()) << "\n";
+        o << "power: "
+          << (power.result == kCmdOk ? HexBytes(power.bytes) : v["powerRead"]["text"].asString())
+          << "\n";
     }
     return tables.transfer.Ok() && page.result == kCmdOk ? kExitOk : kExitDeviceError;
 }
@@ -325,7 +336,8 @@ int Apply(Context& ctx, const std::vector<std::string>& args, bool receiver_only
         std::ostream& o = ctx.out;
         o << "profile " << p.Name() << " to the mouse\n";
         if (!tables.transfer.Ok()) o << "opening read: " << TransferText(tables.transfer) << "\n";
-        o << "settings page: " << HexBytes(write.page) << ": " << TransferText(result.settings) << "\n";
+        o << "settings page: " << HexBytes(write.page) << ": " << TransferText(result.settings)
+          << "\n";
         o << "macros: " << write.macro_list.size() << " in use, " << write.macros.EventCount()
           << " events, " << write.macros.ImageSize() << " bytes of " << result.macros.capacity
           << ": " << TransferText(result.macros.transfer) << "\n";
@@ -335,9 +347,10 @@ int Apply(Context& ctx, const std::vector<std::string>& args, bool receiver_only
           << " bytes: " << TransferText(result.shoot) << "\n";
     }
     if (short_of_memory) {
-        ctx.err << "dozadirctl: " << what << ": the macros do not fit the mouse's memory: "
-                << result.macros.answer << " events too many (" << result.macros.image_size
-                << " bytes for " << result.macros.capacity << "); they were not written\n";
+        ctx.err << "dozadirctl: " << what
+                << ": the macros do not fit the mouse's memory: " << result.macros.answer
+                << " events too many (" << result.macros.image_size << " bytes for "
+                << result.macros.capacity << "); they were not written\n";
         return kExitDeviceError;
     }
     if (failed) {
@@ -376,11 +389,12 @@ int Dpi(Context& ctx, const std::vector<std::string>& args, bool receiver_only) 
         const bool row = option->second != DpiEdit::Kind::kDpi;
         if (row) {
             const auto n = SmallNumber(value);
-            const int limit = option->second == DpiEdit::Kind::kReportRate ? kReportRateOptions : kDpiRows;
+            const int limit =
+                option->second == DpiEdit::Kind::kReportRate ? kReportRateOptions : kDpiRows;
             if (!n || *n >= limit)
                 return Fail(ctx, what,
-                            std::string(option->first) + " takes 0 to " + std::to_string(limit - 1) +
-                                ", not \"" + value + "\"",
+                            std::string(option->first) + " takes 0 to " +
+                                std::to_string(limit - 1) + ", not \"" + value + "\"",
                             kExitUsage);
         }
         edits.push_back({option->second, value});
@@ -396,7 +410,10 @@ int Dpi(Context& ctx, const std::vector<std::string>& args, bool receiver_only) 
     // The figures mean what they mean on this mouse.
     const MouseInfoRead info = ReadMouseInfo(channel);
     if (info.result != kCmdOk)
-        return Fail(ctx, what, std::string("the mouse did not tell its DPI scale: ") + CommandResultText(info.result), kExitDeviceError);
+        return Fail(
+            ctx, what,
+            std::string("the mouse did not tell its DPI scale: ") + CommandResultText(info.result),
+            kExitDeviceError);
     const DpiScale scale = ScaleOf(info.info);
 
     MouseStages& stages = p.sections.stages;
@@ -410,7 +427,8 @@ int Dpi(Context& ctx, const std::vector<std::string>& args, bool receiver_only) 
                 row = n;
                 break;
             case DpiEdit::Kind::kDpi:
-                result = SetStageX(stages, row >= 0 ? row : stages.current, scale.PositionOfText(e.value));
+                result = SetStageX(stages, row >= 0 ? row : stages.current,
+                                   scale.PositionOfText(e.value));
                 break;
             case DpiEdit::Kind::kEnable:
                 result = SetStageEnabled(stages, n, true);
@@ -426,13 +444,15 @@ int Dpi(Context& ctx, const std::vector<std::string>& args, bool receiver_only) 
                 break;
         }
         if (result != StageEdit::kDone)
-            return Fail(ctx, what, std::string(StageEditText(result)) + "; nothing was changed", kExitRefused);
+            return Fail(ctx, what, std::string(StageEditText(result)) + "; nothing was changed",
+                        kExitRefused);
     }
 
     if (!edits.empty()) {
         PutMouseStages(p.data, stages);
         p.data.SetSystemValues(system);
-        if (!p.data.Save()) return Fail(ctx, what, "the profile could not be saved", kExitFileError);
+        if (!p.data.Save())
+            return Fail(ctx, what, "the profile could not be saved", kExitFileError);
     }
     const auto [width, height] = MouseScreen(channel);
     const DeviceTransfer written = WriteMouseSettingsPage(
@@ -443,14 +463,15 @@ int Dpi(Context& ctx, const std::vector<std::string>& args, bool receiver_only) 
     v["write"] = TransferJson(written);
     v["reportRate"] = ReportRateOf(system);
     Json::Value list(Json::arrayValue);
-    for (int n = 0; n < kDpiRows; ++n) list.append(StageJson(StageOrZero(stages.stages, n), n, stages.current, scale));
+    for (int n = 0; n < kDpiRows; ++n)
+        list.append(StageJson(StageOrZero(stages.stages, n), n, stages.current, scale));
     v["stages"] = list;
     v["stagesInProfile"] = static_cast<Json::UInt64>(stages.stages.size());
     if (ctx.json) {
         PrintJson(ctx.out, v);
     } else {
-        ctx.out << "profile " << p.Name() << ": " << stages.stages.size()
-                << " stages, report rate " << ReportRateOf(system) << "\n";
+        ctx.out << "profile " << p.Name() << ": " << stages.stages.size() << " stages, report rate "
+                << ReportRateOf(system) << "\n";
         PrintStages(ctx.out, list);
         ctx.out << "settings page: " << TransferText(written) << "\n";
     }
@@ -479,7 +500,8 @@ int Preview(Context& ctx, const std::vector<std::string>& args) {
             press = true;
             continue;
         }
-        if (i + 1 >= args.size()) return Fail(ctx, what, "\"" + args[i] + "\" needs a value", kExitUsage);
+        if (i + 1 >= args.size())
+            return Fail(ctx, what, "\"" + args[i] + "\" needs a value", kExitUsage);
         const std::string& value = args[++i];
         if (args[i - 1] == "--colour") {
             unsigned r = 0, g = 0, b = 0;
@@ -491,15 +513,24 @@ int Preview(Context& ctx, const std::vector<std::string>& args) {
             continue;
         }
         const auto n = SmallNumber(value);
-        if (!n || *n > 255) return Fail(ctx, what, args[i - 1] + " takes 0 to 255, not \"" + value + "\"", kExitUsage);
+        if (!n || *n > 255)
+            return Fail(ctx, what, args[i - 1] + " takes 0 to 255, not \"" + value + "\"",
+                        kExitUsage);
         const std::string& o = args[i - 1];
-        if (o == "--mode") light.mode = static_cast<uint8_t>(*n);
-        else if (o == "--brightness") light.brightness = static_cast<uint8_t>(*n);
-        else if (o == "--speed") light.speed = static_cast<uint8_t>(*n);
-        else if (o == "--direction") light.direction = static_cast<uint8_t>(*n);
-        else if (o == "--multicolour") light.multicolor = static_cast<uint8_t>(*n != 0);
-        else if (o == "--steps") steps = std::clamp(*n, 1, 1000);
-        else return Fail(ctx, what, "unknown option \"" + o + "\"", kExitUsage);
+        if (o == "--mode")
+            light.mode = static_cast<uint8_t>(*n);
+        else if (o == "--brightness")
+            light.brightness = static_cast<uint8_t>(*n);
+        else if (o == "--speed")
+            light.speed = static_cast<uint8_t>(*n);
+        else if (o == "--direction")
+            light.direction = static_cast<uint8_t>(*n);
+        else if (o == "--multicolour")
+            light.multicolor = static_cast<uint8_t>(*n != 0);
+        else if (o == "--steps")
+            steps = std::clamp(*n, 1, 1000);
+        else
+            return Fail(ctx, what, "unknown option \"" + o + "\"", kExitUsage);
     }
 
     // The program the mouse object runs, as if the mouse were there, on a clock of its own.
@@ -514,7 +545,13 @@ int Preview(Context& ctx, const std::vector<std::string>& args) {
     if (light.mode >= kFirstUserLightEffect) {
         std::vector<lighting::PlaybackStep> effect;
         for (const LedEffectStep& s : p.data.GetEffectStepsAt(light.mode - kFirstUserLightEffect))
-            effect.push_back({s.mode, s.brightness, s.speed, s.direction, s.multicolor, {s.red, s.green, s.blue}, s.time});
+            effect.push_back({s.mode,
+                              s.brightness,
+                              s.speed,
+                              s.direction,
+                              s.multicolor,
+                              {s.red, s.green, s.blue},
+                              s.time});
         program.SetUserEffect(std::move(effect));
     }
     if (press) program.Press();
@@ -530,7 +567,8 @@ int Preview(Context& ctx, const std::vector<std::string>& args) {
         for (size_t k = 0; k < leds.Size(); ++k) l.append(LedHex(leds.Get(k)));
         f["leds"] = l;
         frames.append(f);
-        g_preview_ms += static_cast<uint64_t>(program.NextStepIn(std::chrono::milliseconds(kMouseTickMs)).count());
+        g_preview_ms += static_cast<uint64_t>(
+            program.NextStepIn(std::chrono::milliseconds(kMouseTickMs)).count());
     }
     Json::Value v(Json::objectValue);
     v["profile"] = p.Name();
@@ -541,9 +579,9 @@ int Preview(Context& ctx, const std::vector<std::string>& args) {
         PrintJson(ctx.out, v);
         return kExitOk;
     }
-    ctx.out << "mouse lighting, mode " << int(light.mode) << ", brightness " << int(light.brightness)
-            << ", speed " << int(light.speed) << (still ? " (a still picture)" : "")
-            << "; each LED as RRGGBBAA\n";
+    ctx.out << "mouse lighting, mode " << int(light.mode) << ", brightness "
+            << int(light.brightness) << ", speed " << int(light.speed)
+            << (still ? " (a still picture)" : "") << "; each LED as RRGGBBAA\n";
     for (const Json::Value& f : frames) {
         ctx.out << f["ms"].asUInt64() << " ms:";
         for (const Json::Value& l : f["leds"]) ctx.out << " " << l.asString();

@@ -66,7 +66,8 @@ std::optional<std::chrono::milliseconds> CustomPlayback::Advance(uint64_t now_ms
     }
     // Each pass happens at its own millisecond, the last one now.
     bool have_steps = true;
-    for (uint64_t i = passes; i-- > 0 && have_steps;) have_steps = Pass(now_ms - i, device_speed, s);
+    for (uint64_t i = passes; i-- > 0 && have_steps;)
+        have_steps = Pass(now_ms - i, device_speed, s);
     if (!have_steps) {
         leds.Fill({});
         return std::nullopt;
@@ -98,10 +99,12 @@ bool CustomPlayback::Pass(uint64_t now_ms, uint8_t device_speed, PlaybackShared:
             s.phase = Wrap(s.phase + 1, static_cast<int>(kBreathingSteps));
             if (due) s.passes = 0;
             if (now_ms >= s.last_toggle_ms &&
-                now_ms - s.last_toggle_ms >= uint64_t{kPeriod[SpeedLevel(device_speed)]} * kBlinkUnitMs) {
+                now_ms - s.last_toggle_ms >=
+                    uint64_t{kPeriod[SpeedLevel(device_speed)]} * kBlinkUnitMs) {
                 s.blink_on = !s.blink_on;
                 s.last_toggle_ms = now_ms;
-                s.blink_colour = Wrap(s.phase + kBlinkColourAdvance, static_cast<int>(kWheelColours));
+                s.blink_colour =
+                    Wrap(s.phase + kBlinkColourAdvance, static_cast<int>(kWheelColours));
             }
             break;
         case kPlaybackWheel:
@@ -157,8 +160,10 @@ void CustomPlayback::Paint(const PlaybackStep& step, const PlaybackShared::State
                 } else {
                     k = (k + kWheelSpread) % static_cast<int>(kWaveSteps);
                     const Rgb c = step.colour;
-                    (void)leds.Set(i, {c.red, c.green, c.blue,
-                                       static_cast<uint8_t>(alpha * kWaveCurve[static_cast<size_t>(k)] / 256)});
+                    (void)leds.Set(
+                        i,
+                        {c.red, c.green, c.blue,
+                         static_cast<uint8_t>(alpha * kWaveCurve[static_cast<size_t>(k)] / 256)});
                 }
             }
             break;

@@ -24,7 +24,8 @@ Commands Kde(bool keyboard) {
 }
 
 Commands Xfce(bool keyboard) {
-    return {{keyboard ? QStringLiteral("xfce4-keyboard-settings") : QStringLiteral("xfce4-mouse-settings"),
+    return {{keyboard ? QStringLiteral("xfce4-keyboard-settings")
+                      : QStringLiteral("xfce4-mouse-settings"),
              {}}};
 }
 
@@ -34,13 +35,15 @@ Commands Cinnamon(bool keyboard) {
 }
 
 Commands Mate(bool keyboard) {
-    return {{keyboard ? QStringLiteral("mate-keyboard-properties") : QStringLiteral("mate-mouse-properties"),
+    return {{keyboard ? QStringLiteral("mate-keyboard-properties")
+                      : QStringLiteral("mate-mouse-properties"),
              {}}};
 }
 
 Commands Lxqt(bool keyboard) {
     return {{QStringLiteral("lxqt-config-input"),
-             {keyboard ? QStringLiteral("--show-page=keyboard") : QStringLiteral("--show-page=mouse")}}};
+             {keyboard ? QStringLiteral("--show-page=keyboard")
+                       : QStringLiteral("--show-page=mouse")}}};
 }
 
 }  // namespace
