@@ -67,10 +67,9 @@ CRezazodaMouseDevice::CRezazodaMouseDevice(QWidget* parent)
     SetLightingProgram(std::move(program));
 }
 
-CRezazodaMouseDevice::~CRezazodaMouseDevice() {
-    // The lighting thread runs the program the base owns; it ends before this part goes.
-    Shutdown();
-}
+// The device's threads are ended by the base: nothing they run touches the mouse's own
+// state (the program is the base's, the worker's tasks hold copies).
+CRezazodaMouseDevice::~CRezazodaMouseDevice() = default;
 
 QSize CRezazodaMouseDevice::ScreenSize() {
     static const QSize size = [] {
