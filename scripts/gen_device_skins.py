@@ -421,7 +421,7 @@ def mouse_light_rects(ox, oy, scale):
     """15 lights around the mouse body: down the left edge, across the tail, up the right."""
     pts = [(36, 24 + 26 * i) for i in range(7)] + [(156, 214)] + \
           [(276, 24 + 26 * (6 - i)) for i in range(7)]
-    size = max(4, round(10 * scale))
+    size = max(8, round(10 * scale))  # the small preview's lights stay big enough to see
     return [(ox + round(x * scale) - size // 2, oy + round(y * scale) - size // 2, size, size)
             for x, y in pts]
 
@@ -456,13 +456,19 @@ def mouse_page():
 
     def performance(page_lay):
         for n in range(5):
-            row_w = widget(page_lay, "QWidget", "DPI_layout_%d" % n)
-            r = layout(row_w, "QHBoxLayout", "DPI_row_%d" % n)
-            for name, cls in (("DPI_enable_check_", "QCheckBox"),
-                              ("DPI_select_check_", "QRadioButton"),
+            # The enable check stays outside "DPI_layout_" n: the row is disabled with its
+            # stage, and the check must still switch it back on.
+            r = layout(page_lay, "QHBoxLayout", "DPI_row_%d" % n)
+            check = widget(r, "QCheckBox", "DPI_enable_check_%d" % n, text="DPI %d" % (n + 1))
+            _prop(check, "minimumSize", "size", (70, 0))
+            row_w = widget(r, "QWidget", "DPI_layout_%d" % n)
+            inner = layout(row_w, "QHBoxLayout", "DPI_layout_row_%d" % n)
+            for name, cls in (("DPI_select_check_", "QRadioButton"),
                               ("DPI_slider_", "QSlider"), ("DPI_edit_", "QLineEdit"),
                               ("DPI_color_option_", "QPushButton")):
-                w = widget(r, cls, "%s%d" % (name, n))
+                w = widget(inner, cls, "%s%d" % (name, n))
+                if cls == "QRadioButton":
+                    _prop(w, "autoExclusive", "bool", False)
                 if cls == "QSlider":
                     _prop(w, "orientation", "enum", "Qt::Horizontal")
                 if cls == "QLineEdit":
@@ -471,8 +477,15 @@ def mouse_page():
                 if cls == "QPushButton":
                     _prop(w, "maximumSize", "size", (24, 16777215))
         polling = layout(page_lay, "QHBoxLayout", "polling_rate_row")
-        options(polling, "polling_rate_option_", 5, "polling_rate")
+        label = widget(polling, "QLabel", "polling_rate_title", text="polling_rate_title_text")
+        _prop(label, "resourcetext", "bool", True, stdset=False)
+        labels = ["polling_rate_%d_text" % i for i in range(5)]
+        options(polling, "polling_rate_option_", 5, "polling_rate", labels)
+        for i in range(5):
+            w = polling.findall("item/widget")[i + 1]
+            _prop(w, "resourcetext", "bool", True, stdset=False)
         spacer(polling, "polling_rate_spacer")
+        spacer(page_lay, "performance_spacer", vertical=True)
 
     def system(page_lay):
         for name in ("pointer_speed_slider", "scroll_speed_slider", "double_click_slider"):

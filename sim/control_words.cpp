@@ -7,7 +7,8 @@ constexpr DeviceKind kKinds[] = {DeviceKind::kKeyboard, DeviceKind::kMouse, Devi
                                  DeviceKind::kHeadset};
 constexpr FaultKind kFaults[] = {
     FaultKind::kStatusFF,   FaultKind::kStatusFE,   FaultKind::kNoAnswer,    FaultKind::kWrongCode,
-    FaultKind::kDisconnect, FaultKind::kLateAnswer, FaultKind::kDoubleAnswer};
+    FaultKind::kDisconnect, FaultKind::kLateAnswer, FaultKind::kDoubleAnswer,
+    FaultKind::kLinkLost};
 
 }  // namespace
 
@@ -39,6 +40,8 @@ const char* FaultWord(FaultKind fault) {
             return "late-answer";
         case FaultKind::kDoubleAnswer:
             return "double-answer";
+        case FaultKind::kLinkLost:
+            return "link-lost";
     }
     return "?";
 }
@@ -58,7 +61,7 @@ std::string_view LinkWordList() {
 }
 
 std::string_view FaultWordList() {
-    return "ff, fe, no-answer, wrong-code, disconnect, late-answer, double-answer";
+    return "ff, fe, no-answer, wrong-code, disconnect, late-answer, double-answer, link-lost";
 }
 
 }  // namespace dz::sim

@@ -13,7 +13,8 @@ namespace dz::sim {
 [[nodiscard]] std::optional<DeviceKind> KindFromWord(std::string_view word);
 // "cable", "receiver": LinkName's words.
 [[nodiscard]] std::optional<Link> LinkFromWord(std::string_view word);
-// "ff", "fe", "no-answer", "wrong-code", "disconnect", "late-answer", "double-answer".
+// "ff", "fe", "no-answer", "wrong-code", "disconnect", "late-answer", "double-answer",
+// "link-lost".
 [[nodiscard]] std::optional<FaultKind> FaultFromWord(std::string_view word);
 [[nodiscard]] const char* FaultWord(FaultKind fault);
 

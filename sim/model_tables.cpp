@@ -309,6 +309,8 @@ const char* FaultName(FaultKind kind) {
             return "late answer";
         case FaultKind::kDoubleAnswer:
             return "double answer";
+        case FaultKind::kLinkLost:
+            return "link lost";
     }
     return "?";
 }

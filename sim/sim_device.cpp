@@ -106,6 +106,7 @@ NodeReply SimDevice::HandleCommandLocked(Link link, std::span<const uint8_t> rep
             reply.note += " (" + std::to_string(f.delay.count()) + " ms)";
         }
     }
+    if (has(FaultKind::kLinkLost) && link == Link::kReceiver) linked_ = false;
     if (has(FaultKind::kNoAnswer)) return reply;
     if (has(FaultKind::kDisconnect)) {
         if (link == Link::kCable) {

@@ -28,6 +28,8 @@ enum class FaultKind {
     kDisconnect,    // the path that carried the packet is unplugged at that packet
     kLateAnswer,    // executed, answered only after the fault's delay
     kDoubleAnswer,  // executed, answered twice
+    kLinkLost,      // receiver: loses its device at that packet (answers not linked until
+                    // the link is found again); over a cable nothing happens
 };
 
 inline constexpr size_t kLedReportSize = 17;      // headset LED output report

@@ -6,6 +6,7 @@
 
 #include "device/command_path.h"
 #include "device/usb_device.h"
+#include "models/mouse_device.h"
 #include "panels/device_option_ui.h"
 #include "panels/device_power_ui.h"
 #include "platform/log/debug_log.h"
@@ -122,6 +123,8 @@ CRezazodaUSBDevice* DeviceArea::BuildPage(int kind_index, int record_row) {
     device->SetPageSkin(Str(page.page_skin));
     device->SetLightFilePrefix(Str(page.light_file_prefix));
     device->SetInterfaceRecord(SupportedDeviceRow(static_cast<size_t>(record_row)));
+    if (auto* mouse = qobject_cast<CRezazodaMouseDevice*>(device))
+        mouse->SetMouseParameter(page.mouse_parameter);
     device->BindPage();
     device->BindSelector(item, power);
 

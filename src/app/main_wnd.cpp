@@ -22,6 +22,7 @@
 #include "app/routing.h"
 #include "device/usb_device.h"
 #include "panels/device_option_ui.h"
+#include "platform/desktop/desktop_settings.h"
 #include "platform/ipc/registered_messages.h"
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
@@ -472,6 +473,13 @@ void CMainWnd::OnSysCommand(int which) {
 int CMainWnd::MessageBox(const QString& message, bool text_is_id, int button_mode,
                          const QString& title) {
     return ShowMessageBox(this, title, message, GetDPI(), text_is_id, button_mode);
+}
+
+void CMainWnd::OnWindowsDeviceSettings(int n) {
+    if (n != 0 && n != 1) return;
+    const auto panel = n == 0 ? desktop::SettingsPanel::kKeyboard : desktop::SettingsPanel::kMouse;
+    if (!desktop::OpenDesktopSettings(panel))
+        (void)MessageBox(QStringLiteral("message_text_41"), true, 0);
 }
 
 void CMainWnd::OnDefaultBtn() {

@@ -77,6 +77,8 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers, public SkinChangeR
     void OnToggleLightStatus() override;
     void OnSysCommand(int which) override;
     void OnDefaultBtn() override;
+    // 0: the desktop's keyboard settings, 1: its mouse settings.
+    void OnWindowsDeviceSettings(int n) override;
     void OnDeviceResetBtn() override;
     void OnOpenMacroActionMenu() override;
     void OnHookRequest(int install) override;

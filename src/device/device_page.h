@@ -128,6 +128,10 @@ class ShootingPanel {
     virtual void OnBulletOption(int /*n*/) {}
     virtual void OnAxis(int /*which: 0 x, 1 y*/) {}
     virtual void OnEdit(int /*which: 0 x, 1 y, 2 delay*/) {}
+
+    // The device's data folder (working pattern files) and the default data folder.
+    virtual void SetFolders(const std::filesystem::path& /*data*/,
+                            const std::filesystem::path& /*defaults*/) {}
 };
 
 class HeadsetPanels {

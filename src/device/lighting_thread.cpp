@@ -40,11 +40,12 @@ void LightingThread::Loop(LightingProgram& program, std::chrono::milliseconds in
         lock.unlock();
         const bool animating = program.Step();
         animating_.store(animating, std::memory_order_relaxed);
+        const auto delay = animating ? program.NextStepIn(interval) : interval;
         lock.lock();
         const auto woken = [this] { return stop_ || wake_; };
         if (animating) {
             // Deadlines, not sleeps: the same steps at the same times, however long one took.
-            next += interval;
+            next += delay;
             const auto now = std::chrono::steady_clock::now();
             if (next < now) next = now;
             cv_.wait_until(lock, next, woken);

@@ -19,6 +19,11 @@ class LightingProgram {
     // One step. False when the picture stays as it is until the next Wake (the thread
     // then sleeps until it comes).
     virtual bool Step() = 0;
+    // How long after the step just made the next one is due; a program whose pace changes
+    // with its settings says so here, otherwise the thread's interval holds.
+    virtual std::chrono::milliseconds NextStepIn(std::chrono::milliseconds interval) {
+        return interval;
+    }
 };
 
 class LightingThread {

@@ -391,9 +391,10 @@ void CRezazodaUSBDevice::OpenListener(int path_index, const std::string& path) {
             path_index == 0 ? notify_channel_.ListenerLock() : notify_channel_.CommandLock();
         // The listener thread only posts: the usage is handled on the UI thread. The
         // listeners are stopped before the object's base part goes.
-        listener = std::make_unique<NotificationListener>(iface, lock, [this](uint16_t usage) {
-            PostToUi([this, usage] { OnNotification(usage); });
-        });
+        listener = std::make_unique<NotificationListener>(
+            iface, lock, [this, path_index](uint16_t usage) {
+                PostToUi([this, usage, path_index] { OnNotification(usage, path_index); });
+            });
     }
     (void)listener->Reopen(path);
 }
@@ -409,14 +410,14 @@ bool CRezazodaUSBDevice::ListenerOpen(int path_index) const {
     return listener && listener->IsOpen();
 }
 
-void CRezazodaUSBDevice::OnNotification(uint16_t usage) {
+void CRezazodaUSBDevice::OnNotification(uint16_t usage, int path_index) {
     if (usage == kUsageResync) {
         StartResyncTimer();
     } else if (usage == kUsageProfileListChanged) {
         ProfileListChangedFlag().store(true);
         StartResyncTimer();
     } else if (usage > kUsageProfileListChanged) {
-        OnDeviceNotification(usage);
+        OnDeviceNotificationFrom(usage, path_index);
     }
 }
 

@@ -262,6 +262,11 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     // the frame as it is, every light of the page.
     // Asked at every frame, so that it may depend on more than the lights.
     virtual int StreamedFrame(const LightFrameBytes& shown, LightFrameBytes& streamed);
+    // The same with the path it came on (0 cable, 1 receiver), for a model to which that
+    // matters; by default the path is not looked at.
+    virtual void OnDeviceNotificationFrom(uint16_t usage, int /*path_index*/) {
+        OnDeviceNotification(usage);
+    }
     [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;
     // The page's profile bar, or null when the page has none.
     [[nodiscard]] ProfileBar* ProfileBarControl() const;
@@ -281,7 +286,7 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     std::vector<std::vector<uint8_t>> effect_frames_;
 
   private:
-    void OnNotification(uint16_t usage);  // UI thread
+    void OnNotification(uint16_t usage, int path_index);  // UI thread
     void BindProfileBar();
     void StartResyncTimer();
     // Hands what StreamedFrame makes of the last frame to the stream (cable only).

@@ -52,16 +52,17 @@ void CRezazodaModelDevice::FirstSync() {
     });
 }
 
-void CRezazodaModelDevice::Resync() {
-    // Another program changed the profile list: the bar reads it again and the device takes
-    // the profile selected there.
-    if (ProfileListChangedFlag().exchange(false)) {
-        if (ProfileBar* bar = ProfileBarControl()) {
-            bar->Initialise();
-            SetProfileName(bar->GetCurrentUUID());
-        }
-        (void)LoadProfile();
+void CRezazodaModelDevice::ReloadProfileListIfChanged() {
+    if (!ProfileListChangedFlag().exchange(false)) return;
+    if (ProfileBar* bar = ProfileBarControl()) {
+        bar->Initialise();
+        SetProfileName(bar->GetCurrentUUID());
     }
+    (void)LoadProfile();
+}
+
+void CRezazodaModelDevice::Resync() {
+    ReloadProfileListIfChanged();
     if (!Channel().IsOpen()) return;
     OnDevice(&ReadInfoBlock, [this](const InfoRead& read) {
         if (read.result == kCmdOk) Info() = read.info;

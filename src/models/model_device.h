@@ -36,6 +36,11 @@ class CRezazodaModelDevice : public CRezazodaUSBDevice {
     // Also tells the profile data: its device index is 0 for every kind, and the code selects
     // the kind's arrays of the light list files.
     void SetKindCode(int code) override;
+
+  protected:
+    // After another program changed the kind's profile list (0x0402): the bar reads it
+    // again, the device takes the profile selected there and loads it.
+    void ReloadProfileListIfChanged();
 };
 
 // Registers the four device object classes with the control factory.

@@ -229,9 +229,14 @@ void CBasicProfiledata::SetSecondKeyList(const std::vector<KeyAssignmentEntry>& 
 }
 
 fs::path CBasicProfiledata::EffectFilePath() const {
+    return EffectFilePathAt(light_info_.mode);
+}
+
+fs::path CBasicProfiledata::EffectFilePathAt(int index) const {
+    if (index < 0) return {};
     const Json::Value& entry = JsonElement(
         JsonElement(JsonMember(light_list_tree_, "LightInfo"), static_cast<size_t>(kind_code_)),
-        light_info_.mode);
+        static_cast<size_t>(index));
     const std::string guid = JsonString(entry, "Guid");
     // The name comes from a file: it may only name a file inside the folders searched.
     std::vector<fs::path> folders;
@@ -247,9 +252,13 @@ fs::path CBasicProfiledata::EffectFilePath() const {
 }
 
 std::vector<LedEffectStep> CBasicProfiledata::GetEffectSteps() {
+    return GetEffectStepsAt(light_info_.mode);
+}
+
+std::vector<LedEffectStep> CBasicProfiledata::GetEffectStepsAt(int index) {
     std::vector<LedEffectStep> steps;
     if (!light_list_tree_.isNull()) {
-        const fs::path file = EffectFilePath();
+        const fs::path file = EffectFilePathAt(index);
         const Json::Value effect = file.empty() ? Json::Value() : ReadJsonFile(file);
         const Json::Value& list = JsonMember(effect, "LEDEffectList");
         for (size_t i = 0; i < JsonSize(list) && list.isArray(); ++i) {

@@ -89,6 +89,10 @@ class CBasicProfiledata {
     std::vector<LedEffectStep> GetEffectSteps();
     // The effect file the current lighting record selects, or empty when there is none.
     [[nodiscard]] std::filesystem::path EffectFilePath() const;
+    // The same for entry `entry` of the kind's custom effects (a model whose lighting list
+    // numbers them after its standard modes).
+    std::vector<LedEffectStep> GetEffectStepsAt(int entry);
+    [[nodiscard]] std::filesystem::path EffectFilePathAt(int entry) const;
 
   protected:
     // Subclasses edit the same tree.

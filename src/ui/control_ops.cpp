@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <climits>
@@ -150,6 +151,25 @@ void SetForeImage(QWidget* w, const QString& image) {
 }
 QString ForeImage(const QWidget* w) {
     return w ? w->property("foreimage").toString() : QString();
+}
+
+void SetThumbImages(QWidget* w, const QString& normal, const QString& hot,
+                    const QString& pushed) {
+    if (!w) return;
+    if (w->property("thumbimage").toString() == normal &&
+        w->property("thumbhotimage").toString() == hot &&
+        w->property("thumbpushedimage").toString() == pushed)
+        return;
+    w->setProperty("thumbimage", normal);
+    w->setProperty("thumbhotimage", hot);
+    w->setProperty("thumbpushedimage", pushed);
+    // Style rules that select on the properties apply again.
+    w->style()->unpolish(w);
+    w->style()->polish(w);
+    w->update();
+}
+QString ThumbImage(const QWidget* w) {
+    return w ? w->property("thumbimage").toString() : QString();
 }
 
 void SetNormalImage(QWidget* w, const QString& image) {

@@ -42,6 +42,11 @@ void SetSelectedImage(QWidget* w, const QString& image);
 void SetDisabledImage(QWidget* w, const QString& image);
 [[nodiscard]] QString DisabledImage(const QWidget* w);
 
+// Slider thumb images by state (normal, hot, pushed), kept as "thumbimage",
+// "thumbhotimage" and "thumbpushedimage"; the theme styles a slider by them.
+void SetThumbImages(QWidget* w, const QString& normal, const QString& hot, const QString& pushed);
+[[nodiscard]] QString ThumbImage(const QWidget* w);
+
 void SetToolTip(QWidget* w, const QString& text);
 [[nodiscard]] QString ToolTip(const QWidget* w);
 

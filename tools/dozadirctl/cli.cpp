@@ -54,6 +54,12 @@ void PrintUsage(std::ostream& s) {
       << kSimUsage << kUpdateUsage;
 }
 
+bool IsDeviceCommand(const std::vector<std::string>& words) {
+    for (const DeviceCommand& c : DeviceCommands())
+        if (words[0] == c.verb && words[1] == c.device) return true;
+    return false;
+}
+
 // Keeps the emulator's transport registered beside hidraw while the command runs.
 class EmulatorSession {
 public:
@@ -101,6 +107,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             rest.push_back(a);
         } else if (!rest.empty() && rest[0] == "update" && a.rfind("--server", 0) == 0) {
             rest.push_back(a);
+        } else if (a.size() > 1 && a[0] == '-' && rest.size() >= 2 && IsDeviceCommand(rest)) {
+            rest.push_back(a);  // the device command's own options ("dpi mouse --stage 2")
         } else if (a.size() > 1 && a[0] == '-') {
             err << "dozadirctl: unknown option " << a << "\n";
             PrintUsage(err);

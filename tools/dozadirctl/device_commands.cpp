@@ -1,10 +1,14 @@
 #include "device_commands.h"
 
+#include <json/value.h>
+
+#include <cstdio>
 #include <ostream>
 
 #include "cli.h"
 #include "device/device_table.h"
 #include "keyboard_commands.h"
+#include "mouse_commands.h"
 
 namespace dz::ctl {
 
@@ -15,6 +19,13 @@ std::span<const DeviceCommand> DeviceCommands() {
         {"sync", "keyboard-rx", KeyboardReceiverSyncCommand, ""},
         {"apply", "keyboard", KeyboardApplyCommand, kKeyboardApplyUsage},
         {"apply", "keyboard-rx", KeyboardReceiverApplyCommand, ""},
+        {"sync", "mouse", MouseSyncCommand, kMouseSyncUsage},
+        {"sync", "mouse-rx", MouseReceiverSyncCommand, ""},
+        {"apply", "mouse", MouseApplyCommand, kMouseApplyUsage},
+        {"apply", "mouse-rx", MouseReceiverApplyCommand, ""},
+        {"dpi", "mouse", MouseDpiCommand, kMouseDpiUsage},
+        {"dpi", "mouse-rx", MouseReceiverDpiCommand, ""},
+        {"preview", "mouse", MousePreviewCommand, kMousePreviewUsage},
     };
     return rows;
 }
@@ -23,6 +34,38 @@ std::string DeviceCommandUsage() {
     std::string text;
     for (const DeviceCommand& c : DeviceCommands()) text += c.usage;
     return text;
+}
+
+std::string HexBytes(std::span<const uint8_t> bytes) {
+    std::string text;
+    char b[4];
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(b, sizeof b, "%02x", bytes[i]);
+        text += (i ? " " : "") + std::string(b);
+    }
+    return text;
+}
+
+Json::Value ByteArray(std::span<const uint8_t> bytes) {
+    Json::Value a(Json::arrayValue);
+    for (const uint8_t b : bytes) a.append(b);
+    return a;
+}
+
+std::string TransferText(const DeviceTransfer& t) {
+    if (t.Ok()) return t.refused != nullptr ? std::string("nothing written: ") + t.refused : "ok";
+    if (t.refused != nullptr) return std::string("not done: ") + t.refused;
+    std::string text = CommandResultText(t.result);
+    if (const char* name = CommandName(t.failed_command)) text += std::string(" at ") + name;
+    return text + " (" + std::to_string(t.result) + ")";
+}
+
+Json::Value TransferJson(const DeviceTransfer& t) {
+    Json::Value v(Json::objectValue);
+    v["result"] = t.result;
+    v["ok"] = t.Ok();
+    v["text"] = TransferText(t);
+    return v;
 }
 
 DeviceSession::DeviceSession() : channel_(std::make_unique<CommandChannel>()) {}

@@ -14,6 +14,11 @@
 #include "commands.h"
 #include "device/command_channel.h"
 #include "device/interface_scan.h"
+#include "models/device_exchange.h"
+
+namespace Json {
+class Value;
+}
 
 namespace dz::ctl {
 
@@ -31,6 +36,13 @@ struct DeviceCommand {
 
 // The command channel of one device, opened on its bound command interface for as long as
 // the session lives.
+// Output helpers of the device commands: bytes as "0a 1b ...", bytes as a JSON array, and
+// how a transfer ended ("ok", "status 0xFE at WRITE_KEYMAP (-103)", ...).
+[[nodiscard]] std::string HexBytes(std::span<const uint8_t> bytes);
+[[nodiscard]] Json::Value ByteArray(std::span<const uint8_t> bytes);
+[[nodiscard]] std::string TransferText(const DeviceTransfer& t);
+[[nodiscard]] Json::Value TransferJson(const DeviceTransfer& t);
+
 class DeviceSession {
   public:
     DeviceSession();

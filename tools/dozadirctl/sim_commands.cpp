@@ -43,7 +43,8 @@ const char* const kSimUsage =
     "  sim press KIND raw USAGE    any notification usage, e.g. 0x0401\n"
     "  sim fault KIND FAULT AT     a fault at the kind's command packet AT (1 = the next);\n"
     "                              FAULT: ff, fe, no-answer, wrong-code, disconnect,\n"
-    "                              double-answer\n"
+    "                              double-answer, link-lost (the receiver loses the\n"
+    "                              device at that packet)\n"
     "  sim fault KIND late-answer AT MS\n"
     "                              the answer to packet AT comes MS milliseconds late\n"
     "  sim fault KIND clear        drop the armed faults\n";

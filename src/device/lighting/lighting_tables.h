@@ -67,6 +67,15 @@ constexpr std::array<Rgb, kWheelTableSize> BuildWheel() {
 }  // namespace detail
 
 inline constexpr std::array<uint8_t, kBreathingSteps> kBreathingCurve = detail::BuildBreathing();
+// The wave curve: the middle 96 entries of the breathing curve (22 rising to 255 and falling
+// back to 22), for effects that run a wave over groups of lights.
+inline constexpr size_t kWaveSteps = 96;
+inline constexpr size_t kWaveCurveStart = 16;
+inline constexpr std::array<uint8_t, kWaveSteps> kWaveCurve = [] {
+    std::array<uint8_t, kWaveSteps> t{};
+    for (size_t k = 0; k < kWaveSteps; ++k) t[k] = kBreathingCurve[kWaveCurveStart + k];
+    return t;
+}();
 inline constexpr std::array<Rgb, kWheelTableSize> kColourWheel = detail::BuildWheel();
 inline constexpr std::array<Rgb, kFourColourCount> kFourColours = {
     Rgb{0, 255, 180}, Rgb{0, 255, 0}, Rgb{255, 255, 255}, Rgb{255, 0, 0}};

@@ -1,0 +1,52 @@
+#include "models/mouse_dpi.h"
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+
+namespace dz {
+
+int64_t DpiScale::Figure(int64_t q) const {
+    if (TwoSlope() && q > kTwoSlopeBreak)
+        return int64_t{step} * kTwoSlopeBreak + (q - kTwoSlopeBreak) * kSecondSlopeDpi + lowest;
+    return q * step + lowest;
+}
+
+int DpiScale::PositionOf(int64_t figure) const {
+    // A step of 0 gives every position the lowest figure: position 0 stands for all.
+    if (step == 0) return 0;
+    const int64_t v =
+        std::clamp<int64_t>(figure, lowest, std::max<int64_t>(lowest, HighestFigure()));
+    int64_t q = 0;
+    const int64_t second_slope_from = Figure(kTwoSlopeBreak);
+    if (TwoSlope() && v > second_slope_from) {
+        q = kTwoSlopeBreak + (v - second_slope_from) / kSecondSlopeDpi;
+    } else {
+        q = (v - lowest) / step;
+    }
+    return static_cast<int>(std::clamp<int64_t>(q, 0, highest));
+}
+
+int DpiScale::PositionOfText(std::string_view text) const {
+    return PositionOf(ParseDecimal(text));
+}
+
+int64_t ParseDecimal(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    int64_t value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        const int digit = text[i] - '0';
+        if (value > (kMax - digit) / 10) {
+            value = kMax;
+            break;
+        }
+        value = value * 10 + digit;
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace dz

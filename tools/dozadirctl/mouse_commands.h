@@ -1,0 +1,29 @@
+#pragma once
+// dozadirctl sync, apply, dpi and preview for the mouse: the mouse's opening read, the apply
+// step of a profile, the DPI stages as the page edits them, and the preview of its lighting,
+// on the same transfers, encodings and rules as the window.
+
+#include <string>
+#include <vector>
+
+#include "commands.h"
+
+namespace dz::ctl {
+
+// `args` after the device word. "mouse" takes the cable, else the receiver; "mouse-rx" the
+// receiver only.
+int MouseSyncCommand(Context& ctx, const std::vector<std::string>& args);
+int MouseReceiverSyncCommand(Context& ctx, const std::vector<std::string>& args);
+int MouseApplyCommand(Context& ctx, const std::vector<std::string>& args);
+int MouseReceiverApplyCommand(Context& ctx, const std::vector<std::string>& args);
+int MouseDpiCommand(Context& ctx, const std::vector<std::string>& args);
+int MouseReceiverDpiCommand(Context& ctx, const std::vector<std::string>& args);
+// No device is needed: the preview is computed.
+int MousePreviewCommand(Context& ctx, const std::vector<std::string>& args);
+
+extern const char* const kMouseSyncUsage;
+extern const char* const kMouseApplyUsage;
+extern const char* const kMouseDpiUsage;
+extern const char* const kMousePreviewUsage;
+
+}  // namespace dz::ctl
