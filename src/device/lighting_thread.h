@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace dz {
@@ -19,6 +20,14 @@ class LightingProgram {
     // One step. False when the picture stays as it is until the next Wake (the thread
     // then sleeps until it comes).
     virtual bool Step() = 0;
+    // After a step that returned true: when the next one is due. None: one interval after
+    // the last deadline. A program whose steps come at uneven times says when.
+    [[nodiscard]] virtual std::optional<std::chrono::steady_clock::time_point> NextDeadline()
+        const {
+        return std::nullopt;
+    }
+    // The debug line the thread writes when it ends, or null.
+    [[nodiscard]] virtual const char* EndLine() const { return nullptr; }
 };
 
 class LightingThread {
