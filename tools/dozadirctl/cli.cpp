@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "device/udev_rule.h"
 #include "platform/hid/hid_backend.h"
+#include "preview_commands.h"
 #include "sim/emulator.h"
 #include "sim/simulate_option.h"
 #include "sim_commands.h"
@@ -46,7 +47,8 @@ constexpr const char* kUsageTail =
     "profile, a limit, an emulator action the device cannot do), 6 file error.\n\n";
 
 void PrintUsage(std::ostream& s) {
-    s << kUsage << sim::SimulateKindWords() << kUsageTail << kStoreUsage << kSimUsage;
+    s << kUsage << sim::SimulateKindWords() << kUsageTail << kPreviewUsage << kStoreUsage
+      << kSimUsage;
 }
 
 // Keeps the emulator's transport registered beside hidraw while the command runs.
@@ -94,6 +96,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             simulate = parsed.config;
         } else if (a == "--force" && !rest.empty() && rest[0] == "macro") {
             rest.push_back(a);
+        } else if (!rest.empty() && rest[0] == "preview") {
+            rest.push_back(a);  // the preview's own options and their values
         } else if (a.size() > 1 && a[0] == '-') {
             err << "dozadirctl: unknown option " << a << "\n";
             PrintUsage(err);
@@ -119,6 +123,14 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (command == "sim") {
         Context sim_ctx{out, err, json};
         return SimCommand(sim_ctx, std::vector<std::string>(rest.begin() + 1, rest.end()));
+    }
+    if (command == "preview") {
+        Context preview_ctx{out, err, json};
+        if (rest.size() >= 2 && rest[1] == "keyboard")
+            return PreviewKeyboardCommand(preview_ctx,
+                                          std::vector<std::string>(rest.begin() + 2, rest.end()));
+        err << "dozadirctl: preview: KIND must be keyboard\n" << kPreviewUsage;
+        return kExitUsage;
     }
     if (command == "profile" || command == "macro") {
         Context store_ctx{out, err, json};
