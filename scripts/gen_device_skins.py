@@ -344,30 +344,43 @@ def check_keyboard(keys, lights):
 
 
 def keyboard_system(lay):
-    """Repeat, lock and report-rate settings of the keyboard."""
+    """Repeat, lock and report-rate settings of the keyboard; texts are language keys."""
     box = widget(lay, "QWidget", "keyboard_system_layout")
+    _prop(box, "resourcetext", "bool", True, stdset=False)
     grid = layout(box, "QVBoxLayout", "keyboard_system_box", spacing=6)
     locks = layout(grid, "QHBoxLayout", "keyboard_lock_row")
-    for name in ("winlockflag_option", "wflag_option", "6flag_option"):
-        widget(locks, "QCheckBox", name)
+    for name, text in (("winlockflag_option", "kb_winlock_text"), ("wflag_option", "kb_wflag_text"),
+                       ("6flag_option", "kb_6key_text")):
+        widget(locks, "QCheckBox", name, text=text)
     spacer(locks, "keyboard_lock_spacer")
     rate = layout(grid, "QHBoxLayout", "repeat_rate_row")
+    widget(rate, "QLabel", "repeat_rate_label", text="kb_repeat_rate_text")
     s = widget(rate, "QSlider", "repeat_rate_slider")
     _prop(s, "orientation", "enum", "Qt::Horizontal")
     _prop(s, "minimum", "number", 0)
     _prop(s, "maximum", "number", 100)
     widget(rate, "QLineEdit", "repeat_input_richedit")
+    widget(rate, "QPushButton", "reset_repeat_btn", text="kb_repeat_reset_text")
     delay = layout(grid, "QHBoxLayout", "repeat_delay_row")
-    options(delay, "repeat_delay_check_", 4, "repeat_delay")
-    widget(delay, "QLabel", "repeat_delay_time_label1")
+    widget(delay, "QLabel", "repeat_delay_label", text="kb_repeat_delay_text")
+    options(delay, "repeat_delay_check_", 4, "repeat_delay",
+            ["kb_repeat_delay_%d_text" % i for i in range(4)])
+    shown = widget(delay, "QLabel", "repeat_delay_time_label1")
+    _prop(shown, "resourcetext", "bool", False, stdset=False)  # the page writes the delay
     spacer(delay, "repeat_delay_spacer")
     polling = layout(grid, "QHBoxLayout", "polling_rate_row")
-    options(polling, "polling_rate_option_", 4, "polling_rate")
+    widget(polling, "QLabel", "polling_rate_label", text="kb_polling_rate_text")
+    options(polling, "polling_rate_option_", 4, "polling_rate",
+            ["kb_polling_rate_%d_text" % i for i in range(4)])
     spacer(polling, "polling_rate_spacer")
+    spacer(grid, "keyboard_system_spacer", vertical=True)  # the rows stay together at the top
 
 
 def keyboard_page():
     ui, root, lay = page_frame("RezazodaKeyboardDevice", "keyboarddevice")
+    # The profile the keyboard itself is on (its profile button changes it).
+    onboard = widget(lay, "QLabel", "keyboard_onboard_profile_label")
+    _prop(onboard, "resourcetext", "bool", False, stdset=False)
     pic = picture(lay, "SelectPanel", KB_PANEL)
     keys = keyboard_keys()
     lights = keyboard_lights(keys)

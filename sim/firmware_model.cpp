@@ -27,7 +27,7 @@ int TargetIndex(uint8_t target) {
 
 }  // namespace
 
-FirmwareModel::FirmwareModel(const ModelTable& table) : table_(table) {
+FirmwareModel::FirmwareModel(const ModelTable& table) : table_(table), info_(table.info) {
     settings_.assign(table_.settings_size, 0);
     for (int p = 0; p < table_.profiles; ++p) {
         const size_t page = static_cast<size_t>(p) * table_.settings_stride;
@@ -82,7 +82,7 @@ uint8_t FirmwareModel::Execute(const Packet& req, Link via, Packet& out) {
             in_config_ = false;
             return kStatusOk;
         case CMD_READ_INFO: {
-            const std::vector<uint8_t> info(table_.info.begin(), table_.info.end());
+            const std::vector<uint8_t> info(info_.begin(), info_.end());
             return ReadArea(info, req, out);
         }
         case CMD_READ_SETTINGS:
@@ -225,7 +225,13 @@ void FirmwareModel::SetCharging(bool charging) {
 }
 
 std::array<uint8_t, 34> FirmwareModel::InfoBlock() const {
-    return table_.info;
+    std::lock_guard lock(mutex_);
+    return info_;
+}
+
+void FirmwareModel::SetInfoBlock(const std::array<uint8_t, 34>& info) {
+    std::lock_guard lock(mutex_);
+    info_ = info;
 }
 
 std::vector<uint8_t> FirmwareModel::SettingsArea() const {

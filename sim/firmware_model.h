@@ -36,6 +36,9 @@ class FirmwareModel {
     bool WriteSettingsBytes(size_t offset, std::span<const uint8_t> bytes);
     bool SetKeySlot(int slot, const KeyCode& code);
     void SetPowerBytes(std::span<const uint8_t> bytes);  // from byte 0
+    // Another information block from now on (a firmware that reports other tables); the
+    // areas keep their sizes.
+    void SetInfoBlock(const std::array<uint8_t, 34>& info);
     void SetCharging(bool charging);
 
     // State, for tests and for people watching.
@@ -74,6 +77,7 @@ class FirmwareModel {
 
     const ModelTable& table_;
     mutable std::mutex mutex_;
+    std::array<uint8_t, 34> info_{};
     std::vector<uint8_t> settings_;
     std::vector<uint8_t> keymap_;
     std::vector<uint8_t> key_colours_;

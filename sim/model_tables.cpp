@@ -112,7 +112,8 @@ ModelTable BuildKeyboard() {
     t.settings_page = 26;
     t.settings_size = 25 * 4 + 26;
     t.settings_seeds = {
-        {1, {0x01, 0x04, 0x02, 0x00, 0x00}},   // effect, brightness, 4 - speed, direction, multi
+        // Effect, brightness, 4 - speed, direction, multicolour: as the default profile has them.
+        {1, {0x01, 0x04, 0x02, 0x01, 0x01}},
         {18, {0x00, 0x00, 0x00, 0x00, 0x03}},  // LED mode, WFlag, Key6Flag, WinFlag, polling
     };
     t.colour_offset = 6;

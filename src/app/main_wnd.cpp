@@ -475,17 +475,24 @@ void CMainWnd::OnDeviceResetBtn() {
     page->WriteSystemSettings(0, 0, 1, screen_w_, screen_h_);
     if (AudioLighting* audio = page->Audio()) audio->RestoreDefaultStyles();
     if (page->IsKeyboardOrMouse()) {
-        const int result = page->WriteMacros();
-        if (result == -1) {
-            (void)MessageBox(QStringLiteral("message_text_7"), true, 0);
-        } else if (result != 1 && result != 0) {
-            QWidget* probe = FindControl(QStringLiteral("str_test"));
-            ui::ResourceManager::Instance().SetResourceText(probe, true);
-            ui::SetText(probe, QStringLiteral("message_text_16"));
-            (void)MessageBox(ui::Text(probe).replace(QStringLiteral("%d"), QString::number(result)),
-                             false, 0);
-        }
+        // The answer comes from the device worker; the key map is queued behind the macros.
+        QPointer<CMainWnd> self(this);
+        page->WriteMacros([self](int answer) {
+            if (self != nullptr) self->ShowMacroWriteAnswer(answer);
+        });
         page->WriteCurrentKeyMap(0);
+    }
+}
+
+void CMainWnd::ShowMacroWriteAnswer(int answer) {
+    if (answer == -1) {
+        (void)MessageBox(QStringLiteral("message_text_7"), true, 0);
+    } else if (answer > 0) {
+        QWidget* probe = FindControl(QStringLiteral("str_test"));
+        ui::ResourceManager::Instance().SetResourceText(probe, true);
+        ui::SetText(probe, QStringLiteral("message_text_16"));
+        (void)MessageBox(ui::Text(probe).replace(QStringLiteral("%d"), QString::number(answer)),
+                         false, 0);
     }
 }
 

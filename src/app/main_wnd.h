@@ -95,6 +95,8 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers {
     [[nodiscard]] int ConnectedItemCount() const;
     [[nodiscard]] std::vector<DevicePage*> LitDevices() const;
     void SetPowerReadPause(bool pause, bool only_with_power_flag);
+    // The message box for an answer of a device's macro write (-1, or a shortage).
+    void ShowMacroWriteAnswer(int answer);
 
     static CMainWnd* instance_;
 

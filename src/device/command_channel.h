@@ -2,6 +2,7 @@
 // The command path of one device: a cable and a receiver HID interface, the
 // receiver-mode flag with its payload size, and the four locks that serialise access.
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,13 @@ inline constexpr uint16_t kCablePayload = 56;
 inline constexpr uint16_t kReceiverPayload = 24;
 inline constexpr int kModeCable = 1;
 inline constexpr int kModeReceiver = 2;
+
+// The 34 bytes CMD_READ_INFO reads: byte 5 the number of key slots, byte 6 the macro memory in
+// units of 128 bytes, the rest model-specific.
+using DeviceInfoBlock = std::array<uint8_t, kDeviceInfoSize>;
+inline constexpr size_t kInfoKeySlots = 5;
+inline constexpr size_t kInfoMacroUnits = 6;
+inline constexpr size_t kMacroMemoryUnit = 128;
 
 class CommandChannel {
 public:

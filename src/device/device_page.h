@@ -9,8 +9,11 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dz {
 
@@ -21,6 +24,12 @@ using LightRecord = std::array<uint8_t, 14>;  // byte 0 the mode, byte 13 a save
 class KeyAssignmentPanel {
   public:
     virtual ~KeyAssignmentPanel() = default;
+    // What the page's device object gives its panel: the device type (which function pages
+    // it offers) and the names of the kind's macros; then, when a key is selected, the key's
+    // current and default codes (profile form: type * 65536 + first * 256 + second).
+    virtual void AttachDevice(int /*device_type*/) {}
+    virtual void SetMacroNames(const std::vector<std::string>& /*names*/) {}
+    virtual void ShowKey(int /*key*/, int32_t /*current*/, int32_t /*default_code*/) {}
     virtual void OnKeyButton(int /*n*/) {}
     virtual void OnApply() {}
     virtual void OnDefault() {}
@@ -45,6 +54,23 @@ class LightingPanel {
     virtual void SelectMode(int /*mode*/) {}
     // Whether more than one device is present (synchronised lighting is offered then).
     virtual void SetMultiDevice(bool /*several*/) {}
+
+    // What the page's device object gives its panel: the device type, the kind's built-in
+    // effects (language text keys, in index order, with whether each is offered), its light
+    // areas and its custom effects; the lighting record to show.
+    virtual void AttachDevice(int /*device_type*/) {}
+    virtual void SetEffectList(const std::vector<std::string>& /*names*/,
+                               const std::vector<bool>& /*visible*/) {}
+    virtual void SetAreaList(const std::vector<std::string>& /*names*/) {}
+    virtual void SetCustomEffectList(const std::vector<std::string>& /*names*/) {}
+    virtual void ShowLightRecord(const LightRecord& /*record*/) {}
+    // The audio-light words the panel shows (SetAudioLightInfo / GetAudioLightInfo).
+    virtual void SetAudioLightWords(const std::array<uint32_t, 3>& /*words*/) {}
+    [[nodiscard]] virtual std::optional<std::array<uint32_t, 3>> AudioLightWords() const {
+        return std::nullopt;
+    }
+    // The custom colour group selected in the panel, or -1 when none is.
+    [[nodiscard]] virtual int SelectedCustomGroup() const { return -1; }
 };
 
 class AudioLighting {
@@ -145,6 +171,8 @@ class ProfileBar {
 class MacroEditor {
   public:
     virtual ~MacroEditor() = default;
+    // The kind's user data folder, where its macro list and macro files are.
+    virtual void AttachFolder(const std::filesystem::path& /*folder*/) {}
     virtual void OnRecordStart() {}
     virtual void OnRecordStop() {}
     virtual void OnNameAdd() {}
@@ -187,8 +215,12 @@ class DevicePage {
                                          int /*screen_w*/, int /*screen_h*/) {
         return 0;
     }
-    // Result of writing the macro memory (1 success, -1 not written, other failures).
-    [[nodiscard]] virtual int WriteMacros() { return 1; }
+    // Writes the macro memory from the macros the keys play; `done` runs later with the
+    // answer: 0 written (or nothing to write), -1 not written, a positive number the
+    // shortage in events when the macros do not fit.
+    virtual void WriteMacros(std::function<void(int answer)> done) {
+        if (done) done(0);
+    }
     virtual void OnFeatureTab(int /*which*/) {}
 
     // The state the main window hands every device.

@@ -128,7 +128,8 @@ struct DevicePageRecord {
 // clang-format off
 inline constexpr std::array<DevicePageRecord, kDeviceKindCount> kDevicePages{{
     {15, 11, 1, -1, "XML\\DeviceXml\\mousedevice.xml", "rodav_light"},
-    {170, 170, 0, -1, "XML\\DeviceXml\\keyboarddevice.xml", "rodav_light"},
+    // The keyboard has a receiver and a battery as the mouse has: its page shows them.
+    {170, 170, 1, -1, "XML\\DeviceXml\\keyboarddevice.xml", "rodav_light"},
     {15, 0, 0, -1, "XML\\DeviceXml\\mousepaddevice.xml", "rodav_light"},
     {13, 0, 0, -1, "XML\\DeviceXml\\do6533device.xml", "rodav_light"},
 }};

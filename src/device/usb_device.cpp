@@ -76,15 +76,18 @@ void CRezazodaUSBDevice::PostToUi(std::function<void()> done) {
     ui_calls_.Post(std::move(done));
 }
 
+void CRezazodaUSBDevice::WriteMacros(std::function<void(int answer)> done) {
+    WriteMacros(GetMacroList(), std::move(done));
+}
+
 bool CRezazodaUSBDevice::IsLinked() {
     if (!channel_.IsOpen()) return false;
     return channel_.LinkQuery();  // true on the cable without asking
 }
 
 void CRezazodaUSBDevice::CheckLink(std::function<void(bool linked)> done) {
-    OnDevice(
-        [](CommandChannel& channel) { return channel.IsOpen() && channel.LinkQuery(); },
-        std::move(done));
+    OnDevice([](CommandChannel& channel) { return channel.IsOpen() && channel.LinkQuery(); },
+             std::move(done));
 }
 
 // ---- Page binding -----------------------------------------------------------------------
@@ -96,7 +99,10 @@ void CRezazodaUSBDevice::BindPage() {
         return;
     }
     BindProfileBar();
-    auto* panel = findChild<QWidget*>(QStringLiteral("SelectPanel"), Qt::FindDirectChildrenOnly);
+    BindButtons(findChild<QWidget*>(QStringLiteral("SelectPanel"), Qt::FindDirectChildrenOnly));
+}
+
+void CRezazodaUSBDevice::BindButtons(QWidget* panel) {
     if (panel == nullptr) return;
     for (QObject* child : panel->children()) {
         auto* button = qobject_cast<ui::DeviceKeyButton*>(child);
@@ -267,7 +273,7 @@ void CRezazodaUSBDevice::PushLightFrame() {
     const uint64_t version = leds_.Version();
     const bool visible = isVisible();
     if (version == frame_version_ && visible == frame_was_visible_) {
-        if (channel_.IsOpen() && !channel_.IsReceiverMode()) stream_.Submit(last_frame_, count);
+        SubmitStreamedFrame();
         return;
     }
     frame_version_ = version;
@@ -296,7 +302,18 @@ void CRezazodaUSBDevice::PushLightFrame() {
             }
         },
         frame);
-    if (channel_.IsOpen() && !channel_.IsReceiverMode()) stream_.Submit(frame, count);
+    SubmitStreamedFrame();
+}
+
+void CRezazodaUSBDevice::SubmitStreamedFrame() {
+    if (!channel_.IsOpen() || channel_.IsReceiverMode()) return;
+    const int lights = StreamedFrame(last_frame_, streamed_frame_);
+    if (lights > 0) stream_.Submit(streamed_frame_, lights);
+}
+
+int CRezazodaUSBDevice::StreamedFrame(const LightFrameBytes& shown, LightFrameBytes& streamed) {
+    streamed = shown;
+    return LightCount();
 }
 
 int CRezazodaUSBDevice::FrameInterval() const {

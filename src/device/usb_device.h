@@ -38,13 +38,13 @@
 #include "device/lighting_thread.h"
 #include "device/notification_listener.h"
 #include "device/selector_device.h"
+#include "profile/profile_records.h"
 #include "ui/ui_call_queue.h"
 
 namespace dz {
 
 class CBasicProfiledata;
 
-using DeviceInfoBlock = std::array<uint8_t, kDeviceInfoSize>;
 // One per-light extra record of the models with stored multi-frame effects.
 using LightExtraRecord = std::array<uint8_t, 14>;
 
@@ -65,36 +65,44 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     ~CRezazodaUSBDevice() override;
 
     // ---- The device operation interface, in its order ---------------------------------
-    virtual void BindPage();                                                        // 1
-    uint32_t ApplyLighting() override { return 0; }                                 // 2
-    virtual void EffectBreathWheel();                                               // 3
-    virtual void EffectBreathFour();                                                // 4
-    virtual void EffectStatic();                                                    // 5
-    virtual void EffectWheel();                                                     // 6
-    virtual void EffectBlinkWheel();                                                // 7
-    virtual void EffectBlinkFour();                                                 // 8
-    virtual void EffectOff();                                                       // 9
-    void PushLightFrame() override;                                                 // 10
-    virtual void SetLedColour(int led, uint32_t packed);                            // 11
-    [[nodiscard]] virtual uint32_t GetLedColour(int led) const;                     // 12
-    void FirstSync() override {}                                                    // 13
-    void Resync() override {}                                                       // 14
-    void SpareOperation1() override {}                                              // 15
-    void SpareOperation2() override {}                                              // 16
-    void ReadPowerStatus() override {}                                              // 17
+    virtual void BindPage();                                     // 1
+    uint32_t ApplyLighting() override { return 0; }              // 2
+    virtual void EffectBreathWheel();                            // 3
+    virtual void EffectBreathFour();                             // 4
+    virtual void EffectStatic();                                 // 5
+    virtual void EffectWheel();                                  // 6
+    virtual void EffectBlinkWheel();                             // 7
+    virtual void EffectBlinkFour();                              // 8
+    virtual void EffectOff();                                    // 9
+    void PushLightFrame() override;                              // 10
+    virtual void SetLedColour(int led, uint32_t packed);         // 11
+    [[nodiscard]] virtual uint32_t GetLedColour(int led) const;  // 12
+    void FirstSync() override {}                                 // 13
+    void Resync() override {}                                    // 14
+    void SpareOperation1() override {}                           // 15
+    void SpareOperation2() override {}                           // 16
+    void ReadPowerStatus() override {}                           // 17
     // Waits on the device: runs on the device worker only (CheckLink asks it there).
     // The channel is open and, through a receiver, the receiver answers linked.
-    [[nodiscard]] virtual bool IsLinked();                                          // 18
-    uint32_t LoadProfile() override { return 0; }                                   // 19
-    void RefreshPage() override {}                                                  // 20
-    virtual void CheckMacroKeys() {}                                                // 21
-    void RestoreDefaults() override {}                                              // 22
-    [[nodiscard]] virtual std::vector<QString> GetMacroList() const { return {}; }  // 23
-    virtual uint32_t WriteKeyMap(int /*profile*/, const std::vector<uint32_t>& /*keys*/) {
+    [[nodiscard]] virtual bool IsLinked();         // 18
+    uint32_t LoadProfile() override { return 0; }  // 19
+    void RefreshPage() override {}                 // 20
+    virtual void CheckMacroKeys() {}               // 21
+    void RestoreDefaults() override {}             // 22
+    // The macros the keys play, as "macro.config" numbers, in the device's numbering order.
+    [[nodiscard]] virtual std::vector<int> GetMacroList() const { return {}; }  // 23
+    // The writes below run on the device worker: their result says whether one was started
+    // (1) or the device cannot be reached (0).
+    virtual uint32_t WriteKeyMap(int /*profile*/, const std::vector<KeyAssignmentEntry>& /*keys*/) {
         return 0;
-    }                                                                                   // 24
-    uint32_t WriteCurrentKeyMap(int /*profile*/) override { return 0; }                 // 25
-    virtual uint32_t WriteMacros(const std::vector<QString>& /*macros*/) { return 0; }  // 26
+    }                                                                    // 24
+    uint32_t WriteCurrentKeyMap(int /*profile*/) override { return 0; }  // 25
+    // `done` runs on the UI thread with the answer: 0 written (or nothing to write), a
+    // positive shortage in events when the macros do not fit, -1 when they were not written.
+    virtual void WriteMacros(const std::vector<int>& /*macros*/,
+                             std::function<void(int answer)> done) {
+        if (done) done(0);
+    }  // 26
     uint32_t WriteSystemSettings(int /*profile*/, int /*value*/, int /*flag*/, int /*screen_w*/,
                                  int /*screen_h*/) override {
         return 0;
@@ -118,8 +126,8 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     virtual void SelectKey(int key) { selected_key_ = key; }                        // 44
     virtual void FeedAudioSpectrum(const uint8_t* /*bands*/, int /*count*/) {}      // 45
     virtual void FeedHostColour(const uint32_t* /*values*/, int /*count*/) {}       // 46
-    // The routing's macro-memory write (1 success, -1 not written, ...).
-    using DevicePage::WriteMacros;
+    // The routing's macro-memory write: WriteMacros(GetMacroList(), done).
+    void WriteMacros(std::function<void(int answer)> done) override;
 
     // ---- Every model adds these after the interface ------------------------------------
     // Binds the model's own page (panels and buttons); the models' BindPage calls it.
@@ -249,9 +257,21 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     void WakeLighting();
     // Called on the UI thread for each notification usage above 0x0402.
     virtual void OnDeviceNotification(uint16_t /*usage*/) {}
+    // What PushLightFrame streams of the frame `shown` (3 bytes per light, scaled by alpha):
+    // the lights to stream, with their bytes in `streamed`; 0 streams nothing. By default
+    // the frame as it is, every light of the page.
+    // Asked at every frame, so that it may depend on more than the lights.
+    virtual int StreamedFrame(const LightFrameBytes& shown, LightFrameBytes& streamed);
     [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;
     // The page's profile bar, or null when the page has none.
     [[nodiscard]] ProfileBar* ProfileBarControl() const;
+    // Binds the "DeviceKeyButton" children of `container`: "key_" n as key button n, user
+    // data "light_" m as light button m (white at alpha 255), each below its count.
+    void BindButtons(QWidget* container);
+    // The control `name` of the page, or the control inside it, that implements `Face` (a
+    // panel face of device_page.h); null when the page has none.
+    template <class Face>
+    [[nodiscard]] Face* PanelByName(const QString& name) const;
 
     lighting::EffectCounters counters_;  // lighting thread only
     lighting::ReactiveBuffers reactive_;
@@ -264,6 +284,8 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     void OnNotification(uint16_t usage);  // UI thread
     void BindProfileBar();
     void StartResyncTimer();
+    // Hands what StreamedFrame makes of the last frame to the stream (cable only).
+    void SubmitStreamedFrame();
     // Posts `done` to the UI thread (the object's thread); dropped when the object goes.
     void PostToUi(std::function<void()> done);
 
@@ -307,8 +329,9 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     // Page.
     std::vector<QPointer<QWidget>> key_buttons_;
     std::vector<QPointer<QWidget>> light_buttons_;
-    std::vector<QRgb> shown_colours_;  // what each light button shows now
-    LightFrameBytes last_frame_{};     // built from the LED array at frame_version_
+    std::vector<QRgb> shown_colours_;   // what each light button shows now
+    LightFrameBytes last_frame_{};      // built from the LED array at frame_version_
+    LightFrameBytes streamed_frame_{};  // what StreamedFrame makes of it
     uint64_t frame_version_ = ~uint64_t{0};
     bool frame_was_visible_ = false;
     QPointer<QWidget> profile_bar_;  // a ProfileBar
@@ -320,6 +343,17 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     int function_page_ = 1;
     int selected_key_ = -1;
 };
+
+template <class Face>
+Face* CRezazodaUSBDevice::PanelByName(const QString& name) const {
+    QWidget* holder = findChild<QWidget*>(name);
+    if (holder == nullptr) return nullptr;
+    if (auto* face = dynamic_cast<Face*>(holder)) return face;
+    for (QWidget* w : holder->findChildren<QWidget*>()) {
+        if (auto* face = dynamic_cast<Face*>(w)) return face;
+    }
+    return nullptr;
+}
 
 template <class Io, class Done>
 void CRezazodaUSBDevice::OnDevice(Io io, Done done) {

@@ -107,8 +107,10 @@ uint32_t CRezazodaModelDevice::ApplyLighting() {
         return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
                static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
     };
-    SetLightInfo(word(0), word(4), word(8),
-                 static_cast<uint32_t>(b[12]) | static_cast<uint32_t>(b[13]) << 8);
+    // The lighting state only: the record came from the profile, nothing to store back.
+    CRezazodaUSBDevice::SetLightInfo(word(0), word(4), word(8),
+                                     static_cast<uint32_t>(b[12]) |
+                                         static_cast<uint32_t>(b[13]) << 8);
     return 1;
 }
 

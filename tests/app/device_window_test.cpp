@@ -29,6 +29,7 @@
 #include "platform/log/debug_log.h"
 #include "profile/device_profile_ui.h"
 #include "sim/emulator.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
 #include "ui/control_ops.h"
@@ -42,15 +43,7 @@ using sim::Link;
 using test::WaitUntil;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "device_window_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* a = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    return *app;
+    return test::TestApplication();
 }
 
 constexpr int kMouseKind = 0;

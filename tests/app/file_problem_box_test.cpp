@@ -14,6 +14,7 @@
 #include "app/file_problem_box.h"
 #include "app/msg_wnd.h"
 #include "platform/paths/paths.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
 #include "ui/control_ops.h"
@@ -25,11 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "file_problem_box_test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
-    return *app;
+    return test::TestApplication();
 }
 
 class FileProblemBoxTest : public ::testing::Test {

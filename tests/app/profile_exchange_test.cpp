@@ -19,6 +19,7 @@
 #include "profile/device_profiledata.h"
 #include "profile/json_file.h"
 #include "sim/emulator.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
 #include "ui/resource_manager.h"
@@ -30,15 +31,7 @@ namespace fs = std::filesystem;
 using test::WaitUntil;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "profile_exchange_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* a = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    return *app;
+    return test::TestApplication();
 }
 
 QDBusConnection NoBus() {

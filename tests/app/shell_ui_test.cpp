@@ -29,6 +29,7 @@
 #include "platform/ipc/registered_messages.h"
 #include "platform/log/debug_log.h"
 #include "sim/report_descriptors.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "ui/caption_drag.h"
 #include "ui/control_ops.h"
@@ -41,12 +42,7 @@ namespace {
 using test::WaitUntil;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "shell_ui_test";
-    static char* argv[] = {name, nullptr};
-    // Left for process exit: destroying a QApplication among static destructors crashes in Qt.
-    static auto* app = new QApplication(argc, argv);
-    return *app;
+    return test::TestApplication();
 }
 
 QDBusConnection NoBus() {

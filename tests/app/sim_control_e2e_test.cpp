@@ -96,6 +96,14 @@ TEST_F(SimControlE2eTest, PlugUnplugAndMoveTheMouseInTheRunningApplication) {
     EXPECT_EQ(app_.state(), QProcess::Running);
 }
 
+TEST_F(SimControlE2eTest, TheKeyboardsProfileButtonReachesItsPage) {
+    // The page shows the keyboard's own profile once the keyboard tells it changed.
+    ASSERT_TRUE(WaitForLog("profile ")) << log_.toStdString();
+    ASSERT_EQ(Ctl({"sim", "press", "keyboard", "profile", "2"}), 0) << out_.toStdString();
+    EXPECT_TRUE(WaitForLog("keyboard: the keyboard is on its profile 2")) << log_.toStdString();
+    EXPECT_EQ(app_.state(), QProcess::Running);
+}
+
 TEST_F(SimControlE2eTest, RefusedAndMistypedControlsLeaveTheApplicationRunning) {
     EXPECT_EQ(Ctl({"sim", "plug", "headset", "receiver"}), 5) << out_.toStdString();
     EXPECT_EQ(Ctl({"sim", "plug", "tablet"}), 1) << out_.toStdString();

@@ -13,6 +13,7 @@
 #include "models/keyboard_device.h"
 #include "models/mouse_device.h"
 #include "panels/device_option_ui.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "ui/control_ops.h"
 #include "ui/widgets/device_key_button.h"
@@ -25,11 +26,7 @@ using sim::DeviceKind;
 using sim::Link;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "usb_device_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return test::TestApplication();
 }
 
 class PageWindow : public ui::WindowBase {
@@ -141,7 +138,8 @@ TEST_F(UsbDeviceTest, FunctionPageSwitchesFollowThePageTypeAndDeviceType) {
 
 TEST_F(UsbDeviceTest, LightFrameIsShownOnTheButtonsAndStreamedScaledByAlpha) {
     ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kCable));
-    auto* d = MakePage<CRezazodaKeyboardDevice>({{"key_5", "light_5"}}, 170, 126);
+    // The base object streams every light (the keyboard's own frame is its model's).
+    auto* d = MakePage<CRezazodaUSBDevice>({{"key_5", "light_5"}}, 170, 126);
     ASSERT_EQ(OpenCommandPath(d->Channel(), CommandPath(DeviceKind::kKeyboard), false), 1);
     d->SetLedColour(5, lighting::PackLed({200, 100, 50, 128}));
     d->PushLightFrame();
@@ -248,9 +246,10 @@ TEST_F(UsbDeviceTest, AReReadNotificationMakesTheDeviceReadItselfAgain) {
     d->OpenListener(0, NotifyPath(DeviceKind::kKeyboard));
     emu_.Traffic().Clear();
     ASSERT_TRUE(emu_.PressRaw(DeviceKind::kKeyboard, kUsageResync));
-    // Timer 1002 runs Resync 50 ms later: the information block is read again.
+    // Timer 1002 runs Resync 50 ms later: the keyboard's settings are read again.
     EXPECT_TRUE(dz::test::WaitUntil(
-        [&] { return CountCommand(Sent(Node(DeviceKind::kKeyboard)), CMD_READ_INFO) > 0; }, 3000));
+        [&] { return CountCommand(Sent(Node(DeviceKind::kKeyboard)), CMD_READ_SETTINGS) > 0; },
+        3000));
 }
 
 // A picture that stands still costs two frames a second; a change of the lights or of the
@@ -284,7 +283,8 @@ TEST_F(UsbDeviceTest, FramesSlowDownWhileThePictureStandsStill) {
 // A model's own lighting program: steps counted, every light set; it animates.
 class CountingProgram : public LightingProgram {
   public:
-    CountingProgram(lighting::LedArray& leds, std::atomic<int>& steps) : leds_(leds), steps_(steps) {}
+    CountingProgram(lighting::LedArray& leds, std::atomic<int>& steps)
+        : leds_(leds), steps_(steps) {}
     bool Step() override {
         const int n = ++steps_;
         leds_.Fill({static_cast<uint8_t>(n), 0, 0, 255});
@@ -321,12 +321,14 @@ TEST_F(UsbDeviceTest, TheLightingProgramRunsBesideTheFramesAndStopsWithTheObject
     window_->show();
     d->StartLightingThread(std::chrono::milliseconds(1));
     ASSERT_TRUE(d->LightingThreadRunning());
-    ASSERT_TRUE(test::WaitUntil([&] {
-        d->SetLightInfo(0x01020304, 0x05060708, 0, 0);  // wakes the thread
-        d->PushLightFrame();
-        QCoreApplication::processEvents();
-        return steps.load() > 20;
-    }, 3000));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            d->SetLightInfo(0x01020304, 0x05060708, 0, 0);  // wakes the thread
+            d->PushLightFrame();
+            QCoreApplication::processEvents();
+            return steps.load() > 20;
+        },
+        3000));
     auto* button = qobject_cast<ui::DeviceKeyButton*>(d->LightButton(0));
     EXPECT_EQ(qAlpha(button->LightColor()), 255) << "the buttons show the program's lights";
     delete d;
@@ -344,9 +346,9 @@ TEST_F(UsbDeviceTest, DestroyingTheObjectEndsTheWorkersWaitAndDropsQueuedWork) {
     auto* d = MakePage<CRezazodaKeyboardDevice>({}, 0, 0);
     ASSERT_EQ(OpenCommandPath(d->Channel(), CommandPath(DeviceKind::kKeyboard), false), 1);
     d->SetInterfaceRecord(SupportedDeviceRow(0));
-    d->FirstSync();                // the information block: waits for an answer
-    d->SetHostLighting(true);      // queued behind it
-    ASSERT_TRUE(test::WaitUntil([&] { return CountCommand(Sent(), CMD_READ_INFO) > 0; }, 3000));
+    d->FirstSync();            // the first read: waits for an answer
+    d->SetHostLighting(true);  // queued behind it
+    ASSERT_TRUE(test::WaitUntil([&] { return CountCommand(Sent(), CMD_BEGIN) > 0; }, 3000));
     EXPECT_EQ(d->Worker().Pending(), 2u);
     delete d;
     EXPECT_EQ(CountCommand(Sent(), CMD_HOST_LIGHTING), 0u) << "dropped with the object";

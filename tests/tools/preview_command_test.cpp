@@ -160,7 +160,7 @@ TEST_F(PreviewCommandTest, PlainOutputHasALinePerLightAndBadOptionsAreRefused) {
         {{"preview", "keyboard", "--colour", "12345"}, "RRGGBB"},
         {{"preview", "keyboard", "--steps"}, "needs a value"},
         {{"preview", "keyboard", "--frames", "2"}, "unknown option --frames"},
-        {{"preview", "mouse"}, "KIND must be keyboard"},
+        {{"preview", "mouse"}, "unknown command or wrong arguments: preview"},
     };
     for (const Case& c : refused) {
         const Result bad = Run(c.args);

@@ -43,6 +43,7 @@ TEST(DeviceTables, EveryKindIsRepresentedByACommandRow) {
     EXPECT_EQ(kDevicePages[1].page_skin, "XML\\DeviceXml\\keyboarddevice.xml");
     EXPECT_EQ(kDevicePages[1].light_count, 170);
     EXPECT_EQ(kDevicePages[0].power_flag, 1);
+    EXPECT_EQ(kDevicePages[1].power_flag, 1) << "the keyboard shows its battery too";
     EXPECT_EQ(kDevicePages[3].page_skin, "XML\\DeviceXml\\do6533device.xml");
     EXPECT_EQ(kUpdateModels[3].model, "ALL");
     EXPECT_EQ(kUpdateModels[3].version, "V1.0.0.0");

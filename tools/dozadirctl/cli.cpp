@@ -7,8 +7,8 @@
 
 #include "commands.h"
 #include "device/udev_rule.h"
+#include "device_commands.h"
 #include "platform/hid/hid_backend.h"
-#include "preview_commands.h"
 #include "sim/emulator.h"
 #include "sim/simulate_option.h"
 #include "sim_commands.h"
@@ -47,7 +47,7 @@ constexpr const char* kUsageTail =
     "profile, a limit, an emulator action the device cannot do), 6 file error.\n\n";
 
 void PrintUsage(std::ostream& s) {
-    s << kUsage << sim::SimulateKindWords() << kUsageTail << kPreviewUsage << kStoreUsage
+    s << kUsage << sim::SimulateKindWords() << kUsageTail << DeviceCommandUsage() << kStoreUsage
       << kSimUsage;
 }
 
@@ -97,7 +97,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         } else if (a == "--force" && !rest.empty() && rest[0] == "macro") {
             rest.push_back(a);
         } else if (!rest.empty() && rest[0] == "preview") {
-            rest.push_back(a);  // the preview's own options and their values
+            rest.push_back(a);  // the preview's own options and their values (dashes too)
         } else if (a.size() > 1 && a[0] == '-') {
             err << "dozadirctl: unknown option " << a << "\n";
             PrintUsage(err);
@@ -124,14 +124,6 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         Context sim_ctx{out, err, json};
         return SimCommand(sim_ctx, std::vector<std::string>(rest.begin() + 1, rest.end()));
     }
-    if (command == "preview") {
-        Context preview_ctx{out, err, json};
-        if (rest.size() >= 2 && rest[1] == "keyboard")
-            return PreviewKeyboardCommand(preview_ctx,
-                                          std::vector<std::string>(rest.begin() + 2, rest.end()));
-        err << "dozadirctl: preview: KIND must be keyboard\n" << kPreviewUsage;
-        return kExitUsage;
-    }
     if (command == "profile" || command == "macro") {
         Context store_ctx{out, err, json};
         const std::vector<std::string> sub(rest.begin() + 1, rest.end());
@@ -144,6 +136,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (command == "list" && rest.size() == 1) return ListCommand(ctx);
     if (command == "info" && rest.size() <= 2) {
         return InfoCommand(ctx, rest.size() == 2 ? std::optional(rest[1]) : std::nullopt);
+    }
+    for (const DeviceCommand& c : DeviceCommands()) {
+        if (rest.size() >= 2 && command == c.verb && rest[1] == c.device)
+            return c.run(ctx, std::vector<std::string>(rest.begin() + 2, rest.end()));
     }
     err << "dozadirctl: unknown command or wrong arguments: " << command << "\n";
     PrintUsage(err);

@@ -20,14 +20,13 @@
 namespace dz::ctl {
 
 const char* const kPreviewUsage =
-    "Lighting preview (no device needed; KIND: keyboard):\n"
-    "  preview KIND [--effect N] [--brightness B] [--speed S] [--direction D]\n"
-    "               [--multicolour M] [--colour RRGGBB] [--sub-mode X] [--steps K] [--seed R]\n"
-    "                                      the selected profile's lighting with these settings\n"
-    "                                      in its place, after K steps of the effect (default\n"
-    "                                      1): every light's red, green, blue and alpha (with\n"
-    "                                      --json {\"lights\": [[r, g, b, a], ...]}), and in a\n"
-    "                                      terminal a picture; random choices follow --seed\n";
+    "  preview keyboard [--effect N] [--brightness B] [--speed S] [--direction D]\n"
+    "          [--multicolour M] [--colour RRGGBB] [--sub-mode X] [--steps K] [--seed R]\n"
+    "                 the selected profile's lighting with these settings in its place,\n"
+    "                 after K steps of the effect (default 1), computed here as the window\n"
+    "                 does, no device needed: every light's red, green, blue and alpha\n"
+    "                 (--json: {\"lights\": [[r, g, b, a], ...]}), and in a terminal a\n"
+    "                 picture of the lights; random choices follow --seed (default: clock)\n";
 
 namespace {
 

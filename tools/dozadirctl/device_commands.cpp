@@ -1,0 +1,78 @@
+#include "device_commands.h"
+
+#include <ostream>
+
+#include "cli.h"
+#include "device/device_table.h"
+#include "keyboard_commands.h"
+#include "preview_commands.h"
+
+namespace dz::ctl {
+
+std::span<const DeviceCommand> DeviceCommands() {
+    // Each model adds its rows here (and its header above).
+    static const std::vector<DeviceCommand> rows = {
+        {"sync", "keyboard", KeyboardSyncCommand, kKeyboardSyncUsage},
+        {"sync", "keyboard-rx", KeyboardReceiverSyncCommand, ""},
+        {"apply", "keyboard", KeyboardApplyCommand, kKeyboardApplyUsage},
+        {"apply", "keyboard-rx", KeyboardReceiverApplyCommand, ""},
+        {"preview", "keyboard", PreviewKeyboardCommand, kPreviewUsage},
+    };
+    return rows;
+}
+
+std::string DeviceCommandUsage() {
+    std::string text;
+    for (const DeviceCommand& c : DeviceCommands()) text += c.usage;
+    return text;
+}
+
+DeviceSession::DeviceSession() : channel_(std::make_unique<CommandChannel>()) {}
+
+DeviceSession::~DeviceSession() {
+    channel_->SetOpen(false);
+    channel_->CableInterface().Close();
+    channel_->ReceiverInterface().Close();
+}
+
+bool DeviceSession::ReceiverPath() const {
+    return bound_.record.type == TYPE_KEYBOARD_RX || bound_.record.type == TYPE_MOUSE_RX;
+}
+
+bool DeviceSession::Open(Context& ctx, std::initializer_list<uint16_t> types, const char* what,
+                         int& status) {
+    DeviceSlotList slots;
+    const ScanPass pass = BindPresentInterfaces(slots);
+    const BoundInterface* found = nullptr;
+    for (const uint16_t type : types) {
+        for (const BoundInterface& b : pass.bound) {
+            if (found == nullptr && b.record.role == ROLE_COMMAND && b.record.type == type)
+                found = &b;
+        }
+    }
+    if (found == nullptr) {
+        bool denied = false;
+        for (const UnopenedInterface& u : pass.unopened)
+            denied = denied || u.error == hid::OpenError::kAccessDenied;
+        ctx.err << "dozadirctl: no " << what << " is connected"
+                << (denied ? " that this user may open (see dozadirctl udev-rule)"
+                           : " (try --simulate)")
+                << "\n";
+        status = denied ? kExitNoAccess : kExitNoDevice;
+        return false;
+    }
+    bound_ = *found;
+    const bool receiver = ReceiverPath();
+    HidInterface& hid = receiver ? channel_->ReceiverInterface() : channel_->CableInterface();
+    if (hid.Open(bound_.record.path, true, true, true, false) != 1) {
+        ctx.err << "dozadirctl: " << bound_.record.path << ": cannot be opened\n";
+        status = kExitNoAccess;
+        return false;
+    }
+    channel_->SetMode(receiver ? kModeReceiver : kModeCable);
+    channel_->SetOpen(true);
+    status = kExitOk;
+    return true;
+}
+
+}  // namespace dz::ctl

@@ -1,0 +1,55 @@
+#pragma once
+// The device commands of dozadirctl: a verb and a device word each ("sync keyboard",
+// "apply mouse"), each model registering its rows in the one table. They run with the
+// emulator in place when --simulate is given, and talk to the device through a session on
+// its bound command interface.
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "device/command_channel.h"
+#include "device/interface_scan.h"
+
+namespace dz::ctl {
+
+struct DeviceCommand {
+    const char* verb;    // "sync", "apply", ...
+    const char* device;  // "keyboard", "mouse", "mouse-rx", ...
+    // `args` are the words after the device word.
+    int (*run)(Context& ctx, const std::vector<std::string>& args);
+    const char* usage;  // lines for the help text, each ending in "\n"
+};
+
+[[nodiscard]] std::span<const DeviceCommand> DeviceCommands();
+// The rows' usage lines, for the help text.
+[[nodiscard]] std::string DeviceCommandUsage();
+
+// The command channel of one device, opened on its bound command interface for as long as
+// the session lives.
+class DeviceSession {
+  public:
+    DeviceSession();
+    ~DeviceSession();
+    DeviceSession(const DeviceSession&) = delete;
+    DeviceSession& operator=(const DeviceSession&) = delete;
+
+    // Opens the first bound command interface whose device type is in `types` (in that
+    // order of preference). False, with the message written and `status` set to the exit
+    // code, when none is there or it cannot be opened; `what` names the device in messages.
+    bool Open(Context& ctx, std::initializer_list<uint16_t> types, const char* what, int& status);
+
+    [[nodiscard]] CommandChannel& Channel() { return *channel_; }
+    [[nodiscard]] const BoundInterface& Bound() const { return bound_; }
+    [[nodiscard]] bool ReceiverPath() const;
+
+  private:
+    std::unique_ptr<CommandChannel> channel_;
+    BoundInterface bound_;
+};
+
+}  // namespace dz::ctl
