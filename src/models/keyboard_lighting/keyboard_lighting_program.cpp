@@ -94,6 +94,11 @@ void KeyboardLightingProgram::SetCustomColour(size_t light, lighting::Rgb colour
     slot.store(lighting::PackLed(r), std::memory_order_relaxed);
 }
 
+void KeyboardLightingProgram::SetCustomRecord(size_t light, lighting::LedRecord record) {
+    if (light >= kLightCount) return;
+    inputs_.custom_colours[light].store(lighting::PackLed(record), std::memory_order_relaxed);
+}
+
 void KeyboardLightingProgram::FillCustomColours(lighting::Rgb colour) {
     for (size_t i = 0; i < kLightCount; ++i) SetCustomColour(i, colour);
 }

@@ -77,6 +77,8 @@ class KeyboardLightingProgram : public LightingProgram {
     // stays), or every light's colour (alphas stay).
     void SetCustomColours(std::span<const lighting::LedRecord> colours);
     void SetCustomColour(size_t light, lighting::Rgb colour);
+    // A light's whole record, alpha too.
+    void SetCustomRecord(size_t light, lighting::LedRecord record);
     void FillCustomColours(lighting::Rgb colour);
     [[nodiscard]] lighting::LedRecord CustomColour(size_t light) const;
     // Up to 25 band values (missing ones as 0). In audio mode 2 of effect 29 they start the
