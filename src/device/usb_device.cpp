@@ -12,6 +12,7 @@
 #include "ui/control_ops.h"
 #include "ui/skin_setup.h"
 #include "ui/widgets/device_key_button.h"
+#include "ui/widgets/light_layer.h"
 
 namespace dz {
 
@@ -106,6 +107,9 @@ void CRezazodaUSBDevice::BindPage() {
 
 void CRezazodaUSBDevice::BindButtons(QWidget* panel) {
     if (panel == nullptr) return;
+    // The lights are drawn by one layer over the keys (a preview repaints them all).
+    auto* layer = panel->findChild<ui::LightLayer*>(QString(), Qt::FindDirectChildrenOnly);
+    if (layer == nullptr) layer = new ui::LightLayer(panel);
     for (QObject* child : panel->children()) {
         auto* button = qobject_cast<ui::DeviceKeyButton*>(child);
         if (button == nullptr) continue;
@@ -115,6 +119,7 @@ void CRezazodaUSBDevice::BindButtons(QWidget* panel) {
         const auto by_data = SplitIndexedName(ui::UserData(button).toStdString());
         if (PrefixIs(by_data, "light_") && by_data->number < LightCount()) {
             light_buttons_[static_cast<size_t>(by_data->number)] = button;
+            layer->Track(button);
             button->SetLightColor(kUnlitButton);
         }
     }
@@ -316,7 +321,8 @@ void CRezazodaUSBDevice::PushLightFrame() {
 std::chrono::milliseconds CRezazodaUSBDevice::RepaintInterval() const {
     const QScreen* s = screen();
     const double hz = s != nullptr && s->refreshRate() >= 1 ? s->refreshRate() : 60.0;
-    return std::chrono::milliseconds(static_cast<int>(std::ceil(1000.0 / hz)));
+    return std::max(kPreviewFramePeriod,
+                    std::chrono::milliseconds(static_cast<int>(std::ceil(1000.0 / hz))));
 }
 
 void CRezazodaUSBDevice::showEvent(QShowEvent* event) {
