@@ -615,9 +615,9 @@ void CMainWnd::OnExit() {
 void CMainWnd::Destroy() {
     exiting_ = true;
     log::DebugLine("退出测试");
-    // The keyboard goes back to the other programs first, whatever the shut-down waits for.
-    if (hook_) hook_->StopHook();
-    recording_page_ = nullptr;
+    // The keyboard goes back to the other programs first, whatever the shut-down waits for;
+    // a recording in progress is saved.
+    if (hook_) StopRecording();
     hide();
     if (tray_ != nullptr) tray_->hide();
     ClosePort();  // no worker stays blocked in a send while we wait for it

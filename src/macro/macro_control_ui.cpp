@@ -314,7 +314,10 @@ void CMacroControlUI::OnExport() {
     const int index = GetSelectedMacroIndex();
     if (index < 0) return;
     // A new macro has no file until its first save: the export takes what it shows.
-    if (index == shown_macro_) (void)SaveMacro();
+    const std::filesystem::path file = store_->MacroFilePath(index);
+    std::error_code ec;
+    if (index == shown_macro_ && !file.empty() && !std::filesystem::exists(file, ec))
+        (void)SaveMacro();
     const QString path = file_dialog_(window(), true);
     if (path.isEmpty()) return;
     if (store_->ExportMacro(index, path.toStdString()) != MacroResult::kDone)
@@ -405,22 +408,34 @@ void CMacroControlUI::ApplyRowEdits() {
     const std::vector<RowEdit> edits = rows_.TakeEdits();
     if (list == nullptr) return;
     const ui::SilentChange silent(list);
-    auto place = [&](int index) {
+    auto fill = [&](QListWidgetItem* item, int index) {
         QWidget* row = BuildRow(rows_.At(index));
-        auto* item = new QListWidgetItem;
-        list->insertItem(index, item);
         list->setItemWidget(item, row);
         if (ui::WindowBase* w = ui::WindowOf(list)) w->AttachControls(row);
         item->setSizeHint(QSize(0, row->maximumHeight()));
     };
+    auto place = [&](int index) {
+        auto* item = new QListWidgetItem;
+        list->insertItem(index, item);
+        fill(item, index);
+    };
     for (const RowEdit& edit : edits) {
         switch (edit.kind) {
-            case RowEdit::Kind::kReset:
+            case RowEdit::Kind::kReset: {
                 list->setUpdatesEnabled(false);
                 list->clear();
-                for (int i = 0; i < rows_.Count(); ++i) place(i);
+                // The view lays out all its rows (and moves every row widget) on each row
+                // it is told of: a macro of thousands of rows is told of once, as a whole.
+                {
+                    const QSignalBlocker quiet(list->model());
+                    for (int i = 0; i < rows_.Count(); ++i)
+                        list->insertItem(i, new QListWidgetItem);
+                }
+                list->reset();
+                for (int i = 0; i < rows_.Count(); ++i) fill(list->item(i), i);
                 list->setUpdatesEnabled(true);
                 break;
+            }
             case RowEdit::Kind::kInsert:
                 place(edit.index);
                 break;
