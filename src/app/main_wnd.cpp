@@ -150,8 +150,8 @@ CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
         // through OnHookMessage.
         log::DebugLineF("hook message 0x%X from another program ignored", number);
     });
-    input::InputSource source = input::OpenInputSource(input::CurrentSessionFacts(
-        QGuiApplication::platformName() == QLatin1String("xcb")));
+    input::InputSource source = input::OpenInputSource(
+        input::CurrentSessionFacts(QGuiApplication::platformName() == QLatin1String("xcb")));
     hook_ = std::make_unique<input::CDeviceHook>(std::move(source.backend), source.coverage);
 }
 
@@ -536,7 +536,8 @@ void CMainWnd::OnHookRequest(int install) {
     log::DebugLineF("hook request %d", install);
     if (install == 1) {
         // The key capture does not take the hook from a recording.
-        if (recording_page_ == nullptr) (void)hook_->StartHook(input::kHookModeSingleKey, this, true, true);
+        if (recording_page_ == nullptr)
+            (void)hook_->StartHook(input::kHookModeSingleKey, this, true, true);
     } else if (hook_->Mode() == input::kHookModeSingleKey) {
         hook_->StopHook();
     }

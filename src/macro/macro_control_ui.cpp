@@ -153,7 +153,8 @@ void CMacroControlUI::Initialise(const std::filesystem::path& folder) {
     }
     if (QListWidget* list = ActionList()) {
         list->setSelectionMode(QAbstractItemView::SingleSelection);
-        connect(list, &QListWidget::currentRowChanged, this, [this](int row) { rows_.Select(row); });
+        connect(list, &QListWidget::currentRowChanged, this,
+                [this](int row) { rows_.Select(row); });
     }
 }
 
@@ -165,8 +166,8 @@ void CMacroControlUI::FillNameList() {
     for (const MacroEntry& entry : store_->Macros()) {
         auto* item = new QListWidgetItem(QString::fromStdString(entry.name), list);
         item->setData(Qt::UserRole, QString::fromStdString(entry.guid));
-        item->setSizeHint(QSize(item->sizeHint().width(),
-                                qRound(kNameItemHeight * ui::DpiOf(list) / 96.0)));
+        item->setSizeHint(
+            QSize(item->sizeHint().width(), qRound(kNameItemHeight * ui::DpiOf(list) / 96.0)));
     }
     list->setCurrentRow(-1);
 }
@@ -239,14 +240,16 @@ void CMacroControlUI::OnNameSub() {
     MacroDeleteContext context;
     context.confirm = [this](MacroConfirmation question) {
         MacroMessageBox box;
-        box.message = question == MacroConfirmation::kDeleteMacro ? QStringLiteral("message_text_4")
-                                                                  : QStringLiteral("message_text_2");
+        box.message = question == MacroConfirmation::kDeleteMacro
+                          ? QStringLiteral("message_text_4")
+                          : QStringLiteral("message_text_2");
         box.button_mode = 1;
         return Message(box) == 1;
     };
     context.current = device != nullptr ? device->ProfileData() : nullptr;
     if (CDeviceProfileUI* bar = CDeviceProfileUI::Of(device))
-        if (ProfileStore* profiles = bar->Store()) context.other_profiles = profiles->OtherProfilePaths();
+        if (ProfileStore* profiles = bar->Store())
+            context.other_profiles = profiles->OtherProfilePaths();
     const MacroDeleteResult result = store_->DeleteMacro(GetSelectedMacroIndex(), context);
     if (result.result != MacroResult::kDone) {
         log::DebugLineF("macro not deleted: %s", MacroResultText(result.result));
@@ -691,8 +694,8 @@ void CMacroControlUI::OnHookMessage(const input::HookMessage& message) {
         const bool press = IsKeyPressMessage(message.wparam);
         const uint32_t key = message.key->scan_code | (message.key->Extended() ? 0x100u : 0u);
         if (!SharedKeyFilter(*form).Accept(key, press)) return;  // auto-repeat
-        const std::optional<MacroEvent> event =
-            KeyEventOf(press, static_cast<uint16_t>(message.key->scan_code), message.key->Extended());
+        const std::optional<MacroEvent> event = KeyEventOf(
+            press, static_cast<uint16_t>(message.key->scan_code), message.key->Extended());
         if (event) Record(*form, *event);
         return;
     }
@@ -764,9 +767,8 @@ QString RunMacroFileDialog(QWidget* owner, bool save) {
 void RegisterMacroControls(MacroMessageBoxFunction message_box) {
     DefaultMessageBox() = std::move(message_box);
     ui::ControlFactory::Instance().RegistControl(
-        QStringLiteral("CMacroControlUI"), [](QWidget* parent) -> QWidget* {
-            return new CMacroControlUI(parent);
-        });
+        QStringLiteral("CMacroControlUI"),
+        [](QWidget* parent) -> QWidget* { return new CMacroControlUI(parent); });
 }
 
 }  // namespace dz

@@ -147,8 +147,8 @@ RecordResult MacroRecorder::Record(RecordForm form, const MacroEvent& event, Mac
         delta = constant_delay_;
     } else if (timing_ == TimingMode::kMeasured) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - last_event_);
-        delta = static_cast<int>(std::min<long long>(std::max<long long>(ms.count(), 0),
-                                                     kMaxMacroDelay));
+        delta = static_cast<int>(
+            std::min<long long>(std::max<long long>(ms.count(), 0), kMaxMacroDelay));
         last_event_ = now;
     }
     // The single-row case: a row with nothing before it gets 0 and no row gets delta.

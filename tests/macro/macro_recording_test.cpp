@@ -195,8 +195,8 @@ TEST_F(Recorder, NoMoreThan4000Rows) {
     recorder.Begin(TimingMode::kMeasured, 0, t0);
     EXPECT_TRUE(At(1, Key(5)).taken);
     EXPECT_EQ(rows.Count(), 4000);
-    for (RecordForm form : {RecordForm::kAppend, RecordForm::kInsertBefore,
-                            RecordForm::kInsertAfter}) {
+    for (RecordForm form :
+         {RecordForm::kAppend, RecordForm::kInsertBefore, RecordForm::kInsertAfter}) {
         EXPECT_FALSE(At(50, Key(6), form).taken);
     }
     EXPECT_EQ(rows.Count(), 4000);

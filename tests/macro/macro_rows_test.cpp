@@ -124,8 +124,8 @@ TEST(MacroRowEvents, MovementsKeepTheDistancesLowByte) {
 
 TEST(MacroRowEvents, DelayCellsAsSaved) {
     const std::pair<const char*, const char*> cases[] = {
-        {"", "0"},          {"007", "7"},     {"250", "250"}, {"abc", "0"},
-        {"-3", "0"},        {"99999999", "65535"}, {"65535", "65535"}, {" 12", "12"},
+        {"", "0"},   {"007", "7"},          {"250", "250"},     {"abc", "0"},
+        {"-3", "0"}, {"99999999", "65535"}, {"65535", "65535"}, {" 12", "12"},
     };
     for (const auto& [cell, saved] : cases) EXPECT_EQ(NormalisedDelayText(cell), saved) << cell;
 }
