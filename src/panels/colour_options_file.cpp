@@ -96,7 +96,8 @@ ColourOptions ReadColourOptions(const Json::Value& file) {
 Json::Value OpenColourOptions(const std::filesystem::path& user,
                               const std::filesystem::path& defaults) {
     const JsonFileRead read = ReadJsonFileChecked(user);
-    if (read.Parsed()) return read.value;
+    // A document that is no object is none of this file's: as damaged as text.
+    if (read.Parsed() && read.value.isObject()) return read.value;
     const Json::Value copy = ReadJsonFile(defaults);
     if (copy.isNull()) {
         log::DebugLineF("colour options: %s not readable either; the skin's colours stay",

@@ -46,9 +46,9 @@ struct ColourOptions {
 };
 [[nodiscard]] ColourOptions ReadColourOptions(const Json::Value& file);
 
-// The tree the dialog opens with: the user's file, or, when that is missing or damaged,
-// the default copy, which then replaces it (a damaged file is kept beside itself first; one
-// that cannot be read is left alone). Null when neither can be read.
+// The tree the dialog opens with: the user's file, or, when that is missing, damaged or no
+// object, the default copy, which then replaces it (a damaged file is kept beside itself
+// first; one that cannot be read is left alone). Null when neither can be read.
 [[nodiscard]] Json::Value OpenColourOptions(const std::filesystem::path& user,
                                             const std::filesystem::path& defaults);
 

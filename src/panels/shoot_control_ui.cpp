@@ -16,6 +16,26 @@
 namespace dz::panels {
 namespace {
 
+// The texts the panel shows from code (language text identifiers).
+namespace text {
+constexpr char kSourceMissing[] = "shoot_source_missing_text";
+constexpr char kSourceUnreadable[] = "shoot_source_unreadable_text";
+constexpr char kSourceNotPattern[] = "shoot_source_not_pattern_text";
+constexpr char kTargetKept[] = "shoot_target_kept_text";
+constexpr char kWriteFailed[] = "shoot_write_failed_text";
+constexpr char kSaveFailed[] = "shoot_save_failed_text";
+constexpr char kResetDone[] = "shoot_reset_done_text";
+constexpr char kImportDone[] = "shoot_import_done_text";
+constexpr char kExportDone[] = "shoot_export_done_text";
+constexpr char kLeft[] = "mouse_move_to_left_text";
+constexpr char kRight[] = "mouse_move_to_right_text";
+constexpr char kUp[] = "mouse_move_to_up_text";
+constexpr char kDown[] = "mouse_move_to_down_text";
+constexpr char kNotSent[] = "shoot_not_sent_text";
+constexpr char kSending[] = "shoot_sending_text";
+constexpr char kSent[] = "shoot_sent_text";
+}  // namespace text
+
 constexpr char kFileFilter[] = "Shoot Files(*.shoot)";
 constexpr std::array<const char*, 3> kEditNames = {"bullet_x_eidt", "bullet_y_eidt",
                                                    "bullet_delay_eidt"};
@@ -38,18 +58,18 @@ int EditValue(const QWidget* edit) {
 const char* CopyFailureText(FileCopyResult result) {
     switch (result) {
         case FileCopyResult::kSourceMissing:
-            return "shoot_source_missing_text";
+            return text::kSourceMissing;
         case FileCopyResult::kSourceUnreadable:
-            return "shoot_source_unreadable_text";
+            return text::kSourceUnreadable;
         case FileCopyResult::kSourceNotJson:
-            return "shoot_source_not_pattern_text";
+            return text::kSourceNotPattern;
         case FileCopyResult::kTargetKept:
-            return "shoot_target_kept_text";
+            return text::kTargetKept;
         case FileCopyResult::kWriteFailed:
         case FileCopyResult::kDone:
             break;
     }
-    return "shoot_write_failed_text";
+    return text::kWriteFailed;
 }
 
 }  // namespace
@@ -184,40 +204,39 @@ ShootBullet CShootControlUI::BulletFromEditor() const {
 void CShootControlUI::SaveBullet() {
     if (bullet_ < 0) return;  // nothing is being edited
     if (!SaveShootBullet(folders_, gun_, bullet_, BulletFromEditor())) {
-        ShowState(QStringLiteral("shoot_save_failed_text"));
+        ShowState(QString::fromLatin1(text::kSaveFailed));
         return;
     }
     RefreshView(gun_);
 }
 
 void CShootControlUI::ResetGun(int n) {
-    ShowCopyResult(ResetShootGun(folders_, n), "shoot_reset_done_text");
+    ShowCopyResult(ResetShootGun(folders_, n), text::kResetDone);
     ShowBullet();
     RefreshView(n);
 }
 
 void CShootControlUI::Import(const std::filesystem::path& path) {
     if (path.empty()) return;
-    ShowCopyResult(ImportShootGun(folders_, gun_, path), "shoot_import_done_text");
+    ShowCopyResult(ImportShootGun(folders_, gun_, path), text::kImportDone);
     ShowBullet();
     RefreshView(gun_);
 }
 
 void CShootControlUI::Export(const std::filesystem::path& path) {
     if (path.empty()) return;
-    ShowCopyResult(ExportShootGun(folders_, gun_, path), "shoot_export_done_text");
+    ShowCopyResult(ExportShootGun(folders_, gun_, path), text::kExportDone);
 }
 
 // ---- Display -------------------------------------------------------------------------------
 
 void CShootControlUI::ShowAxisText(int which) {
     if (which == 0) {
-        ui::SetText(x_check_, ui::IsSelected(x_check_)
-                                  ? QStringLiteral("mouse_move_to_left_text")
-                                  : QStringLiteral("mouse_move_to_right_text"));
+        ui::SetText(x_check_, ui::IsSelected(x_check_) ? QString::fromLatin1(text::kLeft)
+                                                       : QString::fromLatin1(text::kRight));
     } else {
-        ui::SetText(y_check_, ui::IsSelected(y_check_) ? QStringLiteral("mouse_move_to_up_text")
-                                                       : QStringLiteral("mouse_move_to_down_text"));
+        ui::SetText(y_check_, ui::IsSelected(y_check_) ? QString::fromLatin1(text::kUp)
+                                                       : QString::fromLatin1(text::kDown));
     }
 }
 
@@ -295,15 +314,15 @@ void CShootControlUI::OnExport() {
 
 void CShootControlUI::OnSave() {
     if (!upload_) {
-        ShowState(QStringLiteral("shoot_not_sent_text"));
+        ShowState(QString::fromLatin1(text::kNotSent));
         return;
     }
     QPointer<CShootControlUI> self(this);
-    ShowState(QStringLiteral("shoot_sending_text"));
+    ShowState(QString::fromLatin1(text::kSending));
     upload_([self](bool sent) {
         if (self != nullptr)
-            self->ShowState(sent ? QStringLiteral("shoot_sent_text")
-                                 : QStringLiteral("shoot_not_sent_text"));
+            self->ShowState(sent ? QString::fromLatin1(text::kSent)
+                                 : QString::fromLatin1(text::kNotSent));
     });
 }
 
@@ -320,6 +339,25 @@ bool CShootControlUI::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+std::vector<const char*> CShootControlUI::TextIds() {
+    return {text::kSourceMissing,
+            text::kSourceUnreadable,
+            text::kSourceNotPattern,
+            text::kTargetKept,
+            text::kWriteFailed,
+            text::kSaveFailed,
+            text::kResetDone,
+            text::kImportDone,
+            text::kExportDone,
+            text::kLeft,
+            text::kRight,
+            text::kUp,
+            text::kDown,
+            text::kNotSent,
+            text::kSending,
+            text::kSent};
 }
 
 QString RunShootFileDialog(QWidget* owner, bool save) {

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <vector>
 
 #include "device/device_page.h"
 #include "models/mouse_shoot.h"
@@ -76,6 +77,8 @@ class CShootControlUI : public QWidget, public ShootingPanel {
     // The language text identifier the state line shows now (empty: none).
     [[nodiscard]] QString StateText() const { return state_text_; }
     [[nodiscard]] ShootPatternView* View(int gun) const;
+    // Every language text the panel shows from code (the skin's own are in the skin).
+    [[nodiscard]] static std::vector<const char*> TextIds();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
