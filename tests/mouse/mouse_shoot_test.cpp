@@ -249,6 +249,17 @@ TEST_F(ShootFilesTest, CopiesAreByteForByteAndASourceThatCannotBeUsedLeavesTheTa
         EXPECT_EQ(ReadText(folders_.File(0)), c.target_after) << c.name;
     }
 
+    // The working file is the user's: a damaged one is kept beside it, one that cannot be
+    // read is not replaced.
+    WriteText(folders_.File(1), "{ damaged");
+    EXPECT_EQ(ImportShootGun(folders_, 1, root_ / "odd.shoot"), FileCopyResult::kDone);
+    ASSERT_EQ(BrokenCopies().size(), 1u);
+    EXPECT_EQ(ReadText(BrokenCopies()[0]), "{ damaged");
+    fs::remove(folders_.File(1));
+    fs::create_directories(folders_.File(1));
+    EXPECT_EQ(ImportShootGun(folders_, 1, root_ / "odd.shoot"), FileCopyResult::kTargetKept);
+    EXPECT_TRUE(fs::is_directory(folders_.File(1)));
+
     WriteText(folders_.File(2), odd);
     WriteText(root_ / "out.shoot", "old export");
     EXPECT_EQ(ExportShootGun(folders_, 2, root_ / "out.shoot"), FileCopyResult::kDone);
