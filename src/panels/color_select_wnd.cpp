@@ -356,8 +356,10 @@ ColourAnswer ChooseColour(QWidget* from, const ColourRequest& request) {
         area = s->availableGeometry();
     }
     if (area.isValid()) dialog->move(area.center() - dialog->rect().center());
+    const QPointer<CColorSelectWnd> alive(dialog);
     ColourAnswer answer;
     answer.result = dialog->ShowModal();
+    if (alive == nullptr) return {CColorSelectWnd::kClosed, request.colour, request.seven_colour};
     answer.colour = answer.result == CColorSelectWnd::kChosen ? dialog->GetColor() : request.colour;
     answer.seven_colour = dialog->GetSevenColor();
     dialog->deleteLater();

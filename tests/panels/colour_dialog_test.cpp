@@ -439,6 +439,24 @@ TEST_F(ColourDialogTest, CallersGetOneDialogAtATimeAndKeepTheirColourWithoutOk) 
     EXPECT_EQ(chosen.colour, 0xFF0000FFu) << "preset 8 of the skin";
 }
 
+TEST_F(ColourDialogTest, AnOwnerThatGoesWhileTheDialogRunsEndsItWithoutAChoice) {
+    auto* owner = new QWidget;
+    auto* from = new QWidget(owner);
+    owner->show();
+    QTimer::singleShot(0, [&] {
+        ASSERT_NE(CColorSelectWnd::OpenDialog(), nullptr);
+        EXPECT_EQ(CColorSelectWnd::OpenDialog()->parentWidget(), owner);
+        CColorSelectWnd::OpenDialog()
+            ->findChild<QAbstractButton*>(QStringLiteral("color_option_3"))
+            ->click();
+        delete owner;  // the dialog goes with it
+    });
+    const ColourAnswer answer = ChooseColour(from, {0xFF102030, false, false});
+    EXPECT_EQ(answer.result, 0);
+    EXPECT_EQ(answer.colour, 0xFF102030u);
+    EXPECT_EQ(CColorSelectWnd::OpenDialog(), nullptr);
+}
+
 TEST(ColourOptionsFile, ColourTexts) {
     EXPECT_EQ(ColourText(0xFF0080C0), "FF0080C0");
     EXPECT_EQ(ColourText(0x0000000A), "0000000A");
