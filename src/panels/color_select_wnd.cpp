@@ -367,7 +367,9 @@ ColourAnswer ChooseColour(QWidget* from, const ColourRequest& request) {
 }
 
 void RegisterColourDialog() {
-    SetColourDialog(&ChooseColour);
+    // Qualified and wrapped: the panels may have colour dialogs of other shapes of their own.
+    dz::SetColourDialog(
+        [](QWidget* from, const ColourRequest& request) { return ChooseColour(from, request); });
 }
 
 }  // namespace dz::panels
