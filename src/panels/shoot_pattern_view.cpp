@@ -20,8 +20,9 @@ const QColor kPath(0x9a, 0xa0, 0xaa);
 const QColor kDot(0xd8, 0xda, 0xdf);
 const QColor kAccent(0xff, 0x5b, 0x2e);
 
-constexpr double kMargin = 16;  // px at 96 DPI
+constexpr double kMargin = 10;  // px at 96 DPI
 constexpr double kDotRadius = 2.5;
+constexpr double kSmallestDotRadius = 1.2;
 constexpr double kPickRadius = 8;
 constexpr double kMinimumSpan = 20;  // pattern units: a pattern that hardly moves stays small
 
@@ -124,7 +125,16 @@ void ShootPatternView::paintEvent(QPaintEvent*) {
     }
     p.setPen(Qt::NoPen);
     p.setBrush(kDot);
-    const double r = Px(kDotRadius);
+    // Dots of bullets close together shrink, so that the path between them stays visible.
+    double steps = 0;
+    QPointF before = start;
+    for (const QPointF& at : path) {
+        const QPointF d = m.Map(at) - before;
+        steps += std::hypot(d.x(), d.y());
+        before = m.Map(at);
+    }
+    const double mean_step = path.empty() ? 0 : steps / static_cast<double>(path.size());
+    const double r = std::clamp(mean_step * 0.35, Px(kSmallestDotRadius), Px(kDotRadius));
     for (const QPointF& at : path) p.drawEllipse(m.Map(at), r, r);
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(kPath, Px(1.2)));
