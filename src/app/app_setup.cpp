@@ -11,7 +11,9 @@
 #include "app/msg_wnd.h"
 #include "macro/macro_control_ui.h"
 #include "models/model_device.h"
+#include "panels/color_select_wnd.h"
 #include "panels/register_selector.h"
+#include "panels/shoot_control_ui.h"
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
 #include "profile/device_profile_ui.h"
@@ -107,6 +109,8 @@ void SetupResources(const QString& program_folder) {
     ui::RegisterCustomWidgets();
     RegisterDeviceControls();
     panels::RegisterSelectorControls();
+    panels::RegisterShootControls();
+    panels::RegisterColourDialog();
     update::RegisterUpdateControls();
     // The profile bars' questions and failures: owned by the main window unless the bar
     // says otherwise.

@@ -192,7 +192,7 @@ TEST_F(MacroEditorTest, RowsShowTheEventsNamesStylesAndDelays) {
     EXPECT_EQ(NameText(1), ui::ResourceManager::Instance().Text("keyboard_key_LCtrl"));
     EXPECT_EQ(Style(cells(2)[0]), "macro_label_mouse_style");
     EXPECT_EQ(NameText(2), "Right button");
-    EXPECT_EQ(NameText(3), "Move left");
+    EXPECT_EQ(NameText(3), "To the left");
     EXPECT_EQ(StateText(3), "44") << "a movement shows its distance";
     EXPECT_EQ(Style(cells(3)[1]), "macro_label_text_style");
     EXPECT_EQ(Style(cells(4)[0]), "macro_label_mouse_style") << "types 2 and 3: no name";

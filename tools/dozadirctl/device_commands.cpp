@@ -10,6 +10,7 @@
 #include "keyboard_commands.h"
 #include "mouse_commands.h"
 #include "preview_commands.h"
+#include "shoot_commands.h"
 
 namespace dz::ctl {
 
@@ -28,6 +29,7 @@ std::span<const DeviceCommand> DeviceCommands() {
         {"dpi", "mouse-rx", OnPath<MouseDpiCommand, true>, ""},
         {"preview", "mouse", MousePreviewCommand, kMousePreviewUsage},
         {"preview", "keyboard", PreviewKeyboardCommand, kPreviewUsage},
+        {"shoot", "mouse", ShootMouseCommand, kShootMouseUsage},
     };
     return rows;
 }
