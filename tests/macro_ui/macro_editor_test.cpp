@@ -282,7 +282,7 @@ TEST_F(MacroEditorTest, HandInsertions) {
     saved = Saved();
     EXPECT_EQ(saved[4], (MacroEvent{4, 44, "down", "0"})) << "300 keeps its low byte";
     EXPECT_EQ(saved[5], (MacroEvent{5, 12, "up", "0"}));
-    EXPECT_EQ(NameText(5), "Move down");
+    EXPECT_EQ(NameText(5), "Downward");
 }
 
 TEST_F(MacroEditorTest, AMacroFileThatDoesNotParseOpensEmptyAndIsKept) {
