@@ -9,6 +9,7 @@
 
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
+#include "macro/macro_control_ui.h"
 #include "models/model_device.h"
 #include "panels/color_select_wnd.h"
 #include "panels/register_selector.h"
@@ -114,6 +115,13 @@ void SetupResources(const QString& program_folder) {
     // The profile bars' questions and failures: owned by the main window unless the bar
     // says otherwise.
     RegisterProfileControls([](const ProfileMessageBox& box) {
+        CMainWnd* main = CMainWnd::Instance();
+        QWidget* owner = box.owned_by_main ? main : nullptr;
+        const int dpi = main != nullptr ? main->GetDPI() : 96;
+        return ShowMessageBox(owner, {}, box.message, dpi, box.text_is_id, box.button_mode);
+    });
+    // The macro editors' questions and failures, the same way.
+    RegisterMacroControls([](const MacroMessageBox& box) {
         CMainWnd* main = CMainWnd::Instance();
         QWidget* owner = box.owned_by_main ? main : nullptr;
         const int dpi = main != nullptr ? main->GetDPI() : 96;

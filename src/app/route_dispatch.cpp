@@ -317,10 +317,12 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
 
         case Action::MacroRecordStart:
             macros([](MacroEditor& p) { p.OnRecordStart(); });
+            shell.OnMacroRecording();
             break;
         case Action::MacroRecordStop:
+            // The editor has the device write its macros and key table itself.
             macros([](MacroEditor& p) { p.OnRecordStop(); });
-            key([](KeyAssignmentPanel& p) { p.OnWriteKeyAssignments(); });
+            shell.OnMacroRecording();
             break;
         case Action::MacroNameAdd:
             macros([](MacroEditor& p) { p.OnNameAdd(); });
@@ -345,12 +347,11 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
             break;
         case Action::MacroMoveOrDelete:
             macros([&](MacroEditor& p) { p.OnMoveOrDelete(arg); });
-            key([](KeyAssignmentPanel& p) { p.OnWriteKeyAssignments(); });
             break;
         case Action::MacroMoveDown:
-            // Moving down changes the macro as the other moves do, so the keys are written too.
+            // Moving down changes the macro as the other moves do: the editor has the device
+            // write its macros and key table, as after them.
             macros([](MacroEditor& p) { p.OnMoveDown(); });
-            key([](KeyAssignmentPanel& p) { p.OnWriteKeyAssignments(); });
             break;
         case Action::MacroInsertCursorMove:
             macros([&](MacroEditor& p) { p.OnInsertCursorMove(arg); });
@@ -363,9 +364,11 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
             break;
         case Action::MacroRecordOption:
             macros([&](MacroEditor& p) { p.OnRecordOption(arg); });
+            shell.OnMacroRecording();
             break;
         case Action::MacroActionEdit:
             macros([](MacroEditor& p) { p.OnActionEdit(); });
+            shell.OnMacroRecording();
             break;
         case Action::MacroInsertMouseEvent:
             macros([&](MacroEditor& p) { p.OnInsertMouseEvent(arg / 3, arg % 3); });

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -91,9 +92,13 @@ class PageWindow : public ui::WindowBase {
   public:
     PageWindow() : ui::WindowBase(QStringLiteral("NO_SKIN"), QStringLiteral("TEST_WND")) {}
     std::vector<std::pair<unsigned, qintptr>> messages;
+    // A test's own panels, asked before the stand-ins (null: the stand-in).
+    std::function<QWidget*(const QString& cls, QWidget* parent)> panels;
 
   protected:
     QWidget* CreateControl(const QString& cls, QWidget* parent) override {
+        if (panels)
+            if (QWidget* w = panels(cls, parent)) return w;
         if (cls == QLatin1String("RezazodaKeyboardDevice"))
             return ui::ControlFactory::Instance().CreateControl(
                 QStringLiteral("CRezazodaKeyboardDevice"), parent);
@@ -144,6 +149,9 @@ class KeyboardPageTest : public EmulatedDeviceTest {
         // One profile, "u0", made from the default data as the profile list makes it.
         WriteProfileList(Folder(), {"profile1"}, ReadJsonFile(paths::DefaultDataFile("keyboard")));
         window_ = std::make_unique<PageWindow>();
+        window_->panels = [this](const QString& cls, QWidget* parent) {
+            return MakePanel(cls, parent);
+        };
         window_->resize(900, 600);
         // As the main window builds the page: the skin, then the tables' values, then binding.
         auto* holder = new QWidget(window_.get());
@@ -170,6 +178,10 @@ class KeyboardPageTest : public EmulatedDeviceTest {
         window_.reset();
         EmulatedDeviceTest::TearDown();
     }
+
+    // A real panel for a skin class of the page instead of its stand-in; null keeps the
+    // stand-in.
+    virtual QWidget* MakePanel(const QString& /*cls*/, QWidget* /*parent*/) { return nullptr; }
 
     // Opens the channel on the keyboard's cable or receiver and runs the first read.
     void Connect(sim::Link link = sim::Link::kCable) {
