@@ -447,6 +447,10 @@ def mouse_page():
     options(opts_lay, "mouse_device_seting_option_", 2, "mouse_device_seting",
             ["ms_option_buttons_text", "ms_option_lights_text"])
     spacer(opts_lay, "mouse_option_spacer")
+    views = widget(opts_lay, "QWidget", "mouse_macro_view_layout")
+    views_lay = layout(views, "QHBoxLayout", "mouse_macro_view_box")
+    options(views_lay, "mouse_macro_view_option_", 2, "mouse_macro_view",
+            ["ms_macro_view_macros_text", "ms_macro_view_shoot_text"])
     widget(side, "QLabel", "device_tishi_info")
     widget(side, "QListWidget", "device_setkeyinfo_list")
 
@@ -513,10 +517,17 @@ def mouse_page():
         spacer(desktop, "mouse_desktop_settings_spacer")
         spacer(grid, "mouse_system_spacer", vertical=True)
 
+    def macro_page(page_lay):
+        # The macro editor and the recoil patterns take turns (the page holds one of them),
+        # chosen in the option row above while this page is shown.
+        stacked(page_lay, "mouse_macro_view_switch", [
+            panel("MacroSetControlUI", "MacroControlItem"),
+            panel("ShootKeySetControlUI", "ShootControlItem"),
+        ])
+
     stacked(lay, "device_function_switch", [
         function_main,
-        panels(panel("MacroSetControlUI", "MacroControlItem"),
-               panel("ShootKeySetControlUI", "ShootControlItem")),
+        macro_page,
         performance,
         system,
     ])

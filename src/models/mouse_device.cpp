@@ -1,7 +1,9 @@
 #include "models/mouse_device.h"
 
+#include <QAbstractButton>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStackedWidget>
 #include <algorithm>
 
 #include "device/lighting/custom_playback.h"
@@ -436,6 +438,7 @@ void CRezazodaMouseDevice::RefreshPage() {
 void CRezazodaMouseDevice::SetFunctionPage(int page_type) {
     CRezazodaUSBDevice::SetFunctionPage(page_type);
     ui::SetVisible(hint_, false);
+    ShowMacroViewChoice();
 }
 
 void CRezazodaMouseDevice::BuildModelPage() {
@@ -487,6 +490,33 @@ void CRezazodaMouseDevice::BuildModelPage() {
     }
     if (QWidget* tab = findChild<QWidget*>(QStringLiteral("mouse_device_seting_option_0")))
         ui::SetSelected(tab, true);
+    BindMacroViewSwitch();
+}
+
+void CRezazodaMouseDevice::BindMacroViewSwitch() {
+    auto* views = findChild<QStackedWidget*>(QStringLiteral("mouse_macro_view_switch"));
+    if (views == nullptr) return;
+    for (int n = 0; n < views->count(); ++n) {
+        auto* option = findChild<QAbstractButton*>(
+            QStringLiteral("mouse_macro_view_option_%1").arg(n));
+        if (option == nullptr) continue;
+        // The view follows its option however it gets selected (a click, or code).
+        connect(option, &QAbstractButton::toggled, views, [views, n](bool on) {
+            if (on) views->setCurrentIndex(n);
+        });
+        if (n == 0) ui::SetSelected(option, true);
+    }
+    ShowMacroViewChoice();
+}
+
+void CRezazodaMouseDevice::ShowMacroViewChoice() {
+    // The choice is offered only while the page that holds the two is shown.
+    QWidget* choice = findChild<QWidget*>(QStringLiteral("mouse_macro_view_layout"));
+    auto* views = findChild<QStackedWidget*>(QStringLiteral("mouse_macro_view_switch"));
+    auto* pages = findChild<QStackedWidget*>(QStringLiteral("device_function_switch"));
+    if (choice == nullptr || views == nullptr || pages == nullptr) return;
+    choice->setVisible(pages->currentWidget() != nullptr &&
+                       pages->currentWidget()->isAncestorOf(views));
 }
 
 void CRezazodaMouseDevice::SelectKey(int key) {

@@ -110,6 +110,9 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     void OnDeviceNotificationFrom(uint16_t usage, int path_index) override;
 
   private:
+    // The macro page's two options switch between the macro editor and the recoil patterns.
+    void BindMacroViewSwitch();
+    void ShowMacroViewChoice();
     // MousePerformanceHost.
     MouseStages& WorkingStages() override { return stages_; }
     void StoreStages() override;

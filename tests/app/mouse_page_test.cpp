@@ -429,6 +429,23 @@ TEST_F(MousePageTest, TheShootingPanelSavesBulletsAndTheMouseGetsThemByteForByte
     auto* panel = Mouse()->findChild<panels::CShootControlUI*>();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(Mouse()->Shooting(), panel);
+    // The macro page shows the macro editor first; its option row switches to the patterns.
+    auto* editor = Control<QWidget>(QStringLiteral("MacroControlItem"));
+    auto* choice = Control<QWidget>(QStringLiteral("mouse_macro_view_layout"));
+    EXPECT_TRUE(choice->isVisibleTo(Mouse()));
+    EXPECT_TRUE(editor->isVisibleTo(Mouse()));
+    EXPECT_FALSE(panel->isVisibleTo(Mouse()));
+    Button("mouse_macro_view_option_", 1)->click();
+    Settle();
+    EXPECT_TRUE(panel->isVisibleTo(Mouse()));
+    EXPECT_FALSE(editor->isVisibleTo(Mouse()));
+    Control<QAbstractButton>(QStringLiteral("deng_Op_tab"))->click();
+    Settle();
+    EXPECT_FALSE(choice->isVisibleTo(Mouse())) << "the choice belongs to the macro page";
+    Control<QAbstractButton>(QStringLiteral("macro_Op_tab"))->click();
+    Settle();
+    EXPECT_TRUE(choice->isVisibleTo(Mouse()));
+    EXPECT_TRUE(panel->isVisibleTo(Mouse())) << "the page keeps the view last chosen";
     const fs::path folder = paths::KindDataFolder("mouse");
     for (int gun = 0; gun < 4; ++gun)
         EXPECT_EQ(test::ReadText(folder / ShootFileName(gun)),
