@@ -508,6 +508,7 @@ void CMainWnd::OnDeviceResetBtn() {
         });
         page->WriteCurrentKeyMap(0);
     }
+    if (KeyAssignmentPanel* keys = page->KeyAssignment()) keys->EnableActions(false);
 }
 
 void CMainWnd::ShowMacroWriteAnswer(int answer) {

@@ -5,11 +5,11 @@
 #include <cctype>
 #include <charconv>
 #include <climits>
-#include <limits>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <cwchar>
+#include <limits>
 #include <mutex>
 
 namespace dz {
