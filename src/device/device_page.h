@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/input/hook_records.h"
+
 namespace dz {
 
 class DevicePage;
@@ -45,6 +47,11 @@ class KeyAssignmentPanel {
     virtual void RemoveMacro(int /*index*/) {}
     virtual void RenameMacro(int /*index*/, const std::string& /*name*/) {}
     virtual void EnableActions(bool /*on*/) {}
+
+    // Key capture: while "keyset_keyboard_text_edit" has the focus the main window runs the
+    // input hook in mode 1 and hands the panel every key press and release as
+    // "WM_HOOK_KEY_SINGLEKEY_MSG" (message.key: scan code and extended flag).
+    virtual void OnHookKey(const input::HookMessage& /*message*/) {}
 };
 
 class LightingPanel {
@@ -200,6 +207,18 @@ class MacroEditor {
     virtual void OnRecordOption(int /*0..5 previous record/constant/ignore, later ...*/) {}
     virtual void OnActionEdit() {}
     virtual void OnInsertMouseEvent(int /*button 0..4*/, int /*0 down, 1 up, 2 click*/) {}
+
+    // Recording through the main window's input hook. The hook mode the editor's recording
+    // needs (4, 8, 16 or 32), or 0 while it does not record: the main window starts or
+    // stops the hook after each recording trigger by it.
+    [[nodiscard]] virtual int RecordingHookMode() const { return 0; }
+    // One event of the hook while the editor records.
+    virtual void OnHookMessage(const input::HookMessage& /*message*/) {}
+    // Ends a recording whose device went away: the rows are saved, the device is not
+    // written.
+    virtual void AbortRecording() {}
+    // How much of the user's input the hook sees; the editor says what it cannot record.
+    virtual void SetInputCoverage(input::InputCoverage /*coverage*/) {}
 };
 
 // The device object of a device page (the page's root). Operations keep the names of the
