@@ -52,6 +52,9 @@ class KeyAssignmentPanel {
     // input hook in mode 1 and hands the panel every key press and release as
     // "WM_HOOK_KEY_SINGLEKEY_MSG" (message.key: scan code and extended flag).
     virtual void OnHookKey(const input::HookMessage& /*message*/) {}
+    // How much of the user's input the hook sees: without it the panel says that keys
+    // cannot be captured.
+    virtual void SetInputCoverage(input::InputCoverage /*coverage*/) {}
 };
 
 class LightingPanel {

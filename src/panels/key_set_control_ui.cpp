@@ -70,7 +70,7 @@ struct CKeySetControlUI::Controls {
     QPointer<QWidget> wheel_direction, wheel_count, wheel_delay, wheel_speed;
     QPointer<QWidget> dpi;
     QPointer<QWidget> fire_interval, fire_clicks;
-    QPointer<QWidget> key_text;
+    QPointer<QWidget> key_text, capture_note;
     std::array<QPointer<QWidget>, kModifierOptions> modifiers;
     QPointer<QWidget> media, system;
     QPointer<QWidget> macro, macro_mode, macro_repeat_area, macro_repeat;
@@ -117,6 +117,7 @@ void CKeySetControlUI::Initialise(Controls& c) {
     c.fire_interval = find("keyset_mousefire_interval_edit");
     c.fire_clicks = find("keyset_mousefire_num_edit");
     c.key_text = find("keyset_keyboard_text_edit");
+    c.capture_note = find("keyset_capture_note");
     for (int n = 0; n < kModifierOptions; ++n)
         c.modifiers[static_cast<size_t>(n)] =
             findChild<QWidget*>(QStringLiteral("key_ComBox_check_%1").arg(n));
@@ -431,6 +432,17 @@ void CKeySetControlUI::CaptureKey(uint16_t scan_code, bool extended) {
         captured_usage_ = code.second;
     }
     Save();
+}
+
+void CKeySetControlUI::OnHookKey(const input::HookMessage& message) {
+    if (message.key == nullptr || !message.IsKeyPress()) return;
+    CaptureKey(static_cast<uint16_t>(message.key->scan_code), message.key->Extended());
+}
+
+void CKeySetControlUI::SetInputCoverage(input::InputCoverage coverage) {
+    // With the focus in the key edit the program's own window has the focus too, so a hook
+    // that sees only its windows captures the key all the same.
+    ui::SetVisible(Ui().capture_note, coverage == input::InputCoverage::kNone);
 }
 
 // ---- The routing's calls ------------------------------------------------------------------

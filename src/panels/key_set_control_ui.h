@@ -74,6 +74,9 @@ class CKeySetControlUI : public QWidget, public KeyAssignmentPanel {
     void RemoveMacro(int index) override;
     void RenameMacro(int index, const std::string& name) override;
     void EnableActions(bool on) override;
+    // A key press the input hook reports while the key edit has the focus.
+    void OnHookKey(const input::HookMessage& message) override;
+    void SetInputCoverage(input::InputCoverage coverage) override;
 
     // ---- KeyAssignmentPanel: what the routing hands on ---------------------------------
     // A key button of the page: opens the panel for that key (function page type 2) or,
