@@ -133,7 +133,10 @@ LightingPanel* CRezazodaModelDevice::Lighting() {
 
 void CRezazodaModelDevice::BuildModelPage() {
     if (LightingPanel* lighting = Lighting()) lighting->AttachDevice(DeviceType());
-    LoadPanelLists();
+    // The page shows the selected profile before the device is read, and takes changes
+    // into it while the device is not there.
+    (void)LoadProfile();
+    RefreshPage();
 }
 
 void CRezazodaModelDevice::LoadPanelLists() {
