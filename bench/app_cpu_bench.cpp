@@ -8,6 +8,10 @@
 //     that wake most, so that the one to blame can be found.
 // Run it on an X server with xdotool installed: xvfb-run -a app_cpu_bench APP [SECONDS].
 // DOZADIR_BENCH_HIDRAW=1 keeps the hidraw backend listed beside the emulator.
+// --animate (before APP): the application runs on profiles of its own, in a temporary user
+// data folder, where every device kind has an animated effect selected (the keyboard its
+// wave, effect 1, the others their effect 0, also a wave); the window shows the keyboard's
+// page while it is measured visible.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +28,13 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <json/value.h>
+
+#include "device/device_table.h"
+#include "platform/paths/paths.h"
+#include "profile/json_file.h"
+#include "profile/profile_store.h"
 
 namespace {
 
@@ -199,12 +210,62 @@ bool HideToTray() {
     return WaitFor([] { return VisibleMainWindow().empty(); }, std::chrono::seconds(5));
 }
 
+// Clicks the keyboard's item in the selector bar (the second item, at DPI 96: the mouse,
+// the keyboard, the headset, the mousepad), so that the keyboard's page is the one shown.
+bool ShowKeyboardPage() {
+    const std::string id = VisibleMainWindow();
+    if (id.empty()) return false;
+    (void)Run("xdotool mousemove --window " + id + " 150 80 click 1");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    return true;
+}
+
+// A temporary user data folder whose selected profile of every kind shows an animated
+// effect; empty when it cannot be made.
+std::filesystem::path AnimatedProfiles() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "dz-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return {};
+    setenv("DOZADIR_DATA_HOME", pattern.c_str(), 1);
+    struct Kind {
+        const char* name;
+        int type;
+        int effect;
+    };
+    for (const Kind& k :
+         {Kind{"keyboard", dz::TYPE_KEYBOARD, 1}, Kind{"mouse", dz::TYPE_MOUSE, 0},
+          Kind{"MousePad", dz::TYPE_MOUSEPAD, 0}, Kind{"HD", dz::TYPE_HEADSET, 0}}) {
+        const std::filesystem::path folder = dz::paths::KindDataFolder(k.name);
+        if (!dz::paths::EnsureFolder(folder)) return {};
+        dz::ProfileStore store(folder, dz::paths::DefaultDataFile(k.name), k.type);
+        store.Initialise();
+        const std::filesystem::path file = store.GetProfilePath(store.GetSelectedIndex());
+        Json::Value root = dz::ReadJsonFile(file);
+        root["Device"][0]["LightInfo"]["SelectItem"] = k.effect;
+        if (!dz::TryWriteJsonFile(file, root)) return {};
+    }
+    return pattern;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool animate = argc > 1 && std::strcmp(argv[1], "--animate") == 0;
+    if (animate) {
+        --argc;
+        ++argv;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: app_cpu_bench PATH-TO-dozadir-keyboard [SECONDS]\n");
+        std::fprintf(stderr,
+                     "usage: app_cpu_bench [--animate] PATH-TO-dozadir-keyboard [SECONDS]\n");
         return 1;
+    }
+    std::filesystem::path animated;
+    if (animate) {
+        animated = AnimatedProfiles();
+        if (animated.empty()) {
+            std::fprintf(stderr, "app_cpu_bench: the animated profiles could not be written\n");
+            return 1;
+        }
     }
     const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
     if (std::getenv("DISPLAY") == nullptr) {
@@ -220,10 +281,12 @@ int main(int argc, char** argv) {
         _exit(127);
     }
     if (pid < 0) return 1;
-    auto stop = [pid] {
+    auto stop = [pid, animated] {
         kill(pid, SIGTERM);
         int status = 0;
         waitpid(pid, &status, 0);
+        std::error_code ec;
+        if (!animated.empty()) std::filesystem::remove_all(animated, ec);
     };
     // Start-up, the first synchronisation of every device and the first frames.
     if (!WaitFor([] { return !VisibleMainWindow().empty(); }, std::chrono::seconds(20))) {
@@ -232,7 +295,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::this_thread::sleep_for(std::chrono::seconds(4));
-    std::printf("idle application, 4 emulated devices%s\n", hidraw ? ", hidraw listed" : "");
+    if (animate && !ShowKeyboardPage()) {
+        std::fprintf(stderr, "app_cpu_bench: the keyboard's page could not be shown\n");
+        stop();
+        return 1;
+    }
+    std::printf(
+        "%s application, 4 emulated devices%s\n",
+        animate ? "animated (keyboard page: effect 1, every device an animated effect)" : "idle",
+        hidraw ? ", hidraw listed" : "");
     const Measurement visible = Measure(pid, seconds);
     if (!visible.ok) {
         std::fprintf(stderr, "app_cpu_bench: the application ended early\n");

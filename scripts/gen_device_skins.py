@@ -443,7 +443,10 @@ def mouse_page():
     side = layout(row, "QVBoxLayout", "mouse_side_column")
     opts = widget(side, "QWidget", "mouse_option_layout")
     opts_lay = layout(opts, "QHBoxLayout", "mouse_option_row")
-    options(opts_lay, "mouse_device_seting_option_", 2, "mouse_device_seting")
+    _prop(opts, "resourcetext", "bool", True, stdset=False)
+    options(opts_lay, "mouse_device_seting_option_", 2, "mouse_device_seting",
+            ["ms_option_buttons_text", "ms_option_lights_text"])
+    spacer(opts_lay, "mouse_option_spacer")
     widget(side, "QLabel", "device_tishi_info")
     widget(side, "QListWidget", "device_setkeyinfo_list")
 
@@ -488,14 +491,27 @@ def mouse_page():
         spacer(page_lay, "performance_spacer", vertical=True)
 
     def system(page_lay):
-        for name in ("pointer_speed_slider", "scroll_speed_slider", "double_click_slider"):
-            w = widget(page_lay, "QSlider", name)
+        """The pointer options the profile keeps; texts are language keys."""
+        box = widget(page_lay, "QWidget", "mouse_system_layout")
+        _prop(box, "resourcetext", "bool", True, stdset=False)
+        grid = layout(box, "QVBoxLayout", "mouse_system_box", spacing=6)
+        for name, text in (("pointer_speed_slider", "ms_pointer_speed_text"),
+                           ("scroll_speed_slider", "ms_scroll_speed_text"),
+                           ("double_click_slider", "ms_double_click_text")):
+            row = layout(grid, "QHBoxLayout", name + "_row")
+            label = widget(row, "QLabel", name + "_label", text=text)
+            _prop(label, "minimumSize", "size", (160, 0))
+            w = widget(row, "QSlider", name)
             _prop(w, "orientation", "enum", "Qt::Horizontal")
-        checks = layout(page_lay, "QHBoxLayout", "mouse_system_checks")
-        widget(checks, "QCheckBox", "pointer_precision_check")
-        widget(checks, "QCheckBox", "scrolls_page_check")
-        for n in range(2):
-            widget(checks, "QPushButton", "windowdeviceset_%d" % n)
+        checks = layout(grid, "QHBoxLayout", "mouse_system_checks")
+        widget(checks, "QCheckBox", "pointer_precision_check", text="ms_pointer_precision_text")
+        widget(checks, "QCheckBox", "scrolls_page_check", text="ms_scroll_page_text")
+        spacer(checks, "mouse_system_checks_spacer")
+        desktop = layout(grid, "QHBoxLayout", "mouse_desktop_settings_row")
+        for n, text in enumerate(("ms_keyboard_settings_text", "ms_mouse_settings_text")):
+            widget(desktop, "QPushButton", "windowdeviceset_%d" % n, text=text)
+        spacer(desktop, "mouse_desktop_settings_spacer")
+        spacer(grid, "mouse_system_spacer", vertical=True)
 
     stacked(lay, "device_function_switch", [
         function_main,

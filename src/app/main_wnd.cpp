@@ -138,7 +138,8 @@ CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
         RestoreAndRaise();
     });
     connect(core_.get(), &MainWndCore::LightControlTextChanged, this, [this](const QString& t) {
-        ui::SetText(FindControl(QStringLiteral("control_light_status")), t);
+        ui::ResourceManager::Instance().SetControlText(
+            FindControl(QStringLiteral("control_light_status")), t);
     });
     connect(core_.get(), &MainWndCore::ForwardToSettings, this, [this](qint64 w, qint64 l) {
         if (auto* s = qobject_cast<ui::WindowBase*>(settings_wnd_.data()))

@@ -20,9 +20,10 @@
 
 namespace dz::app {
 
-// Texts of "control_light_status" for the two states.
-inline constexpr const char* kLightControlOnText = "控制灯光";
-inline constexpr const char* kLightControlOffText = "不控制灯光";
+// The language texts of "control_light_status" for the two states (in Chinese "控制灯光"
+// and "不控制灯光").
+inline constexpr const char* kLightControlOnText = "light_control_on_text";
+inline constexpr const char* kLightControlOffText = "light_control_off_text";
 
 class MainWndCore : public QObject {
     Q_OBJECT

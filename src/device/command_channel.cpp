@@ -56,6 +56,11 @@ void CommandChannel::SetMode(int mode) {
     payload_.store(receiver ? kReceiverPayload : kCablePayload);
 }
 
+void CommandChannel::SetTimeouts(int cable_ms, int receiver_ms) {
+    cable_timeout_ms_.store(cable_ms);
+    receiver_timeout_ms_.store(receiver_ms);
+}
+
 int CommandChannel::SetKeyTableSize(uint16_t size) {
     if (size > kMaxKeyTableSize) return 0;
     key_table_size_.store(size);
@@ -78,7 +83,7 @@ int CommandChannel::ExchangePacket(const Packet& packet, Packet& response, Excha
     const bool frame = kind == ExchangeKind::kLightFrame;
     const bool receiver = !frame && IsReceiverMode();
     HidInterface& hid = receiver ? receiver_ : cable_;
-    const int timeout = receiver ? kReceiverTimeoutMs : kCableTimeoutMs;
+    const int timeout = receiver ? receiver_timeout_ms_.load() : cable_timeout_ms_.load();
     const uint8_t command = packet[kOffCommand];
     if (!frame) Trace("命令", packet);
 

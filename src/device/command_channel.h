@@ -49,6 +49,11 @@ public:
     [[nodiscard]] uint16_t PayloadSize() const { return payload_.load(); }
     // 2 = receiver (24-byte payload), anything else = cable (56).
     void SetMode(int mode);
+    // The time-outs of a command's write and reads (kCableTimeoutMs, kReceiverTimeoutMs
+    // unless set): tests that put a fault at every packet of a transfer wait a few
+    // milliseconds for each silence instead of seconds; the time-outs themselves are
+    // measured with the defaults.
+    void SetTimeouts(int cable_ms, int receiver_ms);
     // 1 when size ≤ 512, else 0 and the size stays.
     int SetKeyTableSize(uint16_t size);
     [[nodiscard]] uint16_t KeyTableSize() const { return key_table_size_.load(); }
@@ -121,6 +126,8 @@ private:
     std::atomic<bool> receiver_mode_{false};
     std::atomic<uint16_t> payload_{kReceiverPayload};
     std::atomic<uint16_t> key_table_size_{kMaxKeyTableSize};
+    std::atomic<int> cable_timeout_ms_{kCableTimeoutMs};
+    std::atomic<int> receiver_timeout_ms_{kReceiverTimeoutMs};
     std::mutex io_lock_;
     std::mutex listener_lock_;
     std::mutex command_lock_;

@@ -87,6 +87,8 @@ class LightingPanel {
     }
     // The custom colour group selected in the panel, or -1 when none is.
     [[nodiscard]] virtual int SelectedCustomGroup() const { return -1; }
+    // Shows custom colour group `group` as the selected one.
+    virtual void ShowCustomGroup(int /*group*/) {}
 };
 
 class AudioLighting {
@@ -129,6 +131,10 @@ class KeyboardSettings {
     virtual void OnLockFlag(int /*which: 0 win lock, 1 W flag, 2 6 flag*/) {}
     virtual void OnResetRepeat() {}
     virtual void FillCustomColour(int /*bright*/) {}
+    // The custom colour effect's groups: select one (stored in the profile), or take the
+    // stored one's colours onto the keys (showing it selected, or leaving the selection).
+    virtual void SelectCustomGroup(int /*group*/) {}
+    virtual void LoadCustomGroup(bool /*show_selected*/) {}
 };
 
 class ShootingPanel {

@@ -45,7 +45,8 @@ void LightingThread::Loop(LightingProgram& program, std::chrono::milliseconds in
         const auto woken = [this] { return stop_ || wake_; };
         if (animating) {
             // Deadlines, not sleeps: the same steps at the same times, however long one took.
-            next += delay;
+            const auto wanted = program.NextDeadline();
+            next = wanted ? *wanted : next + delay;
             const auto now = std::chrono::steady_clock::now();
             if (next < now) next = now;
             cv_.wait_until(lock, next, woken);
@@ -54,6 +55,8 @@ void LightingThread::Loop(LightingProgram& program, std::chrono::milliseconds in
             next = std::chrono::steady_clock::now();
         }
     }
+    lock.unlock();
+    if (const char* line = program.EndLine()) log::DebugLine(line);
 }
 
 void LightingThread::Stop() {

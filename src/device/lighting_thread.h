@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace dz {
@@ -24,6 +25,14 @@ class LightingProgram {
     virtual std::chrono::milliseconds NextStepIn(std::chrono::milliseconds interval) {
         return interval;
     }
+    // After a step that returned true: when the next one is due. None: one interval after
+    // the last deadline. A program whose steps come at uneven times says when.
+    [[nodiscard]] virtual std::optional<std::chrono::steady_clock::time_point> NextDeadline()
+        const {
+        return std::nullopt;
+    }
+    // The debug line the thread writes when it ends, or null.
+    [[nodiscard]] virtual const char* EndLine() const { return nullptr; }
 };
 
 class LightingThread {

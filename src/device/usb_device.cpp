@@ -1,6 +1,8 @@
 #include "device/usb_device.h"
 
 #include <QMetaObject>
+#include <QScreen>
+#include <cmath>
 
 #include "device/function_page.h"
 #include "platform/log/debug_log.h"
@@ -10,6 +12,7 @@
 #include "ui/control_ops.h"
 #include "ui/skin_setup.h"
 #include "ui/widgets/device_key_button.h"
+#include "ui/widgets/light_layer.h"
 
 namespace dz {
 
@@ -104,6 +107,9 @@ void CRezazodaUSBDevice::BindPage() {
 
 void CRezazodaUSBDevice::BindButtons(QWidget* panel) {
     if (panel == nullptr) return;
+    // The lights are drawn by one layer over the keys (a preview repaints them all).
+    auto* layer = panel->findChild<ui::LightLayer*>(QString(), Qt::FindDirectChildrenOnly);
+    if (layer == nullptr) layer = new ui::LightLayer(panel);
     for (QObject* child : panel->children()) {
         auto* button = qobject_cast<ui::DeviceKeyButton*>(child);
         if (button == nullptr) continue;
@@ -113,6 +119,7 @@ void CRezazodaUSBDevice::BindButtons(QWidget* panel) {
         const auto by_data = SplitIndexedName(ui::UserData(button).toStdString());
         if (PrefixIs(by_data, "light_") && by_data->number < LightCount()) {
             light_buttons_[static_cast<size_t>(by_data->number)] = button;
+            layer->Track(button);
             button->SetLightColor(kUnlitButton);
         }
     }
@@ -276,41 +283,62 @@ uint32_t CRezazodaUSBDevice::GetLedColour(int led) const {
 void CRezazodaUSBDevice::PushLightFrame() {
     if (!host_flag_.IsSet()) return;
     const int count = LightCount();
-    // A picture that stands still is neither rebuilt nor repainted; the stream re-sends
-    // it on its own schedule.
     const uint64_t version = leds_.Version();
-    const bool visible = isVisible();
-    if (version == frame_version_ && visible == frame_was_visible_) {
-        SubmitStreamedFrame();
-        return;
+    const bool streams = channel_.IsOpen() && !channel_.IsReceiverMode() && StreamsLightFrames();
+    // The buttons take a new picture at most once per refresh of the screen, and none while
+    // the page is hidden; a picture that stands still is neither rebuilt nor repainted (the
+    // stream re-sends it on its own schedule).
+    const auto now = std::chrono::steady_clock::now();
+    const bool repaint = version != painted_version_ && isVisible() &&
+                         now - last_paint_ >= RepaintInterval() - std::chrono::milliseconds(1);
+    if (repaint || (streams && version != frame_version_)) {
+        frame_version_ = version;
+        LightFrameBytes& frame = last_frame_;
+        frame.fill(0);
+        BuildLightFrame(
+            leds_, count,
+            [this](int i) {
+                const QWidget* b = light_buttons_[static_cast<size_t>(i)];
+                return b != nullptr && b->isVisible();
+            },
+            repaint ? PaintButtonFn([this](int i, uint32_t colour, uint8_t alpha) {
+                // Only changed colours are set.
+                const QRgb shown =
+                    qRgba(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 16) & 0xFF),
+                          static_cast<int>((colour >> 8) & 0xFF), alpha);
+                QRgb& last = shown_colours_[static_cast<size_t>(i)];
+                if (last == shown) return;
+                last = shown;
+                QWidget* button = light_buttons_[static_cast<size_t>(i)];
+                if (auto* key = qobject_cast<ui::DeviceKeyButton*>(button)) {
+                    key->SetLightColor(shown);
+                } else {
+                    ui::SetBkColor(button, shown);
+                }
+            })
+                    : PaintButtonFn(),
+            frame);
+        if (repaint) {
+            painted_version_ = version;
+            last_paint_ = now;
+        }
     }
-    frame_version_ = version;
-    frame_was_visible_ = visible;
-    LightFrameBytes& frame = last_frame_;
-    frame.fill(0);
-    BuildLightFrame(
-        leds_, count,
-        [this](int i) {
-            const QWidget* b = light_buttons_[static_cast<size_t>(i)];
-            return b != nullptr && b->isVisible();
-        },
-        [this](int i, uint32_t colour, uint8_t alpha) {
-            // Only changed colours are set: 170 buttons at 200 frames a second.
-            const QRgb shown =
-                qRgba(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 16) & 0xFF),
-                      static_cast<int>((colour >> 8) & 0xFF), alpha);
-            QRgb& last = shown_colours_[static_cast<size_t>(i)];
-            if (last == shown) return;
-            last = shown;
-            QWidget* button = light_buttons_[static_cast<size_t>(i)];
-            if (auto* key = qobject_cast<ui::DeviceKeyButton*>(button)) {
-                key->SetLightColor(shown);
-            } else {
-                ui::SetBkColor(button, shown);
-            }
-        },
-        frame);
-    SubmitStreamedFrame();
+    if (streams) SubmitStreamedFrame();
+}
+
+std::chrono::milliseconds CRezazodaUSBDevice::RepaintInterval() const {
+    const QScreen* s = screen();
+    const double hz = s != nullptr && s->refreshRate() >= 1 ? s->refreshRate() : 60.0;
+    return std::max(kPreviewFramePeriod,
+                    std::chrono::milliseconds(static_cast<int>(std::ceil(1000.0 / hz))));
+}
+
+void CRezazodaUSBDevice::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // While hidden the frames may have slowed to their still pace: the picture catches up.
+    if (channel_.IsOpen())
+        if (SelectorEntry* entry = Entry())
+            entry->StartTimer(kTimerLightFrame, kFrameIntervalMovingMs);
 }
 
 void CRezazodaUSBDevice::SubmitStreamedFrame() {
@@ -326,14 +354,20 @@ int CRezazodaUSBDevice::StreamedFrame(const LightFrameBytes& shown, LightFrameBy
 
 int CRezazodaUSBDevice::FrameInterval() const {
     if (channel_.IsReceiverMode()) return kFrameIntervalStillMs;
-    const bool moving = lighting_.Animating() || leds_.Version() != frame_version_;
-    return moving ? kFrameIntervalMovingMs : kFrameIntervalStillMs;
+    const bool streams = StreamsLightFrames();
+    const bool behind = leds_.Version() != (streams ? frame_version_ : painted_version_);
+    if (!lighting_.Animating() && !behind) return kFrameIntervalStillMs;
+    // Frames for the device come at their own pace; frames only for the page at the screen's,
+    // and none while it is hidden.
+    if (streams) return kFrameIntervalMovingMs;
+    return isVisible() ? static_cast<int>(RepaintInterval().count()) : kFrameIntervalStillMs;
 }
 
 void CRezazodaUSBDevice::WakeLighting() {
     lighting_.Wake();
     if (channel_.IsOpen() && !channel_.IsReceiverMode())
-        if (SelectorEntry* entry = Entry()) entry->StartTimer(kTimerLightFrame, kFrameIntervalMovingMs);
+        if (SelectorEntry* entry = Entry())
+            entry->StartTimer(kTimerLightFrame, kFrameIntervalMovingMs);
 }
 
 void CRezazodaUSBDevice::SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {

@@ -124,7 +124,7 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     virtual void SetAudioLightInfo(uint32_t a, uint32_t b, uint32_t c);             // 42
     [[nodiscard]] virtual std::array<uint32_t, 3> GetAudioLightInfo();              // 43
     void SelectKey(int key) override { selected_key_ = key; }                       // 44
-    virtual void FeedAudioSpectrum(const uint8_t* /*bands*/, int /*count*/) {}      // 45
+    virtual void FeedAudioSpectrum(const int32_t* /*bands*/, int /*count*/) {}      // 45
     virtual void FeedHostColour(const uint32_t* /*values*/, int /*count*/) {}       // 46
     // The routing's macro-memory write: WriteMacros(GetMacroList(), done).
     void WriteMacros(std::function<void(int answer)> done) override;
@@ -221,7 +221,9 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     [[nodiscard]] int DeviceKindIndex() const override { return kind_index_; }
     void CheckLink(std::function<void(bool linked)> done) override;
     // Moving while the lighting program animates or the LED array changed since the last
-    // frame; still otherwise, and always through a receiver.
+    // frame; still otherwise, and always through a receiver. Moving is the stream's pace
+    // when frames go to the device, else the screen's refresh while the page is visible and
+    // still while it is hidden.
     [[nodiscard]] int FrameInterval() const override;
 
     // ---- DevicePage (the routing's view) ----------------------------------------------
@@ -269,6 +271,10 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     virtual void OnDeviceNotificationFrom(uint16_t usage, int /*path_index*/) {
         OnDeviceNotification(usage);
     }
+    // Whether frames go to the device now (over a cable); by default always. A model that
+    // streams only some effects says so, and its frames then follow the page alone.
+    [[nodiscard]] virtual bool StreamsLightFrames() const { return true; }
+    void showEvent(QShowEvent* event) override;
     [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;
     // The page's profile bar, or null when the page has none.
     [[nodiscard]] ProfileBar* ProfileBarControl() const;
@@ -293,6 +299,11 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     void StartResyncTimer();
     // Hands what StreamedFrame makes of the last frame to the stream (cable only).
     void SubmitStreamedFrame();
+    // How often the page's picture is drawn again while it moves: one refresh of its screen
+    // (60 Hz when it says nothing), but no more than 25 pictures a second, which look smooth
+    // and cost a fraction of 60.
+    [[nodiscard]] std::chrono::milliseconds RepaintInterval() const;
+    static constexpr std::chrono::milliseconds kPreviewFramePeriod{50};
     // Posts `done` to the UI thread (the object's thread); dropped when the object goes.
     void PostToUi(std::function<void()> done);
 
@@ -340,7 +351,8 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     LightFrameBytes last_frame_{};      // built from the LED array at frame_version_
     LightFrameBytes streamed_frame_{};  // what StreamedFrame makes of it
     uint64_t frame_version_ = ~uint64_t{0};
-    bool frame_was_visible_ = false;
+    uint64_t painted_version_ = ~uint64_t{0};  // what the buttons show
+    std::chrono::steady_clock::time_point last_paint_{};
     QPointer<QWidget> profile_bar_;  // a ProfileBar
     QPointer<QWidget> function_switch_;
     QPointer<QWidget> key_function_switch_;

@@ -2,17 +2,24 @@
 
 namespace dz {
 
-KeyColourPage BuildKeyColourPage(const lighting::LedArray& leds, const KeyboardMaps& maps) {
+KeyColourPage BuildKeyColourPage(std::span<const lighting::LedRecord> lights,
+                                 const KeyboardMaps& maps) {
     KeyColourPage page{};
-    for (int p = 0; p < kKeyboardPositions; ++p) {
+    for (int p = 0; p < kKeyboardPositions && static_cast<size_t>(p) < lights.size(); ++p) {
         const uint8_t t = maps.led[static_cast<size_t>(p)];
         if (t == kKeyboardNoSlot || t >= kKeyboardLights) continue;
-        const lighting::LedRecord c = leds.Get(static_cast<size_t>(p));
+        const lighting::LedRecord& c = lights[static_cast<size_t>(p)];
         page[3u * t] = c.red;
         page[3u * t + 1] = c.green;
         page[3u * t + 2] = c.blue;
     }
     return page;
+}
+
+KeyColourPage BuildKeyColourPage(const lighting::LedArray& leds, const KeyboardMaps& maps) {
+    std::array<lighting::LedRecord, kKeyboardPositions> lights{};
+    for (size_t p = 0; p < lights.size(); ++p) lights[p] = leds.Get(p);
+    return BuildKeyColourPage(lights, maps);
 }
 
 std::vector<KeyColor> ColoursFromPage(std::span<const uint8_t> page, const KeyboardMaps& maps,

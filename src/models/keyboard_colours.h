@@ -32,6 +32,9 @@ using KeyboardFrame = std::array<uint8_t, kKeyboardFrameSize>;
 // bytes would not fit the page's 170 lights, are left out.
 [[nodiscard]] KeyColourPage BuildKeyColourPage(const lighting::LedArray& leds,
                                                const KeyboardMaps& maps);
+// The same from colours by light (the custom colour effect's own).
+[[nodiscard]] KeyColourPage BuildKeyColourPage(std::span<const lighting::LedRecord> lights,
+                                               const KeyboardMaps& maps);
 
 // The colours of a page read from the keyboard as the page's 170 lights: each position with
 // a light takes the three bytes at 3 × its LED index, every light the alpha `alpha`.

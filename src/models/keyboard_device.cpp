@@ -5,6 +5,7 @@
 
 #include "device/lighting/lighting_tables.h"
 #include "models/key_slot_table.h"
+#include "models/keyboard_lighting/keyboard_lighting_profile.h"
 #include "models/macro_upload.h"
 #include "platform/log/debug_log.h"
 #include "profile/device_profiledata.h"
@@ -65,7 +66,15 @@ QString Language(const char* id) {
 }  // namespace
 
 CRezazodaKeyboardDevice::CRezazodaKeyboardDevice(QWidget* parent)
-    : CRezazodaModelDevice(std::make_unique<CKeyboardProfiledata>(), parent) {}
+    : CRezazodaModelDevice(std::make_unique<CKeyboardProfiledata>(), parent) {
+    // The effects' random choices differ from one run to the next.
+    const auto seed =
+        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    auto program = std::make_unique<keyboard_lighting::KeyboardLightingProgram>(
+        Leds(), [&channel = Channel()] { return channel.IsOpen(); }, seed);
+    lighting_program_ = program.get();
+    SetLightingProgram(std::move(program));
+}
 
 // The device worker and the threads stop in the base destructor, before the members they
 // never touch go.
@@ -313,6 +322,8 @@ void CRezazodaKeyboardDevice::FirstSync() {
             if (read.settings_read) TakeSettingsBlock(read.settings);
             RefreshPage();
             StartLightingThread(std::chrono::milliseconds(kLightingStepMs));
+            // A thread that slept while the channel was closed starts again.
+            WakeLighting();
         });
 }
 
@@ -343,16 +354,22 @@ void CRezazodaKeyboardDevice::TakeSettingsBlock(const KeyboardSettingsFetch& fet
     }
     CKeyboardProfiledata* profile = Profile();
     const KeyboardSettingsRead read = DecodeKeyboardSettings(fetch.block, Effects());
-    const int previous_effect = profile != nullptr ? profile->CurrentLightInfo().mode : -1;
     device_profile_ = fetch.profile;
     last_block_ = read.block;
     if (profile == nullptr) return;
     const LightInfoRecord light = WithBlockLighting(profile->CurrentLightInfo(), read);
     profile->WriteLightInfo(light);
     // The lighting state follows; the effect starts again when it changed or is the custom
-    // colour effect.
-    (void)ApplyLighting();
-    if (light.mode != previous_effect || light.mode == kPerKeyColourEffect) WakeLighting();
+    // colour effect, whose colours come from the keyboard first, then the group the lighting
+    // settings name goes onto the lights and back to the keyboard.
+    (void)CRezazodaModelDevice::ApplyLighting();
+    if (lighting_program_->TakeReadBack(light) && light.mode == kPerKeyColourEffect) {
+        ReadKeyColours([this] {
+            if (CKeyboardProfiledata* p = Profile())
+                TakeCustomGroup(p->CurrentLightInfo().custom_group, true);
+        });
+    }
+    WakeLighting();
     system_ = WithBlockFlags(system_, read);
     profile->SetSystemStages(system_.Words());
     SaveProfile();
@@ -529,44 +546,150 @@ void CRezazodaKeyboardDevice::WriteColourPage(int page, const KeyColourPage& col
 
 void CRezazodaKeyboardDevice::PaintKey(int light) {
     if (EffectIndex() != kPerKeyColourEffect || light < 0 || light >= LightCount()) return;
-    const std::array<uint32_t, 4> words = GetLightInfo();
-    const auto colour = Bytes(words[1]);  // multicolour, red, green, blue
+    const auto colour = Bytes(GetLightInfo()[1]);  // multicolour, red, green, blue
+    lighting_program_->SetCustomColour(static_cast<size_t>(light),
+                                       lighting::Rgb{colour[1], colour[2], colour[3]});
+    // Shown at once; the effect's next step keeps it.
     lighting::LedRecord led = Leds().Get(static_cast<size_t>(light));
     led.red = colour[1];
     led.green = colour[2];
     led.blue = colour[3];
     (void)Leds().Set(static_cast<size_t>(light), led);
+    WakeLighting();
     const int group = Lighting() != nullptr ? Lighting()->SelectedCustomGroup() : -1;
-    if (group >= 0 && Profile() != nullptr) {
-        std::vector<KeyColor> colours;
-        for (int i = 0; i < LightCount(); ++i) {
-            const lighting::LedRecord r = Leds().Get(static_cast<size_t>(i));
-            colours.push_back({r.red, r.green, r.blue, r.alpha});
-        }
-        Profile()->SetCustomColors(colours, group);
-        SaveProfile();
-    }
-    if (!Channel().IsReceiverMode()) WriteColourPage(0, BuildKeyColourPage(Leds(), tables_.maps));
+    if (group >= 0) StoreCustomGroup(group);
+    if (!Channel().IsReceiverMode())
+        WriteColourPage(0, BuildKeyColourPage(CustomColours(), tables_.maps));
 }
 
 void CRezazodaKeyboardDevice::WriteKeyColours() {
     if (EffectIndex() != kPerKeyColourEffect) return;
     const int page = static_cast<int>(GetLightInfo()[3] & 0xFF);  // the custom colour page
-    WriteColourPage(page, BuildKeyColourPage(Leds(), tables_.maps));
+    WriteColourPage(page, BuildKeyColourPage(CustomColours(), tables_.maps));
+}
+
+std::vector<lighting::LedRecord> CRezazodaKeyboardDevice::CustomColours() const {
+    std::vector<lighting::LedRecord> colours(keyboard_lighting::kLightCount);
+    for (size_t i = 0; i < colours.size(); ++i) colours[i] = lighting_program_->CustomColour(i);
+    return colours;
+}
+
+void CRezazodaKeyboardDevice::StoreCustomGroup(int group) {
+    CKeyboardProfiledata* profile = Profile();
+    if (profile == nullptr || group < 0) return;
+    std::vector<KeyColor> colours;
+    for (int i = 0; i < LightCount(); ++i) {
+        const lighting::LedRecord r = lighting_program_->CustomColour(static_cast<size_t>(i));
+        colours.push_back({r.red, r.green, r.blue, r.alpha});
+    }
+    profile->SetCustomColors(colours, group);
+    SaveProfile();
+}
+
+void CRezazodaKeyboardDevice::TakeCustomGroup(int group, bool show_selected) {
+    CKeyboardProfiledata* profile = Profile();
+    if (profile == nullptr) return;
+    const std::vector<lighting::LedRecord> colours =
+        keyboard_lighting::CustomGroupColours(*profile, group);
+    lighting_program_->SetCustomColours(colours);
+    for (size_t i = 0; i < colours.size(); ++i) (void)Leds().Set(i, colours[i]);
+    WakeLighting();
+    if (show_selected)
+        if (LightingPanel* lighting = Lighting()) lighting->ShowCustomGroup(group);
+    WriteKeyColours();
+}
+
+void CRezazodaKeyboardDevice::LoadCustomGroup(bool show_selected) {
+    if (CKeyboardProfiledata* profile = Profile())
+        TakeCustomGroup(profile->GetCustomGroupIndex(), show_selected);
+}
+
+void CRezazodaKeyboardDevice::SelectCustomGroup(int group) {
+    CKeyboardProfiledata* profile = Profile();
+    if (profile == nullptr || group < 0 || group > 255) return;
+    if (LightingPanel* lighting = Lighting()) lighting->ShowCustomGroup(group);
+    profile->SetCustomGroupIndex(group);
+    LightInfoRecord r = profile->CurrentLightInfo();
+    r.custom_group = static_cast<uint8_t>(group);
+    profile->WriteLightInfo(r);
+    (void)CRezazodaModelDevice::ApplyLighting();  // the lighting settings keep it
+    SaveProfile();
+}
+
+void CRezazodaKeyboardDevice::FillCustomColour(int on) {
+    const auto colour = Bytes(GetLightInfo()[1]);
+    const lighting::Rgb rgb =
+        on != 0 ? lighting::Rgb{colour[1], colour[2], colour[3]} : lighting::Rgb{};
+    lighting_program_->FillCustomColours(rgb);
+    for (int i = 0; i < LightCount(); ++i) {
+        lighting::LedRecord led = Leds().Get(static_cast<size_t>(i));
+        led.red = rgb.red;
+        led.green = rgb.green;
+        led.blue = rgb.blue;
+        (void)Leds().Set(static_cast<size_t>(i), led);
+    }
+    WakeLighting();
+    WriteKeyColours();
+    const int group = Lighting() != nullptr ? Lighting()->SelectedCustomGroup() : -1;
+    if (group >= 0) StoreCustomGroup(group);
+}
+
+void CRezazodaKeyboardDevice::SetLedColour(int led, uint32_t packed) {
+    CRezazodaUSBDevice::SetLedColour(led, packed);
+    if (led >= 0)
+        lighting_program_->SetCustomRecord(static_cast<size_t>(led), lighting::UnpackLed(packed));
+}
+
+uint32_t CRezazodaKeyboardDevice::ApplyLighting() {
+    CKeyboardProfiledata* profile = Profile();
+    if (profile == nullptr) return 0;
+    // The settings words the page and the frames read.
+    (void)CRezazodaModelDevice::ApplyLighting();
+    const bool restarted =
+        lighting_program_->Apply(keyboard_lighting::ReadLightingProfile(*profile));
+    // The part of 20's start action that needs the profile and the page.
+    if (restarted && profile->CurrentLightInfo().mode == kPerKeyColourEffect) LoadCustomGroup(true);
+    WakeLighting();
+    return 1;
+}
+
+void CRezazodaKeyboardDevice::FeedAudioSpectrum(const int32_t* bands, int count) {
+    if (bands == nullptr || count <= 0) return;
+    lighting_program_->FeedAudioSpectrum(
+        std::span<const int32_t>(bands, static_cast<size_t>(count)));
+}
+
+void CRezazodaKeyboardDevice::FeedHostColour(const uint32_t* values, int count) {
+    if (values == nullptr || count <= 0) return;
+    std::array<int32_t, keyboard_lighting::kHostColourValues> v{};
+    const size_t n = std::min<size_t>(static_cast<size_t>(count), v.size());
+    for (size_t i = 0; i < n; ++i) v[i] = static_cast<int32_t>(values[i]);
+    lighting_program_->FeedHostColour(std::span<const int32_t>(v.data(), n));
+    // The host colour effect stands still between two colours.
+    if (EffectIndex() == kHostColourEffectIndex) WakeLighting();
+}
+
+bool CRezazodaKeyboardDevice::StreamsLightFrames() const {
+    const int effect = EffectIndex();
+    return effect == kAudioEffectIndex || effect == kHostColourEffectIndex;
 }
 
 bool CRezazodaKeyboardDevice::ColourWritePaused() const {
     return std::chrono::steady_clock::now() < colour_pause_until_;
 }
 
-void CRezazodaKeyboardDevice::ReadKeyColours() {
-    if (!Channel().IsOpen() || tables_.maps.PositionCount() == 0) return;
+void CRezazodaKeyboardDevice::ReadKeyColours(std::function<void()> then) {
+    if (!Channel().IsOpen() || tables_.maps.PositionCount() == 0) {
+        if (then) then();
+        return;
+    }
     const size_t length = size_t(tables_.KeySlots()) * 3;
     OnDevice([length](CommandChannel& channel) { return ReadKeyboardColours(channel, length); },
-             [this](const KeyboardColoursRead& read) {
+             [this, then = std::move(then)](const KeyboardColoursRead& read) {
                  CKeyboardProfiledata* profile = Profile();
                  if (!read.transfer.Ok() || profile == nullptr) {
                      LogFailure("key colour read", read.transfer);
+                     if (then) then();
                      return;
                  }
                  const uint8_t brightness = static_cast<uint8_t>(GetLightInfo()[0] >> 8);
@@ -575,6 +698,7 @@ void CRezazodaKeyboardDevice::ReadKeyColours() {
                  profile->SetCustomColors(ColoursFromPage(read.page, tables_.maps, alpha),
                                           profile->GetCustomGroupIndex());
                  SaveProfile();
+                 if (then) then();
              });
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "models/keyboard_io.h"
+#include "models/keyboard_lighting/keyboard_lighting_program.h"
 #include "models/model_device.h"
 #include "models/panel_lists.h"
 
@@ -55,6 +56,14 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     void BuildModelPage() override;
     [[nodiscard]] std::vector<int32_t> KeyCodes() const override;
     void SetKeyCode(int key, int32_t code) override;
+    // The profile's lighting into the lighting program: the effect starts again when it is
+    // another one than before or the custom colour effect (which then loads its group).
+    uint32_t ApplyLighting() override;
+    // Also the custom colour effect's colour of the light.
+    void SetLedColour(int led, uint32_t packed) override;
+    // The audio effect's bands (the first 25 of `count`) and the host colour effect's values.
+    void FeedAudioSpectrum(const int32_t* bands, int count) override;
+    void FeedHostColour(const uint32_t* values, int count) override;
 
     // ---- Keyboard-only operations -------------------------------------------------------
     // The custom colour effect: light `light` takes the lighting colour; the colours go to
@@ -63,8 +72,14 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     void PaintKey(int light) override;
     // The LED array's colours to the keyboard's colour page of the lighting settings.
     void WriteKeyColours();
-    // Colour page 0 from the keyboard into the profile's custom colours.
-    void ReadKeyColours();
+    // Colour page 0 from the keyboard into the profile's custom colours; `then` runs after.
+    void ReadKeyColours(std::function<void()> then = {});
+    // The custom colour effect's colours, one per light (what PaintKey and the groups set).
+    [[nodiscard]] std::vector<lighting::LedRecord> CustomColours() const;
+    // Its lighting program (tests drive it by hand with the thread stopped).
+    [[nodiscard]] keyboard_lighting::KeyboardLightingProgram& LightingProgramOf() {
+        return *lighting_program_;
+    }
     // After a failed colour write, writes are left out for 200 ms.
     [[nodiscard]] bool ColourWritePaused() const;
 
@@ -74,6 +89,13 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     void OnRepeatRate() override;
     void OnLockFlag(int which) override;
     void OnResetRepeat() override;
+    // Every light's colour the lighting colour (1) or black (0), alphas kept; to the keyboard,
+    // and into the group the lighting panel has selected.
+    void FillCustomColour(int on) override;
+    // Shows `group` selected, stores it as the profile's group and in the lighting settings.
+    void SelectCustomGroup(int group) override;
+    // The stored group's colours onto the lights and to the keyboard.
+    void LoadCustomGroup(bool show_selected) override;
 
     // ---- DevicePage -------------------------------------------------------------------
     KeyboardSettings* Keyboard() override { return this; }
@@ -99,6 +121,8 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
   protected:
     void OnDeviceNotification(uint16_t usage) override;
     int StreamedFrame(const LightFrameBytes& shown, LightFrameBytes& streamed) override;
+    // Only the host-driven effects go to the keyboard.
+    [[nodiscard]] bool StreamsLightFrames() const override;
 
   private:
     [[nodiscard]] CKeyboardProfiledata* Profile() const;
@@ -117,6 +141,10 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     [[nodiscard]] bool OptionLeft(const char* prefix, int n) const;
     // A colour write is skipped while a failed one's pause lasts.
     void WriteColourPage(int page, const KeyColourPage& colours);
+    // Custom colour group `group`'s colours onto the lights and to the keyboard.
+    void TakeCustomGroup(int group, bool show_selected);
+    // The custom colours as group `group` of the profile, saved.
+    void StoreCustomGroup(int group);
     // Logs a write that did not succeed and tells the observers of WriteFailed.
     void ReportWrite(const char* what, const DeviceTransfer& transfer);
 
@@ -128,6 +156,8 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     KeyboardSettingsBlock last_block_{};
     int device_profile_ = 0;
     std::chrono::steady_clock::time_point colour_pause_until_{};
+    // The lighting thread's program, owned by the base object.
+    keyboard_lighting::KeyboardLightingProgram* lighting_program_ = nullptr;
 };
 
 }  // namespace dz

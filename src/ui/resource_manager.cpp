@@ -66,7 +66,10 @@ QHash<QString, QString> ResourceManager::ParseLanguage(const QString& content) {
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
         const QString trimmed = line.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#'))) continue;
-        const auto eq = trimmed.indexOf(QLatin1Char('='));
+        // The first "=" separates, unless " = " follows it at once: then the identifier
+        // ends in "=" (the name of the key "=": "keyboard_key_= = =").
+        auto eq = trimmed.indexOf(QLatin1Char('='));
+        if (eq > 0 && trimmed.mid(eq + 1).startsWith(QLatin1String(" = "))) eq += 2;
         if (eq <= 0) continue;
         const QString id = trimmed.left(eq).trimmed();
         if (id.isEmpty()) continue;

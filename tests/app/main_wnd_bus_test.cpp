@@ -87,8 +87,8 @@ class MainWndBusTest : public ::testing::Test {
 TEST_F(MainWndBusTest, GdbusLightStatusSetChangesStateAndText) {
     ASSERT_EQ(Gdbus(PostCall("{4695579F-999A-41d4-9FAF-EFFCE93EBF17}", "1", "0")), 0);
     ASSERT_TRUE(WaitUntil([&] { return core_->LightControlState() == 0; }));
-    EXPECT_EQ(core_->LightControlText(), QString::fromUtf8("不控制灯光"));
-    EXPECT_EQ(texts_, std::vector<QString>{QString::fromUtf8("不控制灯光")});
+    EXPECT_EQ(core_->LightControlText(), QStringLiteral("light_control_off_text"));
+    EXPECT_EQ(texts_, std::vector<QString>{QStringLiteral("light_control_off_text")});
     EXPECT_EQ(device_.states, std::vector<int>{0});
     // wParam other than 1, or a state other than 0 and 1: ignored.
     ASSERT_EQ(Gdbus(PostCall("{4695579F-999A-41d4-9FAF-EFFCE93EBF17}", "0", "1")), 0);
@@ -116,8 +116,8 @@ TEST_F(MainWndBusTest, ToggleIsBroadcastAndTheSetMessageIsNot) {
     EXPECT_EQ(heard[0].lparam, 1);
     EXPECT_EQ(heard[1].lparam, 0);
     EXPECT_EQ(heard[2].lparam, 1);
-    EXPECT_EQ(texts_, (std::vector<QString>{QString::fromUtf8("不控制灯光"),
-                                            QString::fromUtf8("控制灯光")}));
+    EXPECT_EQ(texts_, (std::vector<QString>{QStringLiteral("light_control_off_text"),
+                                            QStringLiteral("light_control_on_text")}));
     ASSERT_EQ(Gdbus(PostCall("{4695579F-999A-41d4-9FAF-EFFCE93EBF17}", "1", "0")), 0);
     ASSERT_TRUE(WaitUntil([&] { return core_->LightControlState() == 0; }));
     QCoreApplication::processEvents(QEventLoop::AllEvents, 100);

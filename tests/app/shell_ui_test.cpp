@@ -308,10 +308,11 @@ TEST_F(MainWndTest, LightStatusClickTogglesStateAndText) {
     QWidget* button = wnd_->FindControl("control_light_status");
     ClickControl(*wnd_, "control_light_status");
     EXPECT_EQ(wnd_->Core().LightControlState(), 0);
-    EXPECT_EQ(ui::Text(button), QString::fromUtf8("不控制灯光"));
+    EXPECT_EQ(ui::Text(button), ui::ResourceManager::Instance().Text("light_control_off_text"));
+    EXPECT_NE(ui::Text(button), QStringLiteral("light_control_off_text")) << "a text, not its id";
     ClickControl(*wnd_, "control_light_status");
     EXPECT_EQ(wnd_->Core().LightControlState(), 1);
-    EXPECT_EQ(ui::Text(button), QString::fromUtf8("控制灯光"));
+    EXPECT_EQ(ui::Text(button), ui::ResourceManager::Instance().Text("light_control_on_text"));
 }
 
 TEST_F(MainWndTest, NoDeviceOkHidesAndUnroutedNamesDoNothing) {

@@ -362,7 +362,9 @@ TEST_F(KeyboardDeviceTest, PerKeyColoursGoToTheColourPageAndComeBackIntoTheProfi
               (std::vector<uint8_t>{r[5], r[6], r[7]}));
     EXPECT_EQ(Section()["CustomLightMode"]["LightColorInfo"][1][5]["Red"].asInt(), 9);
 
-    // WriteKeyColours: the lighting settings' colour page.
+    // WriteKeyColours: the lighting settings' colour page. Applying effect 20 starts it
+    // again with the stored group's colours: group 1 is stored as the selected one.
+    keyboard_->SelectCustomGroup(1);
     LightRecord rec = keyboard_->GetLightRecord();
     rec[12] = 3;
     keyboard_->SetLightRecord(rec);
@@ -371,7 +373,7 @@ TEST_F(KeyboardDeviceTest, PerKeyColoursGoToTheColourPageAndComeBackIntoTheProfi
     Settle();
     EXPECT_EQ(Model().KeyColourPage(3)[15], 9);
 
-    // Read back from page 0, into the custom colours of the profile's group.
+    // Read back from page 0, into the custom colours of the profile's group (1, selected).
     std::vector<uint8_t> colours(510, 0);
     colours[3 * 40] = 0xAB;
     ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kCable));
@@ -381,10 +383,10 @@ TEST_F(KeyboardDeviceTest, PerKeyColoursGoToTheColourPageAndComeBackIntoTheProfi
     CloseCommandPaths(direct);
     keyboard_->ReadKeyColours();
     Settle();
-    const Json::Value group0 = Section()["CustomLightMode"]["LightColorInfo"][0];
-    EXPECT_EQ(group0[40]["Red"].asInt(), 0xAB);
-    EXPECT_EQ(group0[5]["Red"].asInt(), 0);
-    EXPECT_EQ(group0.size(), 170u);
+    const Json::Value group1 = Section()["CustomLightMode"]["LightColorInfo"][1];
+    EXPECT_EQ(group1[40]["Red"].asInt(), 0xAB);
+    EXPECT_EQ(group1[5]["Red"].asInt(), 0);
+    EXPECT_EQ(group1.size(), 170u);
 
     // Other effects paint nothing.
     SetLighting(1);

@@ -40,6 +40,8 @@ struct StandInLighting : QWidget, LightingPanel {
     void SetCustomEffectList(const std::vector<std::string>& n) override { custom = n; }
     void ShowLightRecord(const LightRecord& r) override { shown = r; }
     [[nodiscard]] int SelectedCustomGroup() const override { return group; }
+    void ShowCustomGroup(int g) override { shown_group = g; }
+    int shown_group = -1;
     int device_type = -1;
     std::vector<std::string> names;
     std::vector<bool> visible;

@@ -131,8 +131,10 @@ TEST(LanguageFile, ParsesIdentifiersTextsCommentsAndEscapes) {
                                                          "no equals sign\n"
                                                          " = no identifier\n"
                                                          "c = tab\\there \\\\ \\q\n"
-                                                         "d =\n"));
-    EXPECT_EQ(t.size(), 4);
+                                                         "d =\n"
+                                                         "key_= = =\n"));
+    EXPECT_EQ(t.size(), 5);
+    EXPECT_EQ(t.value(QStringLiteral("key_=")), QStringLiteral("=")) << "an identifier ending in =";
     EXPECT_EQ(t.value(QStringLiteral("a")), QStringLiteral("one"));
     EXPECT_EQ(t.value(QStringLiteral("b")), QStringLiteral("two = three"));
     EXPECT_EQ(t.value(QStringLiteral("c")), QStringLiteral("tab\there \\ \\q"));

@@ -105,6 +105,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             simulate = parsed.config;
         } else if (a == "--force" && !rest.empty() && rest[0] == "macro") {
             rest.push_back(a);
+        } else if (!rest.empty() && rest[0] == "preview") {
+            rest.push_back(a);  // the preview's own options and their values (dashes too)
         } else if (!rest.empty() && rest[0] == "update" && a.rfind("--server", 0) == 0) {
             rest.push_back(a);
         } else if (a.size() > 1 && a[0] == '-' && rest.size() >= 2 && IsDeviceCommand(rest)) {

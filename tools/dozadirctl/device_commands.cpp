@@ -9,6 +9,7 @@
 #include "device/device_table.h"
 #include "keyboard_commands.h"
 #include "mouse_commands.h"
+#include "preview_commands.h"
 
 namespace dz::ctl {
 
@@ -26,6 +27,7 @@ std::span<const DeviceCommand> DeviceCommands() {
         {"dpi", "mouse", MouseDpiCommand, kMouseDpiUsage},
         {"dpi", "mouse-rx", MouseReceiverDpiCommand, ""},
         {"preview", "mouse", MousePreviewCommand, kMousePreviewUsage},
+        {"preview", "keyboard", PreviewKeyboardCommand, kPreviewUsage},
     };
     return rows;
 }
