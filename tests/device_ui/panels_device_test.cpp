@@ -93,9 +93,11 @@ class PanelsDeviceTest : public test::KeyboardPageTest {
     // calls OnFunctionCombo and Refresh).
     void ChoosePage(KeyFunctionPage page) {
         QWidget* combo = Control("keyset_function_combo");
-        for (int i = 0; i < ui::Count(combo); ++i)
-            if (ui::ItemData(combo, i).toInt() == static_cast<int>(page))
+        for (int i = 0; i < ui::Count(combo); ++i) {
+            if (ui::ItemData(combo, i).toInt() == static_cast<int>(page)) {
                 ASSERT_TRUE(ui::SelectItem(combo, i));
+            }
+        }
         keys_->OnFunctionCombo();
         keys_->Refresh();
     }
