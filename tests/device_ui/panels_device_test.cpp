@@ -258,5 +258,26 @@ TEST_F(PanelsDeviceTest, LightingChangesGoToTheProfileAndTheKeyboardsSettingsBlo
         EXPECT_EQ(keyboard_->GetLightRecord()[i], before[i]) << "byte " << i;
 }
 
+TEST_F(PanelsDeviceTest, AKeyboardsCustomModeIsItsColourGroup) {
+    Connect();
+    auto* mode = Find<QComboBox>("light_combo_modeSelect");
+    ASSERT_TRUE(ui::SelectItem(mode, 20));  // the per-key colour effect
+    light_->OnModeCombo(0);
+    Settle();
+    auto* custom = Find<QComboBox>("light_combo_custommodeSelect");
+    ASSERT_GT(custom->count(), 2);
+    ASSERT_TRUE(ui::SelectItem(custom, 2));
+    light_->OnModeCombo(1);
+    Settle();
+    EXPECT_EQ(keyboard_->GetLightRecord()[12], 2);
+    EXPECT_EQ(Section()["CustomLightMode"]["CustomLightModeGroupIndex"].asInt(), 2)
+        << "the group is the profile's custom group";
+    EXPECT_EQ(Section()["LightInfo"]["CustomGroup"].asInt(), 2);
+    // What the keyboard selects itself the panel shows.
+    keyboard_->SelectCustomGroup(1);
+    EXPECT_EQ(custom->currentIndex(), 1);
+    EXPECT_EQ(light_->SelectedCustomGroup(), 1);
+}
+
 }  // namespace
 }  // namespace dz
