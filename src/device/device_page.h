@@ -55,6 +55,8 @@ class KeyAssignmentPanel {
     // How much of the user's input the hook sees: without it the panel says that keys
     // cannot be captured.
     virtual void SetInputCoverage(input::InputCoverage /*coverage*/) {}
+    // After a language change: the texts the panel set itself, in the new language.
+    virtual void RefreshTexts() {}
 };
 
 class LightingPanel {

@@ -89,6 +89,10 @@ void CRezazodaModelDevice::SetKindCode(int code) {
     }
 }
 
+void CRezazodaModelDevice::RefreshTexts() {
+    if (KeyAssignmentPanel* keys = KeyAssignment()) keys->RefreshTexts();
+}
+
 uint32_t CRezazodaModelDevice::LoadProfile() {
     CBasicProfiledata* profile = ProfileData();
     if (profile == nullptr || ProfileName().isEmpty()) return 0;

@@ -37,6 +37,8 @@ class CRezazodaModelDevice : public CRezazodaUSBDevice {
     // Also tells the profile data: its device index is 0 for every kind, and the code selects
     // the kind's arrays of the light list files.
     void SetKindCode(int code) override;
+    // The key assignment panel's own texts in the language now chosen.
+    void RefreshTexts() override;
 
     // The page's lighting panel: told the device type when the page is built, given the
     // kind's effect lists (LoadPanelLists) and shown the profile's lighting (RefreshPage).

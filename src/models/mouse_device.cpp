@@ -418,6 +418,11 @@ void CRezazodaMouseDevice::RefreshKeyInfoList() {
     }
 }
 
+void CRezazodaMouseDevice::RefreshTexts() {
+    CRezazodaModelDevice::RefreshTexts();
+    RefreshKeyInfoList();
+}
+
 void CRezazodaMouseDevice::RefreshPage() {
     LoadPanelLists();
     RefreshKeyInfoList();

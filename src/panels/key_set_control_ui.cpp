@@ -154,12 +154,9 @@ void CKeySetControlUI::Initialise(Controls& c) {
                           c.wheel_count.data(), c.wheel_delay.data(), c.wheel_speed.data(),
                           c.fire_interval.data(), c.fire_clicks.data(), c.macro_repeat.data()})
         InstallEditKeys(qobject_cast<QLineEdit*>(edit));
-    if (auto* key = qobject_cast<QLineEdit*>(c.key_text.data())) {
-        // The key is captured, never typed.
-        key->setReadOnly(true);
-        key->setPlaceholderText(
-            ui::ResourceManager::Instance().Text(QStringLiteral("keyset_capture_hint_text")));
-    }
+    // The key is captured, never typed.
+    if (auto* key = qobject_cast<QLineEdit*>(c.key_text.data())) key->setReadOnly(true);
+    RefreshTexts();
     ui::SetVisible(c.macro_repeat_area, false);
     EnableActions(false);
 }
@@ -305,13 +302,25 @@ KeyFunctionCode CKeySetControlUI::ShowCode(KeyFunctionCode code) {
 void CKeySetControlUI::ShowEntry(int key, KeyFunctionCode current, KeyFunctionCode default_code) {
     entry_ = {key, current, default_code};
     entry_.current = ShowCode(current);
+    ShowKeyName();
+}
+
+void CKeySetControlUI::ShowKeyName() {
+    if (entry_.key < 0) return;
     // Which key is edited: named by its factory function ("A", "Left button").
     QStringList words;
-    for (const AssignmentWord& w : AssignmentWords(default_code, {})) {
+    for (const AssignmentWord& w : AssignmentWords(entry_.default_code, {})) {
         const QString text = QString::fromStdString(w.text);
         words << (w.identifier ? ui::ResourceManager::Instance().Text(text) : text);
     }
     ui::SetText(Ui().key_name, words.join(QLatin1Char('+')));
+}
+
+void CKeySetControlUI::RefreshTexts() {
+    if (auto* key = qobject_cast<QLineEdit*>(Ui().key_text.data()))
+        key->setPlaceholderText(
+            ui::ResourceManager::Instance().Text(QStringLiteral("keyset_capture_hint_text")));
+    ShowKeyName();
 }
 
 void CKeySetControlUI::ShowKey(int key, int32_t current, int32_t default_code) {

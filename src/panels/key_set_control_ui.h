@@ -77,6 +77,7 @@ class CKeySetControlUI : public QWidget, public KeyAssignmentPanel {
     // A key press the input hook reports while the key edit has the focus.
     void OnHookKey(const input::HookMessage& message) override;
     void SetInputCoverage(input::InputCoverage coverage) override;
+    void RefreshTexts() override;
 
     // ---- KeyAssignmentPanel: what the routing hands on ---------------------------------
     // A key button of the page: opens the panel for that key (function page type 2) or,
@@ -106,6 +107,9 @@ class CKeySetControlUI : public QWidget, public KeyAssignmentPanel {
     void ShowKeyText(int key_name_row);
     void SelectModifier(int choice);
     [[nodiscard]] int SelectedModifier() const;
+
+    // The edited key's name in the label, in the language now chosen.
+    void ShowKeyName();
 
     std::unique_ptr<Controls> ui_;
     Entry entry_;

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <thread>
 
+#include "app/app_messages.h"
 #include "app/app_setup.h"
 #include "app/device_area.h"
 #include "app/layout_rules.h"
@@ -310,8 +311,9 @@ TEST_F(PanelsWindowTest, BothPanelsShowTheirTextsOnTheKeyboardAndMousePagesInBot
         EXPECT_TRUE(wnd_->grab().save(shots + QLatin1Char('/') + name + QStringLiteral(".png")));
         (void)kind;
     };
-    for (const char* language : {"lan_en", "lan_cn"}) {
-        ASSERT_TRUE(ui::ResourceManager::Instance().LoadLanguage(QString::fromLatin1(language)));
+    // As the settings window's language list chooses them (entries of Language.config).
+    for (const auto& [language, entry] : {std::pair{"lan_en", 1}, std::pair{"lan_cn", 0}}) {
+        (void)wnd_->SendMessage(app::MSG_LANGUAGE_CHANGED, entry);
         Settle();
         const QString lang = QString::fromLatin1(language).mid(4);
         for (int kind : {kKindKeyboard, kKindMouse}) {
@@ -326,11 +328,29 @@ TEST_F(PanelsWindowTest, BothPanelsShowTheirTextsOnTheKeyboardAndMousePagesInBot
             // A key with a function page of its own: the keyboard's A, the mouse's button 1.
             const int key = kind == kKindKeyboard ? PositionOf({kKeyTypeKeyboard, 0, 0x04}) : 1;
             Click(On(kind, ("key_" + std::to_string(key)).c_str()));
-            ChoosePage(kind, KeyFunctionPage::kMacro);
+            ChoosePage(kind, kind == kKindKeyboard ? KeyFunctionPage::kKeyboard
+                                                   : KeyFunctionPage::kMouseSwing);
             expect_texts(On(kind, "KeySetControlItem"), where + " keys");
             save(kind, page + QStringLiteral("_keys_") + lang);
+            // The page speaks the language chosen.
+            const QString apply = ui::Text(On(kind, "key_butt_keysave"));
+            EXPECT_EQ(apply,
+                      ui::ResourceManager::Instance().Text(QStringLiteral("keyset_save_btn_text")));
+            if (entry == 0) {
+                EXPECT_NE(apply, QStringLiteral("Apply")) << where;
+            }
+            const auto* capture = On<QLineEdit>(kind, "keyset_keyboard_text_edit");
+            EXPECT_EQ(capture->placeholderText(), ui::ResourceManager::Instance().Text(
+                                                      QStringLiteral("keyset_capture_hint_text")))
+                << where;
             Click(On(kind, "key_butt_keycancel"));
         }
+        // The mouse's list of its buttons' functions follows the language too.
+        QWidget* list = On(kKindMouse, "device_setkeyinfo_list");
+        ASSERT_GT(ui::Count(list), 0);
+        EXPECT_EQ(ui::ItemText(list, 0),
+                  ui::ResourceManager::Instance().Text(QStringLiteral("mouse_left_text")))
+            << language;
     }
 }
 
