@@ -10,9 +10,11 @@
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
 #include "models/model_device.h"
+#include "panels/color_select_wnd.h"
 #include "panels/panel_services.h"
 #include "panels/register_panels.h"
 #include "panels/register_selector.h"
+#include "panels/shoot_control_ui.h"
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
 #include "profile/device_profile_ui.h"
@@ -108,6 +110,8 @@ void SetupResources(const QString& program_folder) {
     ui::RegisterCustomWidgets();
     RegisterDeviceControls();
     panels::RegisterSelectorControls();
+    panels::RegisterShootControls();
+    panels::RegisterColourDialog();
     update::RegisterUpdateControls();
     // The profile bars' questions and failures: owned by the main window unless the bar
     // says otherwise.
@@ -125,6 +129,12 @@ void SetupResources(const QString& program_folder) {
             const int dpi = main != nullptr ? main->GetDPI() : 96;
             return ShowMessageBox(main, {}, message, dpi, text_is_id, button_mode);
         });
+    // The lighting panel's colour button opens the colour dialog.
+    panels::SetColourDialog([](QWidget* owner, QRgb current) -> std::optional<QRgb> {
+        const ColourAnswer answer = panels::ChooseColour(owner, ColourRequest{current});
+        if (answer.result != 1) return std::nullopt;
+        return static_cast<QRgb>(answer.colour);
+    });
     ui::ControlFactory& factory = ui::ControlFactory::Instance();
     for (const QString& name : CustomControlClasses()) {
         if (factory.IsRegistered(name)) continue;  // a real widget is already there

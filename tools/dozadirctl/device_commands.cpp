@@ -11,32 +11,34 @@
 #include "mouse_commands.h"
 #include "panel_commands.h"
 #include "preview_commands.h"
+#include "shoot_commands.h"
 
 namespace dz::ctl {
 
 std::span<const DeviceCommand> DeviceCommands() {
     // Each model adds its rows here (and its header above).
     static const std::vector<DeviceCommand> rows = {
-        {"sync", "keyboard", KeyboardSyncCommand, kKeyboardSyncUsage},
-        {"sync", "keyboard-rx", KeyboardReceiverSyncCommand, ""},
-        {"apply", "keyboard", KeyboardApplyCommand, kKeyboardApplyUsage},
-        {"apply", "keyboard-rx", KeyboardReceiverApplyCommand, ""},
-        {"sync", "mouse", MouseSyncCommand, kMouseSyncUsage},
-        {"sync", "mouse-rx", MouseReceiverSyncCommand, ""},
-        {"apply", "mouse", MouseApplyCommand, kMouseApplyUsage},
-        {"apply", "mouse-rx", MouseReceiverApplyCommand, ""},
-        {"dpi", "mouse", MouseDpiCommand, kMouseDpiUsage},
-        {"dpi", "mouse-rx", MouseReceiverDpiCommand, ""},
+        {"sync", "keyboard", OnPath<KeyboardSyncCommand, false>, kKeyboardSyncUsage},
+        {"sync", "keyboard-rx", OnPath<KeyboardSyncCommand, true>, ""},
+        {"apply", "keyboard", OnPath<KeyboardApplyCommand, false>, kKeyboardApplyUsage},
+        {"apply", "keyboard-rx", OnPath<KeyboardApplyCommand, true>, ""},
+        {"sync", "mouse", OnPath<MouseSyncCommand, false>, kMouseSyncUsage},
+        {"sync", "mouse-rx", OnPath<MouseSyncCommand, true>, ""},
+        {"apply", "mouse", OnPath<MouseApplyCommand, false>, kMouseApplyUsage},
+        {"apply", "mouse-rx", OnPath<MouseApplyCommand, true>, ""},
+        {"dpi", "mouse", OnPath<MouseDpiCommand, false>, kMouseDpiUsage},
+        {"dpi", "mouse-rx", OnPath<MouseDpiCommand, true>, ""},
         {"preview", "mouse", MousePreviewCommand, kMousePreviewUsage},
         {"preview", "keyboard", PreviewKeyboardCommand, kPreviewUsage},
-        {"lighting", "keyboard", KeyboardLightingCommand, kLightingUsage},
-        {"lighting", "keyboard-rx", KeyboardReceiverLightingCommand, ""},
-        {"lighting", "mouse", MouseLightingCommand, ""},
-        {"lighting", "mouse-rx", MouseReceiverLightingCommand, ""},
-        {"key", "keyboard", KeyboardKeyCommand, kKeyUsage},
-        {"key", "keyboard-rx", KeyboardReceiverKeyCommand, ""},
-        {"key", "mouse", MouseKeyCommand, ""},
-        {"key", "mouse-rx", MouseReceiverKeyCommand, ""},
+        {"shoot", "mouse", ShootMouseCommand, kShootMouseUsage},
+        {"lighting", "keyboard", OnPath<KeyboardLightingCommand, false>, kLightingUsage},
+        {"lighting", "keyboard-rx", OnPath<KeyboardLightingCommand, true>, ""},
+        {"lighting", "mouse", OnPath<MouseLightingCommand, false>, ""},
+        {"lighting", "mouse-rx", OnPath<MouseLightingCommand, true>, ""},
+        {"key", "keyboard", OnPath<KeyboardKeyCommand, false>, kKeyUsage},
+        {"key", "keyboard-rx", OnPath<KeyboardKeyCommand, true>, ""},
+        {"key", "mouse", OnPath<MouseKeyCommand, false>, ""},
+        {"key", "mouse-rx", OnPath<MouseKeyCommand, true>, ""},
     };
     return rows;
 }

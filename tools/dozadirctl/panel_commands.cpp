@@ -384,29 +384,17 @@ constexpr PanelKind kMouseRx{"mouse", kMouseKindCode, TYPE_MOUSE_RX, true};
 
 }  // namespace
 
-int KeyboardLightingCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Lighting(ctx, args, kKeyboard);
+int KeyboardLightingCommand(Context& ctx, const std::vector<std::string>& args, bool receiver) {
+    return Lighting(ctx, args, receiver ? kKeyboardRx : kKeyboard);
 }
-int KeyboardReceiverLightingCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Lighting(ctx, args, kKeyboardRx);
+int MouseLightingCommand(Context& ctx, const std::vector<std::string>& args, bool receiver) {
+    return Lighting(ctx, args, receiver ? kMouseRx : kMouse);
 }
-int MouseLightingCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Lighting(ctx, args, kMouse);
+int KeyboardKeyCommand(Context& ctx, const std::vector<std::string>& args, bool receiver) {
+    return Key(ctx, args, receiver ? kKeyboardRx : kKeyboard);
 }
-int MouseReceiverLightingCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Lighting(ctx, args, kMouseRx);
-}
-int KeyboardKeyCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Key(ctx, args, kKeyboard);
-}
-int KeyboardReceiverKeyCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Key(ctx, args, kKeyboardRx);
-}
-int MouseKeyCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Key(ctx, args, kMouse);
-}
-int MouseReceiverKeyCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Key(ctx, args, kMouseRx);
+int MouseKeyCommand(Context& ctx, const std::vector<std::string>& args, bool receiver) {
+    return Key(ctx, args, receiver ? kMouseRx : kMouse);
 }
 
 }  // namespace dz::ctl

@@ -9,14 +9,11 @@
 
 namespace dz::ctl {
 
-int KeyboardLightingCommand(Context& ctx, const std::vector<std::string>& args);
-int KeyboardReceiverLightingCommand(Context& ctx, const std::vector<std::string>& args);
-int MouseLightingCommand(Context& ctx, const std::vector<std::string>& args);
-int MouseReceiverLightingCommand(Context& ctx, const std::vector<std::string>& args);
-int KeyboardKeyCommand(Context& ctx, const std::vector<std::string>& args);
-int KeyboardReceiverKeyCommand(Context& ctx, const std::vector<std::string>& args);
-int MouseKeyCommand(Context& ctx, const std::vector<std::string>& args);
-int MouseReceiverKeyCommand(Context& ctx, const std::vector<std::string>& args);
+// `receiver`: the receiver only; else the cable, or the receiver when there is no cable.
+int KeyboardLightingCommand(Context& ctx, const std::vector<std::string>& args, bool receiver);
+int MouseLightingCommand(Context& ctx, const std::vector<std::string>& args, bool receiver);
+int KeyboardKeyCommand(Context& ctx, const std::vector<std::string>& args, bool receiver);
+int MouseKeyCommand(Context& ctx, const std::vector<std::string>& args, bool receiver);
 
 extern const char* const kLightingUsage;
 extern const char* const kKeyUsage;
