@@ -12,6 +12,8 @@
 #include "macro/macro_control_ui.h"
 #include "models/model_device.h"
 #include "panels/color_select_wnd.h"
+#include "panels/panel_services.h"
+#include "panels/register_panels.h"
 #include "panels/register_selector.h"
 #include "panels/shoot_control_ui.h"
 #include "platform/log/debug_log.h"
@@ -126,6 +128,20 @@ void SetupResources(const QString& program_folder) {
         QWidget* owner = box.owned_by_main ? main : nullptr;
         const int dpi = main != nullptr ? main->GetDPI() : 96;
         return ShowMessageBox(owner, {}, box.message, dpi, box.text_is_id, box.button_mode);
+    });
+    // The lighting and key assignment panels, with the main window's message box.
+    panels::RegisterPanelControls();
+    panels::SetPanelMessageBox(
+        [](QWidget*, const QString& message, bool text_is_id, int button_mode) {
+            CMainWnd* main = CMainWnd::Instance();
+            const int dpi = main != nullptr ? main->GetDPI() : 96;
+            return ShowMessageBox(main, {}, message, dpi, text_is_id, button_mode);
+        });
+    // The lighting panel's colour button opens the colour dialog.
+    panels::SetColourDialog([](QWidget* owner, QRgb current) -> std::optional<QRgb> {
+        const ColourAnswer answer = panels::ChooseColour(owner, ColourRequest{current});
+        if (answer.result != 1) return std::nullopt;
+        return static_cast<QRgb>(answer.colour);
     });
     ui::ControlFactory& factory = ui::ControlFactory::Instance();
     for (const QString& name : CustomControlClasses()) {

@@ -184,6 +184,11 @@ void CMainWnd::InitWindow() {
     for (int kind : {0, 1})
         for (CRezazodaUSBDevice* d : area_->DevicesOfKind(kind))
             if (MacroEditor* editor = d->Macros()) editor->SetInputCoverage(hook_->Coverage());
+    // So do the key assignment panels, whose key capture needs the hook.
+    for (int kind : {0, 1})
+        for (CRezazodaUSBDevice* d : area_->DevicesOfKind(kind))
+            if (KeyAssignmentPanel* keys = d->KeyAssignment())
+                keys->SetInputCoverage(hook_->Coverage());
     setWindowIcon(AppIcon());
     CreateTray();
 }
@@ -520,6 +525,7 @@ void CMainWnd::OnDeviceResetBtn() {
         });
         page->WriteCurrentKeyMap(0);
     }
+    if (KeyAssignmentPanel* keys = page->KeyAssignment()) keys->EnableActions(false);
 }
 
 void CMainWnd::ShowMacroWriteAnswer(int answer) {

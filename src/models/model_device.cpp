@@ -89,6 +89,10 @@ void CRezazodaModelDevice::SetKindCode(int code) {
     }
 }
 
+void CRezazodaModelDevice::RefreshTexts() {
+    if (KeyAssignmentPanel* keys = KeyAssignment()) keys->RefreshTexts();
+}
+
 uint32_t CRezazodaModelDevice::LoadProfile() {
     CBasicProfiledata* profile = ProfileData();
     if (profile == nullptr || ProfileName().isEmpty()) return 0;
@@ -113,6 +117,44 @@ uint32_t CRezazodaModelDevice::ApplyLighting() {
                                      static_cast<uint32_t>(b[12]) |
                                          static_cast<uint32_t>(b[13]) << 8);
     return 1;
+}
+
+void CRezazodaModelDevice::ShowEffectLists(LightingPanel& lighting, const PanelLists& lists) {
+    std::vector<std::string> names;
+    std::vector<bool> visible;
+    for (const EffectListEntry& e : lists.effects) {
+        names.push_back(e.name);
+        visible.push_back(e.visible);
+    }
+    lighting.SetEffectList(names, visible);
+    lighting.SetAreaList(lists.areas);
+    lighting.SetCustomEffectList(lists.custom_effects);
+}
+
+LightingPanel* CRezazodaModelDevice::Lighting() {
+    return PanelByName<LightingPanel>(QStringLiteral("LightControlItem"));
+}
+
+void CRezazodaModelDevice::BuildModelPage() {
+    if (LightingPanel* lighting = Lighting()) lighting->AttachDevice(DeviceType());
+    // The page shows the selected profile before the device is read, and takes changes
+    // into it while the device is not there.
+    (void)LoadProfile();
+    RefreshPage();
+}
+
+void CRezazodaModelDevice::LoadPanelLists() {
+    const std::filesystem::path folder = ProfileFolder(KindName());
+    const PanelListFiles files{folder / "macro.config", DefaultDataFolder() / "default_light.json",
+                               folder / (LightFilePrefix().toStdString() + ".config")};
+    PanelLists lists;
+    ReadPanelLists(files, GetKindCode(), lists);
+    if (LightingPanel* lighting = Lighting()) ShowEffectLists(*lighting, lists);
+}
+
+void CRezazodaModelDevice::RefreshPage() {
+    LoadPanelLists();
+    if (LightingPanel* lighting = Lighting()) lighting->ShowLightRecord(GetLightRecord());
 }
 
 void CRezazodaModelDevice::SaveProfile() {

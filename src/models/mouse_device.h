@@ -48,6 +48,8 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     uint32_t ApplyLighting() override;
     void LoadPanelLists() override;
     void RefreshPage() override;
+    // Also the buttons' functions in the list, which holds them as shown texts.
+    void RefreshTexts() override;
     // The distinct macros the buttons the mouse has play, in order of first use.
     [[nodiscard]] std::vector<int> GetMacroList() const override;
     // The button map from the key list: the map read at the opening with each button the
@@ -72,6 +74,8 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     void BuildModelPage() override;
     void PushLightFrame() override;
     void SelectKey(int key) override;
+    [[nodiscard]] std::vector<int32_t> KeyCodes() const override;
+    void SetKeyCode(int key, int32_t code) override;
 
     // The page's performance rows and panels (the routing's faces).
     MouseSettings* Mouse() override { return &performance_; }

@@ -42,12 +42,14 @@ class MacroEditorTest : public test::KeyboardPageTest {
         ASSERT_NE(editor, nullptr) << "the page's macro editor is the real one";
         editor->SetFileDialog([this](QWidget*, bool) { return dialog_path; });
     }
-    QWidget* MakePanel(const QString& cls, QWidget* parent) override {
-        if (cls != QLatin1String("MacroSetControlUI")) return nullptr;
-        auto* holder = new QWidget(parent);
-        (void)window_->BuildSubtree(QStringLiteral("XML\\CustomControlXML\\MacroControl.xml"),
-                                    holder);
-        return holder;
+    void ConfigureWindow(test::PageWindow& w) override {
+        w.create = [&w](const QString& cls, QWidget* parent) -> QWidget* {
+            if (cls != QLatin1String("MacroSetControlUI")) return nullptr;
+            auto* holder = new QWidget(parent);
+            (void)w.BuildSubtree(QStringLiteral("XML\\CustomControlXML\\MacroControl.xml"),
+                                 holder);
+            return holder;
+        };
     }
 
     QListWidget* Names() const { return Find<QListWidget>("macro_name_list"); }

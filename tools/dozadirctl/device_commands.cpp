@@ -9,6 +9,7 @@
 #include "device/device_table.h"
 #include "keyboard_commands.h"
 #include "mouse_commands.h"
+#include "panel_commands.h"
 #include "preview_commands.h"
 #include "shoot_commands.h"
 
@@ -30,6 +31,14 @@ std::span<const DeviceCommand> DeviceCommands() {
         {"preview", "mouse", MousePreviewCommand, kMousePreviewUsage},
         {"preview", "keyboard", PreviewKeyboardCommand, kPreviewUsage},
         {"shoot", "mouse", ShootMouseCommand, kShootMouseUsage},
+        {"lighting", "keyboard", OnPath<KeyboardLightingCommand, false>, kLightingUsage},
+        {"lighting", "keyboard-rx", OnPath<KeyboardLightingCommand, true>, ""},
+        {"lighting", "mouse", OnPath<MouseLightingCommand, false>, ""},
+        {"lighting", "mouse-rx", OnPath<MouseLightingCommand, true>, ""},
+        {"key", "keyboard", OnPath<KeyboardKeyCommand, false>, kKeyUsage},
+        {"key", "keyboard-rx", OnPath<KeyboardKeyCommand, true>, ""},
+        {"key", "mouse", OnPath<MouseKeyCommand, false>, ""},
+        {"key", "mouse-rx", OnPath<MouseKeyCommand, true>, ""},
     };
     return rows;
 }
