@@ -62,12 +62,14 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     // The audio effect's bands (the first 25 of `count`) and the host colour effect's values.
     void FeedAudioSpectrum(const int32_t* bands, int count) override;
     void FeedHostColour(const uint32_t* values, int count) override;
+    [[nodiscard]] std::vector<int32_t> KeyCodes() const override;
+    void SetKeyCode(int key, int32_t code) override;
 
     // ---- Keyboard-only operations -------------------------------------------------------
     // The custom colour effect: light `light` takes the lighting colour; the colours go to
     // the profile (when the lighting panel has a group selected) and, over the cable, to
     // the keyboard's colour page 0.
-    void PaintKey(int light);
+    void PaintKey(int light) override;
     // The LED array's colours to the keyboard's colour page of the lighting settings.
     void WriteKeyColours();
     // Colour page 0 from the keyboard into the profile's custom colours; `then` runs after.

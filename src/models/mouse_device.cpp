@@ -457,20 +457,13 @@ void CRezazodaMouseDevice::BuildModelPage() {
     LoadPanelLists();
     if (LightingPanel* lighting = Lighting()) {
         lighting->AttachDevice(DeviceType());
-        std::vector<std::string> names;
-        std::vector<bool> visible;
-        for (const EffectListEntry& e : lists_.effects) {
-            names.push_back(e.name);
-            visible.push_back(e.visible);
-        }
-        lighting->SetEffectList(names, visible);
-        lighting->SetAreaList(lists_.areas);
-        lighting->SetCustomEffectList(lists_.custom_effects);
+        ShowEffectLists(*lighting, lists_);
     }
     if (MacroEditor* macros = Macros()) macros->AttachFolder(DataFolder());
     if (KeyAssignmentPanel* keys = KeyAssignment()) {
         keys->AttachDevice(DeviceType());
         keys->SetMacroNames(lists_.macro_names);
+        ui::SetVisible(findChild<QWidget*>(QStringLiteral("KeySetControlItem")), false);
     }
     if (ShootingPanel* shoot = Shooting()) shoot->SetFolders(DataFolder(), DefaultDataFolder());
     if (QWidget* tab = findChild<QWidget*>(QStringLiteral("mouse_device_seting_option_0")))
@@ -481,10 +474,25 @@ void CRezazodaMouseDevice::SelectKey(int key) {
     CRezazodaUSBDevice::SelectKey(key);
     if (key < 0 || static_cast<size_t>(key) >= keys_.size()) return;
     if (KeyAssignmentPanel* panel = KeyAssignment()) {
+        // The panel is hidden until a button is chosen.
+        ui::SetVisible(findChild<QWidget*>(QStringLiteral("KeySetControlItem")), true);
         const KeyAssignmentEntry& entry = keys_[static_cast<size_t>(key)];
         panel->ShowKey(key, KeyCodeToProfileInt(entry.current),
                        KeyCodeToProfileInt(entry.default_code));
     }
+}
+
+std::vector<int32_t> CRezazodaMouseDevice::KeyCodes() const {
+    std::vector<int32_t> codes;
+    for (const KeyAssignmentEntry& e : keys_) codes.push_back(KeyCodeToProfileInt(e.current));
+    return codes;
+}
+
+void CRezazodaMouseDevice::SetKeyCode(int key, int32_t code) {
+    if (key < 0 || static_cast<size_t>(key) >= keys_.size()) return;
+    keys_[static_cast<size_t>(key)].current = KeyCodeFromProfileInt(code);
+    if (CBasicProfiledata* profile = ProfileData()) profile->SetKeyList(keys_);
+    RefreshKeyInfoList();
 }
 
 void CRezazodaMouseDevice::PushLightFrame() {
