@@ -20,6 +20,7 @@
 #include "app/layout_rules.h"
 #include "app/msg_wnd.h"
 #include "app/routing.h"
+#include "panels/music_wnd.h"
 #include "device/usb_device.h"
 #include "panels/device_option_ui.h"
 #include "platform/desktop/desktop_settings.h"
@@ -153,6 +154,56 @@ CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
     input::InputSource source = input::OpenInputSource(input::CurrentSessionFacts(
         QGuiApplication::platformName() == QLatin1String("xcb")));
     hook_ = std::make_unique<input::CDeviceHook>(std::move(source.backend), source.coverage);
+    CreateAudioLighting();
+}
+
+void CMainWnd::CreateAudioLighting() {
+    const QByteArray program = qgetenv("DOZADIR_AUDIO_RECORD");
+    AudioRecordLink::Config link{
+        core_->Endpoint().Bus(),
+        program.isEmpty()
+            ? QCoreApplication::applicationDirPath() + QStringLiteral("/dozadir-audio-record")
+            : QString::fromLocal8Bit(program),
+        Str(kAppTitle), nullptr};
+    const std::filesystem::path user_folder = paths::ProductDataFolder();
+    (void)paths::EnsureFolder(user_folder);
+    AudioLightingHub::Files files{user_folder / panels::kAudioFileName,
+                                  paths::DefaultDataFolder() / panels::kAudioFileName};
+    AudioLightingHub::Hooks hooks;
+    hooks.current_page = [this] { return CurrentDevicePage(); };
+    hooks.first_keyboard = [this]() -> CRezazodaUSBDevice* {
+        if (!area_) return nullptr;
+        const auto& keyboards = area_->DevicesOfKind(kKindKeyboard);
+        return keyboards.empty() ? nullptr : keyboards.front();
+    };
+    hooks.message_box = [this](const QString& text) { (void)MessageBox(text, false, 0); };
+    hooks.style_window = [this](const panels::AudioStyleRecord& record) {
+        return OpenStyleWindow(record);
+    };
+    audio_ = std::make_unique<AudioLightingHub>(std::move(link), std::move(files),
+                                                std::move(hooks), this);
+    core_->Endpoint().SetCopyDataHandler(
+        [this](const QString&, int64_t tag, const QByteArray& bytes) {
+            if (core_->SystemAwake()) audio_->OnCopyData(tag, bytes);
+        });
+}
+
+std::optional<panels::AudioStyleRecord> CMainWnd::OpenStyleWindow(
+    const panels::AudioStyleRecord& record) {
+    auto* wnd = new panels::CMusicWnd(this);
+    audio_style_wnd_ = wnd;
+    wnd->Create();
+    wnd->SetDPI(GetDPI());
+    wnd->SetAudioStyleRecord(record);
+    wnd->resize(panels::CMusicWnd::kWidth * GetDPI() / 96,
+                panels::CMusicWnd::kHeight * GetDPI() / 96);
+    wnd->move(geometry().center() - wnd->rect().center());
+    const int result = wnd->ShowModal();
+    std::optional<panels::AudioStyleRecord> accepted;
+    if (result == 1) accepted = wnd->GetAudioStyleRecord();
+    wnd->deleteLater();
+    audio_style_wnd_ = nullptr;
+    return accepted;
 }
 
 CMainWnd::~CMainWnd() {
@@ -225,7 +276,9 @@ void CMainWnd::OnWindowInit() {
     }
     hide();  // shown when the device watch has made its first pass
     StartWorkers();
+    audio_->Start(workers_);
     SetTimer(nullptr, kTimerDpiLayout.id, kTimerDpiLayout.period_ms);
+    audio_->LoadStyles();
 }
 
 void CMainWnd::StartWorkers() {
@@ -337,6 +390,7 @@ void CMainWnd::OnTimer(int id) {
     if (id == kTimerDpiLayout.id) {
         DpiLayout();
         update();
+        audio_->Handshake();
     } else if (id == kTimerTrayMenu.id) {
         OpenTrayMenu();
     } else if (id == kTimerProfileSwitch.id) {
@@ -514,7 +568,7 @@ void CMainWnd::OnDeviceResetBtn() {
     page->LoadProfile();
     page->RefreshPage();
     page->WriteSystemSettings(0, 0, 1, screen_w_, screen_h_);
-    if (AudioLighting* audio = page->Audio()) audio->RestoreDefaultStyles();
+    audio_->RestoreDefaultStyles();
     if (page->IsKeyboardOrMouse()) {
         // The answer comes from the device worker; the key map is queued behind the macros.
         QPointer<CMainWnd> self(this);
@@ -634,6 +688,7 @@ void CMainWnd::Destroy() {
     stop_report_ = workers_.StopAll();
     log::DebugLineF("workers joined: %zu in %lld ms, %zu late", stop_report_.joined,
                     static_cast<long long>(clock.elapsed()), stop_report_.late_slots.size());
+    audio_->StopProgram();
 }
 
 void CMainWnd::closeEvent(QCloseEvent* event) {

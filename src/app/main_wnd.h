@@ -10,6 +10,7 @@
 #include <chrono>
 #include <memory>
 
+#include "app/audio_lighting.h"
 #include "app/device_area.h"
 #include "app/language.h"
 #include "app/main_wnd_core.h"
@@ -56,6 +57,9 @@ class CMainWnd : public ui::WindowBase,
     [[nodiscard]] DeviceSlotList& Slots() { return slots_; }
     // The input hook (key capture and macro recording).
     [[nodiscard]] input::CDeviceHook& Hook() { return *hook_; }
+    // Audio-reactive lighting: the capture program, its packets, the audio styles.
+    [[nodiscard]] AudioLightingHub& Audio() { return *audio_; }
+    [[nodiscard]] QWidget* AudioStyleWindow() const { return audio_style_wnd_; }
 
     // Tray icon mouse messages (the tray callback), also used by tests.
     void OnTrayLeftClick();
@@ -76,6 +80,7 @@ class CMainWnd : public ui::WindowBase,
 
     // ShellHandlers.
     DevicePage* CurrentDevicePage() override;
+    AudioLighting* AudioHandlers() override { return audio_.get(); }
     void OnWindowInit() override;
     void OnRootSized() override;
     void OnCloseBtn() override;
@@ -121,6 +126,9 @@ class CMainWnd : public ui::WindowBase,
 
   private:
     void CreateTray();
+    void CreateAudioLighting();
+    // The style window, modal; the edited record when it was accepted.
+    std::optional<panels::AudioStyleRecord> OpenStyleWindow(const panels::AudioStyleRecord& record);
     void OpenTrayMenu();
     void StartWorkers();
     void Destroy();
@@ -146,6 +154,7 @@ class CMainWnd : public ui::WindowBase,
     WorkerTable workers_;
     DeviceSlotList slots_;
     std::unique_ptr<input::CDeviceHook> hook_;
+    std::unique_ptr<AudioLightingHub> audio_;
     DevicePage* recording_page_ = nullptr;  // the page whose editor records, while it does
     std::unique_ptr<DeviceArea> area_;
     std::unique_ptr<DeviceScanner::Events> scanner_events_;

@@ -21,7 +21,9 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
     auto page = [&shell] { return shell.CurrentDevicePage(); };
     auto key = [&](auto f) { OnPanel(shell, &DevicePage::KeyAssignment, f); };
     auto light = [&](auto f) { OnPanel(shell, &DevicePage::Lighting, f); };
-    auto audio = [&](auto f) { OnPanel(shell, &DevicePage::Audio, f); };
+    auto audio = [&](auto f) {
+        if (AudioLighting* handlers = shell.AudioHandlers()) f(*handlers);
+    };
     auto mouse = [&](auto f) { OnPanel(shell, &DevicePage::Mouse, f); };
     auto keyboard = [&](auto f) { OnPanel(shell, &DevicePage::Keyboard, f); };
     auto shoot = [&](auto f) { OnPanel(shell, &DevicePage::Shooting, f); };
