@@ -292,6 +292,17 @@ void CMainWnd::StartWorkers() {
     const bool started = workers_.Start(
         kSlotDeviceWatch, [scanner](const StopEvent& stop) { scanner->RunHere(stop.Token()); });
     if (!started) log::DebugLine("device watch not started");
+    LightSynchroniser* sync = &light_sync_;
+    if (!workers_.Start(kSlotLightSync, [sync](const StopEvent& stop) { sync->Run(stop); }))
+        log::DebugLine("lighting synchronisation not started");
+}
+
+void CMainWnd::OnSameModeAllDevices() {
+    if (!area_) return;
+    LightSynchroniser::DeviceLists lists;
+    for (int kind = 0; kind < 4; ++kind) lists[size_t(kind)] = area_->DevicesOfKind(kind);
+    light_sync_.SetDevices(lists);
+    light_sync_.SameMode(dynamic_cast<CRezazodaUSBDevice*>(CurrentDevicePage()), lists);
 }
 
 void CMainWnd::Notify(const ui::Notification& msg) {

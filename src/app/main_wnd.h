@@ -12,6 +12,7 @@
 
 #include "app/audio_lighting.h"
 #include "app/device_area.h"
+#include "app/light_sync_thread.h"
 #include "app/language.h"
 #include "app/main_wnd_core.h"
 #include "app/route_dispatch.h"
@@ -60,6 +61,7 @@ class CMainWnd : public ui::WindowBase,
     // Audio-reactive lighting: the capture program, its packets, the audio styles.
     [[nodiscard]] AudioLightingHub& Audio() { return *audio_; }
     [[nodiscard]] QWidget* AudioStyleWindow() const { return audio_style_wnd_; }
+    [[nodiscard]] LightSynchroniser& LightSync() { return light_sync_; }
 
     // Tray icon mouse messages (the tray callback), also used by tests.
     void OnTrayLeftClick();
@@ -91,6 +93,7 @@ class CMainWnd : public ui::WindowBase,
     // 0: the desktop's keyboard settings, 1: its mouse settings.
     void OnWindowsDeviceSettings(int n) override;
     void OnDeviceResetBtn() override;
+    void OnSameModeAllDevices() override;
     void OnOpenMacroActionMenu() override;
     void OnHookRequest(int install) override;
     void OnMacroRecording() override;
@@ -151,10 +154,12 @@ class CMainWnd : public ui::WindowBase,
 
     std::unique_ptr<MainWndCore> core_;
     std::unique_ptr<ipc::SleepWatcher> sleep_;
+    // Used by the workers of slots 1 and 8: declared before the table, so they go after it.
+    std::unique_ptr<AudioLightingHub> audio_;
+    LightSynchroniser light_sync_;
     WorkerTable workers_;
     DeviceSlotList slots_;
     std::unique_ptr<input::CDeviceHook> hook_;
-    std::unique_ptr<AudioLightingHub> audio_;
     DevicePage* recording_page_ = nullptr;  // the page whose editor records, while it does
     std::unique_ptr<DeviceArea> area_;
     std::unique_ptr<DeviceScanner::Events> scanner_events_;

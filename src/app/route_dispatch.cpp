@@ -128,6 +128,7 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
             break;
 
         case Action::LightPresetColour:
+            if (DevicePage* d = page()) d->SetLightSync(false);
             light([&](LightingPanel& p) { p.OnPresetColour(n); });
             break;
         case Action::LightBrightness:
@@ -139,15 +140,19 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
             light([](LightingPanel& p) { p.OnSpeed(); });
             break;
         case Action::LightOption:
+            if (DevicePage* d = page()) d->SetLightSync(false);
             light([&](LightingPanel& p) { p.OnOption(arg); });
             break;
         case Action::LightModeCombo:
+            if (DevicePage* d = page()) d->SetLightSync(false);
             light([&](LightingPanel& p) { p.OnModeCombo(arg); });
             break;
         case Action::LightPalette:
+            if (DevicePage* d = page()) d->SetLightSync(false);
             light([](LightingPanel& p) { p.OnPalette(); });
             break;
         case Action::LightEditRgb:
+            if (DevicePage* d = page()) d->SetLightSync(false);
             light([&](LightingPanel& p) { p.OnEditRgb(arg); });
             break;
 
