@@ -56,7 +56,13 @@ AudioStyleFile::AudioStyleFile(std::filesystem::path user_file,
                                std::filesystem::path default_file)
     : user_file_(std::move(user_file)), default_file_(std::move(default_file)) {}
 
+void AudioStyleFile::EnsureFolder() const {
+    std::error_code ec;
+    std::filesystem::create_directories(user_file_.parent_path(), ec);
+}
+
 void AudioStyleFile::SeedFromDefault() {
+    EnsureFolder();
     const Json::Value seed = ReadJsonFile(default_file_);
     // The user's damaged file is kept beside it before the default replaces it.
     (void)TryReplaceUserJsonFile(user_file_, seed);
@@ -83,6 +89,7 @@ bool AudioStyleFile::Save(const AudioStyleRecord& record) {
     Json::Value file = ReadJsonFile(user_file_);
     if (!file.isObject()) file = Json::Value(Json::objectValue);
     file["Device"] = device_;
+    EnsureFolder();
     return TryReplaceUserJsonFile(user_file_, file);
 }
 

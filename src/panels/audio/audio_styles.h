@@ -52,6 +52,7 @@ class AudioStyleFile {
 
   private:
     void SeedFromDefault();
+    void EnsureFolder() const;  // the user's folder is made when missing
 
     std::filesystem::path user_file_;
     std::filesystem::path default_file_;
