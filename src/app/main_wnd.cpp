@@ -29,6 +29,7 @@
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
 #include "ui/control_factory.h"
+#include "ui/widgets/device_key_button.h"
 #include "ui/control_ops.h"
 #include "ui/dpi.h"
 #include "ui/menu.h"
@@ -295,6 +296,33 @@ void CMainWnd::StartWorkers() {
     LightSynchroniser* sync = &light_sync_;
     if (!workers_.Start(kSlotLightSync, [sync](const StopEvent& stop) { sync->Run(stop); }))
         log::DebugLine("lighting synchronisation not started");
+}
+
+void CMainWnd::OnBandSelectEnd(int picture) {
+    auto* device = dynamic_cast<CRezazodaUSBDevice*>(CurrentDevicePage());
+    if (device == nullptr) return;
+    int selected = 0;
+    int lights = 0;
+    int lights_selected = 0;
+    for (auto* key : device->findChildren<ui::DeviceKeyButton*>())
+        selected += key->SelectedByBand();
+    for (int n = 0; n < device->LightCount(); ++n) {
+        auto* light = qobject_cast<ui::DeviceKeyButton*>(device->LightButton(n));
+        if (light == nullptr) continue;
+        ++lights;
+        lights_selected += light->SelectedByBand();
+    }
+    log::DebugLineF("band selection: %d keys, %d of %d lights", selected, lights_selected, lights);
+    // On the keyboard picture nothing persists. On the mouse picture a selection of every
+    // light takes the profile's lighting again: the file such a selection would read is
+    // named by no text, so the device is set from its profile.
+    if (picture != 1 || device->KindIndex() != kKindMouse || lights == 0 ||
+        lights_selected != lights)
+        return;
+    (void)device->LoadProfile();
+    device->RefreshPage();
+    (void)device->WriteSystemSettings(0, 0, 1, screen_w_, screen_h_);
+    (void)device->ApplyLighting();
 }
 
 void CMainWnd::OnSameModeAllDevices() {

@@ -94,6 +94,8 @@ class CMainWnd : public ui::WindowBase,
     void OnWindowsDeviceSettings(int n) override;
     void OnDeviceResetBtn() override;
     void OnSameModeAllDevices() override;
+    // A band selection ended on the keyboard (0) or mouse (1) picture.
+    void OnBandSelectEnd(int picture) override;
     void OnOpenMacroActionMenu() override;
     void OnHookRequest(int install) override;
     void OnMacroRecording() override;
