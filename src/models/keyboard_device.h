@@ -54,6 +54,8 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     [[nodiscard]] std::array<uint32_t, 3> GetAudioLightInfo() override;
     void SelectKey(int key) override;
     void BuildModelPage() override;
+    [[nodiscard]] std::vector<int32_t> KeyCodes() const override;
+    void SetKeyCode(int key, int32_t code) override;
     // The profile's lighting into the lighting program: the effect starts again when it is
     // another one than before or the custom colour effect (which then loads its group).
     uint32_t ApplyLighting() override;
@@ -62,8 +64,6 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     // The audio effect's bands (the first 25 of `count`) and the host colour effect's values.
     void FeedAudioSpectrum(const int32_t* bands, int count) override;
     void FeedHostColour(const uint32_t* values, int count) override;
-    [[nodiscard]] std::vector<int32_t> KeyCodes() const override;
-    void SetKeyCode(int key, int32_t code) override;
 
     // ---- Keyboard-only operations -------------------------------------------------------
     // The custom colour effect: light `light` takes the lighting colour; the colours go to

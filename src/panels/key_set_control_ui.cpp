@@ -1,5 +1,7 @@
 #include "panels/key_set_control_ui.h"
 
+#include <QApplication>
+
 #include <QLineEdit>
 #include <QPointer>
 #include <array>
@@ -410,6 +412,14 @@ void CKeySetControlUI::Save() {
 
 void CKeySetControlUI::EnableActions(bool on) {
     Controls& c = Ui();
+    // A button that goes off with the focus would hand it on along the tab chain, which may
+    // end in the key edit and start a key capture the user did not ask for: the function
+    // list takes it instead.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool button_focused =
+        !on && focus != nullptr &&
+        (focus == c.save_button || focus == c.cancel_button || focus == c.write_button);
+    if (button_focused && c.function != nullptr) c.function->setFocus(Qt::OtherFocusReason);
     ui::SetEnabled(c.save_button, on);
     ui::SetEnabled(c.cancel_button, on);
     ui::SetEnabled(c.write_button, on);

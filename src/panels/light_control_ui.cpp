@@ -323,6 +323,10 @@ int CLightControlUI::SelectedCustomGroup() const {
     return GetCustomMode();
 }
 
+void CLightControlUI::ShowCustomGroup(int group) {
+    SelectOrNone(Ui().custom_mode, group);
+}
+
 // ---- The user's actions -------------------------------------------------------------------
 
 void CLightControlUI::WriteRecord(DevicePage& device, const LightRecord& record, bool now) {
@@ -353,6 +357,13 @@ void CLightControlUI::OnModeCombo(int which) {
         const int custom = ui::CurSel(c.custom_mode);
         if (custom < 0) return;
         ChangeRecord([custom](LightRecord r) { return WithCustomMode(r, custom); });
+        // A keyboard's custom mode is its colour group: stored, and its colours onto the keys.
+        if (DevicePage* device = DeviceOfPanel(this)) {
+            if (KeyboardSettings* keyboard = device->Keyboard()) {
+                keyboard->SelectCustomGroup(custom);
+                keyboard->LoadCustomGroup(false);
+            }
+        }
     } else if (which == 2) {
         const int sub = ui::CurSel(c.sub_mode);
         if (sub < 0) return;

@@ -104,6 +104,7 @@ class CLightControlUI : public QWidget, public LightingPanel {
     void SetAudioLightWords(const std::array<uint32_t, 3>& words) override;
     [[nodiscard]] std::optional<std::array<uint32_t, 3>> AudioLightWords() const override;
     [[nodiscard]] int SelectedCustomGroup() const override;
+    void ShowCustomGroup(int group) override;
 
     // ---- LightingPanel: the user's actions, as the routing hands them on --------------
     void OnPresetColour(int n) override;

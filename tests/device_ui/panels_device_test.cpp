@@ -93,9 +93,11 @@ class PanelsDeviceTest : public test::KeyboardPageTest {
     // calls OnFunctionCombo and Refresh).
     void ChoosePage(KeyFunctionPage page) {
         QWidget* combo = Control("keyset_function_combo");
-        for (int i = 0; i < ui::Count(combo); ++i)
-            if (ui::ItemData(combo, i).toInt() == static_cast<int>(page))
+        for (int i = 0; i < ui::Count(combo); ++i) {
+            if (ui::ItemData(combo, i).toInt() == static_cast<int>(page)) {
                 ASSERT_TRUE(ui::SelectItem(combo, i));
+            }
+        }
         keys_->OnFunctionCombo();
         keys_->Refresh();
     }
@@ -254,6 +256,27 @@ TEST_F(PanelsDeviceTest, LightingChangesGoToTheProfileAndTheKeyboardsSettingsBlo
     // The bytes the panel does not edit are carried unchanged.
     for (size_t i : {1, 2, 3, 8, 9, 10, 11, 12, 13})
         EXPECT_EQ(keyboard_->GetLightRecord()[i], before[i]) << "byte " << i;
+}
+
+TEST_F(PanelsDeviceTest, AKeyboardsCustomModeIsItsColourGroup) {
+    Connect();
+    auto* mode = Find<QComboBox>("light_combo_modeSelect");
+    ASSERT_TRUE(ui::SelectItem(mode, 20));  // the per-key colour effect
+    light_->OnModeCombo(0);
+    Settle();
+    auto* custom = Find<QComboBox>("light_combo_custommodeSelect");
+    ASSERT_GT(custom->count(), 2);
+    ASSERT_TRUE(ui::SelectItem(custom, 2));
+    light_->OnModeCombo(1);
+    Settle();
+    EXPECT_EQ(keyboard_->GetLightRecord()[12], 2);
+    EXPECT_EQ(Section()["CustomLightMode"]["CustomLightModeGroupIndex"].asInt(), 2)
+        << "the group is the profile's custom group";
+    EXPECT_EQ(Section()["LightInfo"]["CustomGroup"].asInt(), 2);
+    // What the keyboard selects itself the panel shows.
+    keyboard_->SelectCustomGroup(1);
+    EXPECT_EQ(custom->currentIndex(), 1);
+    EXPECT_EQ(light_->SelectedCustomGroup(), 1);
 }
 
 }  // namespace

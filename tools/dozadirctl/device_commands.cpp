@@ -9,6 +9,7 @@
 #include "device/device_table.h"
 #include "keyboard_commands.h"
 #include "mouse_commands.h"
+#include "panel_commands.h"
 #include "preview_commands.h"
 
 namespace dz::ctl {
@@ -28,6 +29,14 @@ std::span<const DeviceCommand> DeviceCommands() {
         {"dpi", "mouse-rx", MouseReceiverDpiCommand, ""},
         {"preview", "mouse", MousePreviewCommand, kMousePreviewUsage},
         {"preview", "keyboard", PreviewKeyboardCommand, kPreviewUsage},
+        {"lighting", "keyboard", KeyboardLightingCommand, kLightingUsage},
+        {"lighting", "keyboard-rx", KeyboardReceiverLightingCommand, ""},
+        {"lighting", "mouse", MouseLightingCommand, ""},
+        {"lighting", "mouse-rx", MouseReceiverLightingCommand, ""},
+        {"key", "keyboard", KeyboardKeyCommand, kKeyUsage},
+        {"key", "keyboard-rx", KeyboardReceiverKeyCommand, ""},
+        {"key", "mouse", MouseKeyCommand, ""},
+        {"key", "mouse-rx", MouseReceiverKeyCommand, ""},
     };
     return rows;
 }
