@@ -12,7 +12,9 @@
 #include "models/model_device.h"
 #include "panels/panel_services.h"
 #include "panels/register_panels.h"
+#include "panels/color_select_wnd.h"
 #include "panels/register_selector.h"
+#include "panels/shoot_control_ui.h"
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
 #include "profile/device_profile_ui.h"
@@ -119,6 +121,8 @@ void SetupResources(const QString& program_folder) {
     ui::RegisterCustomWidgets();
     RegisterDeviceControls();
     panels::RegisterSelectorControls();
+    panels::RegisterShootControls();
+    panels::RegisterColourDialog();
     update::RegisterUpdateControls();
     // The profile bars' questions and failures: owned by the main window unless the bar
     // says otherwise.

@@ -22,6 +22,7 @@
 #include "app/routing.h"
 #include "panels/music_wnd.h"
 #include "device/usb_device.h"
+#include "panels/color_select_wnd.h"
 #include "panels/device_option_ui.h"
 #include "platform/desktop/desktop_settings.h"
 #include "platform/input/input_session.h"
@@ -506,7 +507,8 @@ void CMainWnd::RestoreAndRaise() {
 }
 
 void CMainWnd::CloseChildWindows() {
-    for (QWidget* w : {about_wnd_.data(), settings_wnd_.data(), colour_wnd_.data(),
+    for (QWidget* w : {about_wnd_.data(), settings_wnd_.data(),
+                       static_cast<QWidget*>(panels::CColorSelectWnd::OpenDialog()),
                        audio_style_wnd_.data(), skin_wnd_.data()}) {
         if (w == nullptr) continue;
         if (auto* win = qobject_cast<ui::WindowBase*>(w)) {

@@ -170,7 +170,6 @@ class CMainWnd : public ui::WindowBase,
     QPointer<QMenu> tray_menu_;
     QPointer<QWidget> about_wnd_;
     QPointer<QWidget> settings_wnd_;
-    QPointer<QWidget> colour_wnd_;
     QPointer<QWidget> audio_style_wnd_;
     QPointer<QWidget> skin_wnd_;
     LanguageSwitch language_;

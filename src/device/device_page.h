@@ -154,6 +154,10 @@ class ShootingPanel {
     // The device's data folder (working pattern files) and the default data folder.
     virtual void SetFolders(const std::filesystem::path& /*data*/,
                             const std::filesystem::path& /*defaults*/) {}
+    // The device's operation that sends the four pattern files (UploadShootPatterns); it
+    // calls `done` later, on the UI thread, with whether they went to the device.
+    using Upload = std::function<void(std::function<void(bool sent)> done)>;
+    virtual void SetUpload(Upload /*upload*/) {}
 };
 
 class HeadsetPanels {

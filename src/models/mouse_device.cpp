@@ -327,12 +327,19 @@ void CRezazodaMouseDevice::CheckMacroKeys() {
     RefreshKeyInfoList();
 }
 
-void CRezazodaMouseDevice::UploadShootPatterns() {
-    if (!Channel().IsOpen()) return;
+void CRezazodaMouseDevice::UploadShootPatterns(std::function<void(bool sent)> done) {
+    if (!Channel().IsOpen()) {
+        if (done) done(false);
+        return;
+    }
     std::vector<uint8_t> image = BuildShootImage(DataFolder());
-    OnDevice([image = std::move(image)](CommandChannel& channel) {
-        return WriteShootImage(channel, image);
-    });
+    OnDevice(
+        [image = std::move(image)](CommandChannel& channel) {
+            return WriteShootImage(channel, image);
+        },
+        [done = std::move(done)](const DeviceTransfer& t) {
+            if (done) done(t.Ok());
+        });
 }
 
 void CRezazodaMouseDevice::StoreStages() {
@@ -465,7 +472,12 @@ void CRezazodaMouseDevice::BuildModelPage() {
         keys->SetMacroNames(lists_.macro_names);
         ui::SetVisible(findChild<QWidget*>(QStringLiteral("KeySetControlItem")), false);
     }
-    if (ShootingPanel* shoot = Shooting()) shoot->SetFolders(DataFolder(), DefaultDataFolder());
+    if (ShootingPanel* shoot = Shooting()) {
+        shoot->SetUpload([this](std::function<void(bool)> done) {
+            UploadShootPatterns(std::move(done));
+        });
+        shoot->SetFolders(DataFolder(), DefaultDataFolder());
+    }
     if (QWidget* tab = findChild<QWidget*>(QStringLiteral("mouse_device_seting_option_0")))
         ui::SetSelected(tab, true);
 }

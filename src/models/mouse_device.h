@@ -64,8 +64,9 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     // 0 when the mouse is not there.
     uint32_t WriteSystemSettings(int profile, int value, int flag, int screen_w,
                                  int screen_h) override;
-    // The four shooting-pattern files as one image; nothing is answered.
-    void UploadShootPatterns();
+    // The four shooting-pattern files as one image. `done`, when given, runs later on the
+    // UI thread with whether the image went to the mouse.
+    void UploadShootPatterns(std::function<void(bool sent)> done = {});
     void SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) override;
     void SetFunctionPage(int page_type) override;
     void BuildModelPage() override;

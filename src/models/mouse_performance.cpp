@@ -3,6 +3,7 @@
 #include <QAbstractSlider>
 #include <algorithm>
 
+#include "device/colour_request.h"
 #include "models/mouse_settings_page.h"
 #include "platform/log/debug_log.h"
 #include "ui/control_ops.h"
@@ -29,6 +30,7 @@ QRgb StageColour(const DpiStageRecord& s) {
 }  // namespace
 
 void MousePerformance::Bind(QWidget* page) {
+    page_ = page;
     for (int n = 0; n < kDpiRows; ++n) {
         Row& r = rows_[static_cast<size_t>(n)];
         r.layout = Find(page, Numbered("DPI_layout_", n));
@@ -174,8 +176,25 @@ void MousePerformance::OnDpiEdit(int n) {
 }
 
 void MousePerformance::OnDpiColourDialog(int n) {
-    // The colour dialog comes with its own panel; until then the swatch keeps its colour.
-    if (RowOk(n)) log::DebugLineF("DPI stage %d: no colour dialog", n);
+    // One dialog at a time: its modal loop still delivers what the routing calls here.
+    if (!RowOk(n) || colour_dialog_open_) return;
+    QWidget* swatch = rows_[static_cast<size_t>(n)].colour;
+    const QRgb shown = swatch != nullptr
+                           ? ui::BkColor(swatch)
+                           : StageColour(StageOrZero(host_.WorkingStages().stages, n));
+    const QPointer<QWidget> page = page_;
+    colour_dialog_open_ = true;
+    const ColourAnswer answer = RequestColour(swatch != nullptr ? swatch : page_.data(),
+                                              {shown, false, false});
+    if (page == nullptr) return;  // the page (and this) went while the dialog was open
+    colour_dialog_open_ = false;
+    if (answer.result == -1) log::DebugLineF("DPI stage %d: no colour dialog opened", n);
+    if (answer.result != 1) return;  // closed without a choice: nothing changes
+    const QRgb c = answer.colour;
+    (void)SetStageColour(host_.WorkingStages(), n, static_cast<uint8_t>(qRed(c)),
+                         static_cast<uint8_t>(qGreen(c)), static_cast<uint8_t>(qBlue(c)));
+    ShowColour(n);
+    host_.StoreStages();
 }
 
 void MousePerformance::OnPollingRate(int n) {

@@ -82,6 +82,8 @@ class MousePerformance : public MouseSettings {
     [[nodiscard]] int SliderPosition(int n) const;
 
     MousePerformanceHost& host_;
+    QPointer<QWidget> page_;
+    bool colour_dialog_open_ = false;
     std::array<Row, kDpiRows> rows_{};
     std::array<QPointer<QWidget>, kReportRateOptions> polling_{};
     QPointer<QWidget> pointer_speed_, pointer_precision_, scroll_speed_, scrolls_page_,

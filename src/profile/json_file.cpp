@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include <json/reader.h>
 #include <json/writer.h>
@@ -203,6 +204,62 @@ bool TryReplaceUserJsonFile(const std::filesystem::path& path, const Json::Value
 
 bool TryReplaceUserJsonFile(const std::filesystem::path& path, const Json::Value& value) {
     return TryReplaceUserJsonFile(path, value, ReadJsonFileChecked(path));
+}
+
+const char* FileCopyResultText(FileCopyResult result) {
+    switch (result) {
+        case FileCopyResult::kDone:
+            return "copied";
+        case FileCopyResult::kSourceMissing:
+            return "the source file is missing";
+        case FileCopyResult::kSourceUnreadable:
+            return "the source file could not be read";
+        case FileCopyResult::kSourceNotJson:
+            return "the source file holds no JSON document";
+        case FileCopyResult::kTargetKept:
+            return "the file it would replace could not be read and was left as it is";
+        case FileCopyResult::kWriteFailed:
+            return "the new file could not be written";
+    }
+    return "?";
+}
+
+namespace {
+
+// The source's bytes, or the reason there are none.
+std::optional<std::string> ReadCopySource(const std::filesystem::path& from,
+                                          FileCopyResult& failure) {
+    int error = 0;
+    std::string bytes = ReadWholeFile(from, error);
+    if (error == 0) return bytes;
+    failure = error == ENOENT ? FileCopyResult::kSourceMissing : FileCopyResult::kSourceUnreadable;
+    log::DebugLineF("copy from %s: %s", from.c_str(), std::strerror(error));
+    return std::nullopt;
+}
+
+}  // namespace
+
+FileCopyResult CopyIntoUserFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                                bool require_json_object) {
+    FileCopyResult failure = FileCopyResult::kDone;
+    const std::optional<std::string> bytes = ReadCopySource(from, failure);
+    if (!bytes) return failure;
+    if (require_json_object && !ParseJsonText(*bytes).isObject()) {
+        log::DebugLineF("copy from %s: not a JSON object", from.c_str());
+        return FileCopyResult::kSourceNotJson;
+    }
+    if (!PrepareToReplaceUserFile(to, ReadJsonFileChecked(to))) return FileCopyResult::kTargetKept;
+    return ReplaceFileAtomically(to, *bytes) ? FileCopyResult::kDone
+                                             : FileCopyResult::kWriteFailed;
+}
+
+FileCopyResult CopyFileAtomically(const std::filesystem::path& from,
+                                  const std::filesystem::path& to) {
+    FileCopyResult failure = FileCopyResult::kDone;
+    const std::optional<std::string> bytes = ReadCopySource(from, failure);
+    if (!bytes) return failure;
+    return ReplaceFileAtomically(to, *bytes) ? FileCopyResult::kDone
+                                             : FileCopyResult::kWriteFailed;
 }
 
 const Json::Value& JsonMember(const Json::Value& object, std::string_view key) {

@@ -87,6 +87,30 @@ int WriteJsonFile(const std::filesystem::path& path, const Json::Value& value);
 // The kept copy of a damaged file is named "<name>" kBrokenCopyInfix MakeTimestampName().
 inline constexpr std::string_view kBrokenCopyInfix = ".broken-";
 
+// ---- Byte copies ------------------------------------------------------------------------
+// Importing, exporting and resetting files the user keeps are copies of a file's bytes: the
+// target is replaced atomically and only once the whole source has been read, so a source
+// that cannot be read leaves the target as it was.
+enum class FileCopyResult {
+    kDone,
+    kSourceMissing,     // nothing at the source path
+    kSourceUnreadable,  // there, but not read whole (or larger than kJsonMaxFileSize)
+    kSourceNotJson,     // a JSON object was required and the source holds none
+    kTargetKept,        // the target could not be read or its damaged content not kept
+    kWriteFailed,       // the new file could not be written; the old one stays
+};
+[[nodiscard]] const char* FileCopyResultText(FileCopyResult result);
+
+// Copies `from` over `to`, a file the program keeps for the user, with the care of
+// TryReplaceUserJsonFile for what `to` holds. With `require_json_object` a source that is
+// not a JSON object (not one of the program's documents) is refused.
+[[nodiscard]] FileCopyResult CopyIntoUserFile(const std::filesystem::path& from,
+                                              const std::filesystem::path& to,
+                                              bool require_json_object);
+// Copies `from` to a place the user chose (an export): `to` is replaced whatever it held.
+[[nodiscard]] FileCopyResult CopyFileAtomically(const std::filesystem::path& from,
+                                                const std::filesystem::path& to);
+
 // ---- Typed readers ----------------------------------------------------------------------
 // None of them inserts into the tree or throws.
 

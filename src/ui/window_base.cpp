@@ -180,8 +180,10 @@ int WindowBase::ShowModal() {
     closeCode_ = 0;
     setWindowModality(Qt::ApplicationModal);
     show();
+    const QPointer<WindowBase> self(this);
     const int code = loop.exec();
-    loop_ = nullptr;
+    // A window destroyed while it ran (its owner went) ended the loop from its destructor.
+    if (self != nullptr) loop_ = nullptr;
     return code;
 }
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSlider>
@@ -20,6 +21,9 @@
 #include "app/msg_wnd.h"
 #include "device/device_table.h"
 #include "models/mouse_device.h"
+#include "models/mouse_shoot.h"
+#include "panels/color_select_wnd.h"
+#include "panels/shoot_control_ui.h"
 #include "platform/hid/hid_backend.h"
 #include "platform/paths/paths.h"
 #include "profile/json_file.h"
@@ -345,6 +349,122 @@ TEST_F(MousePageTest, TheDesktopsKeyboardAndMouseSettingsOpen) {
     EXPECT_TRUE(shown.contains(QStringLiteral("could not be opened"))) << shown.toStdString();
     qputenv("PATH", path);
     qputenv("XDG_CURRENT_DESKTOP", desktop);
+}
+
+// ---- The colour dialog of the DPI swatches -------------------------------------------------
+
+TEST_F(MousePageTest, ASwatchOpensTheColourDialogAndTheChosenColourIsStoredAndWritten) {
+    Start();
+    QAbstractButton* swatch = Button("DPI_color_option_", 2);
+    const QRgb before = ui::BkColor(swatch);
+    const QRgb other = ui::BkColor(Button("DPI_color_option_", 3));
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        panels::CColorSelectWnd* dialog = panels::CColorSelectWnd::OpenDialog();
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        EXPECT_EQ(dialog->parentWidget(), wnd_.get()) << "owned by the main window";
+        EXPECT_EQ(dialog->GetDPI(), wnd_->GetDPI());
+        EXPECT_TRUE(dialog->isModal());
+        EXPECT_EQ(ui::BkColor(dialog->findChild<QWidget*>(QStringLiteral("color_show_btn"))),
+                  before)
+            << "it starts from the swatch's colour";
+        EXPECT_TRUE(dialog->findChild<QWidget*>(QStringLiteral("7color_layout"))->isHidden());
+        Button("DPI_color_option_", 3)->click();  // a second swatch while it is open
+        EXPECT_EQ(panels::CColorSelectWnd::OpenDialog(), dialog) << "no second dialog";
+        dialog->findChild<QAbstractButton*>(QStringLiteral("color_option_10"))->click();
+        dialog->findChild<QAbstractButton*>(QStringLiteral("okbtn"))->click();
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "OK left the dialog open";
+            dialog->Close(0);
+        }
+    });
+    swatch->click();
+    Settle();
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(ui::BkColor(swatch), 0xFFFF00FFu) << "the skin's preset 10";
+    EXPECT_EQ(ui::BkColor(Button("DPI_color_option_", 3)), other);
+    const Json::Value stage = Section()["DPIStages"]["StageDPIs"][2];
+    EXPECT_EQ(stage["StageColorR"].asInt(), 255);
+    EXPECT_EQ(stage["StageColorG"].asInt(), 0);
+    EXPECT_EQ(stage["StageColorB"].asInt(), 255);
+    const std::vector<uint8_t> page = Page();
+    EXPECT_EQ((std::vector<int>{page[14 + 18 + 6], page[14 + 18 + 7], page[14 + 18 + 8]}),
+              (std::vector<int>{255, 0, 255}))
+        << "written to the mouse";
+    EXPECT_EQ(SettingsWrites(), 1u);
+    EXPECT_EQ(panels::CColorSelectWnd::OpenDialog(), nullptr);
+}
+
+TEST_F(MousePageTest, ClosingTheWindowClosesTheColourDialogAndNothingChanges) {
+    Start();
+    QAbstractButton* swatch = Button("DPI_color_option_", 1);
+    const QRgb before = ui::BkColor(swatch);
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        panels::CColorSelectWnd* dialog = panels::CColorSelectWnd::OpenDialog();
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        dialog->findChild<QAbstractButton*>(QStringLiteral("color_option_0"))->click();
+        wnd_->FindControlAs<QAbstractButton>(QStringLiteral("closebtn"))->click();
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog stayed open";
+            dialog->Close(0);
+        }
+    });
+    swatch->click();
+    Settle();
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(ui::BkColor(swatch), before);
+    EXPECT_EQ(SettingsWrites(), 0u);
+    EXPECT_EQ(panels::CColorSelectWnd::OpenDialog(), nullptr);
+}
+
+// ---- The shooting-pattern panel --------------------------------------------------------------
+
+TEST_F(MousePageTest, TheShootingPanelSavesBulletsAndTheMouseGetsThemByteForByte) {
+    Start();
+    Control<QAbstractButton>(QStringLiteral("macro_Op_tab"))->click();
+    Settle();
+    auto* panel = Mouse()->findChild<panels::CShootControlUI*>();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(Mouse()->Shooting(), panel);
+    const fs::path folder = paths::KindDataFolder("mouse");
+    for (int gun = 0; gun < 4; ++gun)
+        EXPECT_EQ(test::ReadText(folder / ShootFileName(gun)),
+                  test::ReadText(paths::DefaultDataFolder() / ShootFileName(gun)))
+            << "a new user's patterns are the default copies";
+
+    Button("shoot_gun_op_", 1)->click();
+    Button("bullet_op_", 4)->click();
+    Settle();
+    EXPECT_EQ(panel->CurrentGun(), 1);
+    EXPECT_EQ(panel->CurrentBullet(), 4);
+    EXPECT_EQ(Control<QLabel>(QStringLiteral("bullet_select_index"))->text(), "5");
+    const fs::path file = folder / ShootFileName(1);
+    const std::string before = test::ReadText(file);
+    const ShootBullet shown = BulletOf(ReadJsonFile(file), 4);
+    Control<QAbstractButton>(QStringLiteral("bullet_y_check"))->click();
+    Settle();
+    EXPECT_EQ(test::ReadText(file), before) << "a direction alone is not saved";
+    auto* x = Control<QLineEdit>(QStringLiteral("bullet_x_eidt"));
+    x->setText(QStringLiteral("300"));  // what a file may hold, beyond what can be typed
+    QFocusEvent out(QEvent::FocusOut);
+    QCoreApplication::sendEvent(x, &out);
+    Settle();
+    ShootBullet want = shown;
+    want.up = !shown.up;
+    want.x = 300;
+    EXPECT_EQ(BulletOf(ReadJsonFile(file), 4), want) << "saved when the edit lost the focus";
+
+    Control<QAbstractButton>(QStringLiteral("shootdate_save_btn"))->click();
+    ASSERT_TRUE(WaitUntil([&] { return panel->StateText() == "shoot_sent_text"; }, 5000));
+    const std::vector<uint8_t> image = BuildShootImage(folder);
+    const std::vector<uint8_t> memory = emulator_->Model(DeviceKind::kMouse).ShootImage();
+    ASSERT_GE(memory.size(), image.size());
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), memory.begin()));
+    const size_t entry = memory[16 + 2] | memory[16 + 3] << 8;  // gun 1
+    EXPECT_EQ(memory[entry + 4 + 4 * (6 * 4 + 2) + 3], 44) << "300 reaches the mouse as 44";
 }
 
 }  // namespace

@@ -79,6 +79,17 @@ TEST(SkinContent, MainMessageAndAboutSkinsNameTheirControls) {
         {"skin/skinwnd.ui",
          {"skin_tab", "skin_image", "skin_color", "skin_reset", "skin_Custom", "skin_image_btn_1",
           "skin_color_btn_1"}},
+        {"skin/pallet_dialog.ui",
+         {"Pallet", "color_option_0", "color_option_19", "collect_color_option_0",
+          "collect_color_option_19", "color_show_btn", "color_edit_r", "color_edit_g",
+          "color_edit_b", "7color", "7color_layout", "okbtn", "closebtn", "laterbtn", "minbtn",
+          "maxbtn", "restorebtn", "menubtn"}},
+        {"skin/custom/ShootControl.ui",
+         {"shoot_gun_op_0", "shoot_gun_op_3", "shoot_image_display_switch", "bullet_op_0",
+          "bullet_op_29", "bullet_select_index", "bullet_selected_prev", "bullet_selected_next",
+          "bullet_edit_layout", "bullet_x_check", "bullet_y_check", "bullet_x_eidt",
+          "bullet_y_eidt", "bullet_delay_eidt", "shootdate_import_btn", "shootdate_export_btn",
+          "shootdate_save_btn", "shootdate_reset_btn"}},
     };
     for (const C& c : cases) {
         const QSet<QString> names = Attributes(DataFile(c.file), "widget", "name");
@@ -110,7 +121,8 @@ TEST(SkinContent, ResourceMapNamesTheShellsFiles) {
     }
     for (const char* n :
          {"XML_MAIN", "XML_MSG", "AboutWnd.xml", "menu.xml", "XML\\Menus\\macro_action_menu.xml",
-          "setwnd.xml", "skin.xml", "XML\\CustomControlXML\\device_Update_list_item.xml"}) {
+          "setwnd.xml", "skin.xml", "XML\\CustomControlXML\\device_Update_list_item.xml",
+          "PalletDialog.xml", "XML\\CustomControlXML\\ShootControl.xml"}) {
         ASSERT_TRUE(map.contains(n)) << n;
         EXPECT_TRUE(QFile::exists(DataFile("skin/") + map[n]))
             << n << " -> " << map[n].toStdString();
@@ -143,7 +155,8 @@ TEST(SkinContent, LanguagesListedAndEveryIdentifierInBoth) {
     for (int status = 0; status <= 8; ++status)
         needed.insert(QString::fromLatin1(update::CUpdateInfoListItemUI::StatusTextId(status)));
     for (const char* file : {"skin/main.ui", "skin/msgbox.ui", "skin/about.ui", "skin/setwnd.ui",
-                             "skin/skinwnd.ui", "skin/custom/device_Update_list_item.ui"}) {
+                             "skin/skinwnd.ui", "skin/custom/device_Update_list_item.ui",
+                             "skin/pallet_dialog.ui", "skin/custom/ShootControl.ui"}) {
         QFile ui(DataFile(file));
         ASSERT_TRUE(ui.open(QIODevice::ReadOnly));
         const QString content = QString::fromUtf8(ui.readAll());

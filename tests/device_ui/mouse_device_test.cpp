@@ -15,10 +15,12 @@
 #include <QStackedWidget>
 #include <fstream>
 
+#include "device/colour_request.h"
 #include "device/command_path.h"
 #include "device/emulated_device.h"
 #include "macro/macro_event.h"
 #include "models/mouse_lighting.h"
+#include "models/mouse_shoot.h"
 #include "platform/paths/paths.h"
 #include "profile/device_profiledata.h"
 #include "profile/json_file.h"
@@ -561,6 +563,127 @@ TEST_F(MouseDeviceTest, ShootingPatternsAndPower) {
     ASSERT_EQ(power_->status.size(), 6u);
     EXPECT_EQ(power_->status[0], 72);
     EXPECT_EQ(power_->status[3], 1) << "through the receiver";
+}
+
+// The image of the default patterns, built here from the files as the mouse's documentation
+// gives it: header, four offsets, then per gun its event count and its events (delay low and
+// high byte, type with bit 7 for "down", the distance's low byte).
+std::vector<uint8_t> ExpectedDefaultImage() {
+    std::vector<std::vector<uint8_t>> entries;
+    for (int gun = 0; gun < 4; ++gun) {
+        const Json::Value file = ReadJsonFile(paths::DefaultDataFolder() /
+                                              ("ShootData_" + std::to_string(gun) + ".Shoot"));
+        std::vector<uint8_t> entry;
+        for (const Json::Value& e : file["Events"]) {
+            const int delay = e["Delay"].asInt();
+            entry.push_back(uint8_t(delay & 0xFF));
+            entry.push_back(uint8_t(delay >> 8));
+            entry.push_back(
+                uint8_t(e["Type"].asInt() | (e["Action"].asString() == "down" ? 0x80 : 0)));
+            entry.push_back(uint8_t(e["Button"].asInt() & 0xFF));
+        }
+        entries.push_back(entry);
+    }
+    std::vector<uint8_t> image{0xAA, 0x55, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    size_t at = 16 + 2 * 4;
+    for (const auto& entry : entries) {
+        image.push_back(uint8_t(at & 0xFF));
+        image.push_back(uint8_t(at >> 8));
+        at += 4 + entry.size();
+    }
+    for (const auto& entry : entries) {
+        const size_t count = entry.size() / 4;
+        image.insert(image.end(), {uint8_t(count & 0xFF), uint8_t(count >> 8), 0, 0});
+        image.insert(image.end(), entry.begin(), entry.end());
+    }
+    image[2] = uint8_t(image.size() & 0xFF);
+    image[3] = uint8_t(image.size() >> 8);
+    return image;
+}
+
+TEST_F(MouseDeviceTest, TheDefaultPatternsReachTheMouseByteForByte) {
+    (void)paths::EnsureFolder(Folder());
+    EXPECT_EQ(EnsureShootFiles({Folder(), paths::DefaultDataFolder()}),
+              (std::vector<int>{0, 1, 2, 3}))
+        << "a new user's folder takes the four default copies";
+    auto* d = MakeMouse();
+    Open(d, Link::kCable);
+    Sync(d);
+    emu_.Traffic().Clear();
+    std::vector<bool> answers;
+    d->UploadShootPatterns([&](bool sent) { answers.push_back(sent); });
+    ASSERT_TRUE(test::WaitUntil([&] { return !answers.empty(); }, 3000));
+    EXPECT_EQ(answers, std::vector<bool>{true});
+    const std::vector<uint8_t> want = ExpectedDefaultImage();
+    ASSERT_EQ(want.size(), 16u + 6 * 4 + 4 * 4 * 180);
+    EXPECT_EQ(DataOf(0x17), want) << "the traffic carries the four defaults' image";
+    std::vector<Pkt> packets{{0x01, 0, 0}};
+    for (size_t at = 0; at < want.size(); at += 56)
+        packets.push_back({0x17, uint8_t(std::min<size_t>(56, want.size() - at)), uint16_t(at)});
+    packets.push_back({0x02, 0, 0});
+    EXPECT_EQ(Packets(), packets);
+    const auto memory = emu_.Model(DeviceKind::kMouse).ShootImage();
+    EXPECT_TRUE(std::equal(want.begin(), want.end(), memory.begin())) << "and the mouse keeps it";
+
+    // Without the mouse nothing is sent and the panel hears so at once.
+    CloseCommandPaths(d->Channel());
+    answers.clear();
+    d->UploadShootPatterns([&](bool sent) { answers.push_back(sent); });
+    EXPECT_EQ(answers, std::vector<bool>{false});
+}
+
+TEST_F(MouseDeviceTest, AStageColourComesFromTheColourDialogOneAtATime) {
+    struct Call {
+        uint32_t colour;
+        bool show_seven_colour;
+    };
+    std::vector<Call> calls;
+    ColourAnswer next{1, 0xFF123456, false};
+    CRezazodaMouseDevice* d = nullptr;
+    SetColourDialog([&](QWidget* from, const ColourRequest& r) {
+        calls.push_back({r.colour, r.show_seven_colour});
+        EXPECT_EQ(from, Control<QWidget>(d, "DPI_color_option_2")) << "opened from the swatch";
+        d->Mouse()->OnDpiColourDialog(3);  // a click while the dialog runs is ignored
+        return next;
+    });
+    d = MakeMouse();
+    Open(d, Link::kCable);
+    Sync(d);
+    QWidget* swatch = Control<QWidget>(d, "DPI_color_option_2");
+    const QRgb before = ui::BkColor(swatch);
+    emu_.Traffic().Clear();
+    d->Mouse()->OnDpiColourDialog(2);
+    Settle(d);
+    ASSERT_EQ(calls.size(), 1u) << "one dialog at a time";
+    EXPECT_EQ(calls[0].colour, before) << "the dialog starts from the swatch's colour";
+    EXPECT_FALSE(calls[0].show_seven_colour);
+    EXPECT_EQ(ui::BkColor(swatch), 0xFF123456u);
+    const DpiStageRecord s = d->Stages().stages[2];
+    EXPECT_EQ((std::array<int, 3>{s.red, s.green, s.blue}), (std::array<int, 3>{0x12, 0x34, 0x56}));
+    EXPECT_EQ(ReadJsonFile(ProfilePath())["Device"][0]["DPIStages"]["StageDPIs"][2]["StageColorG"]
+                  .asInt(),
+              0x34)
+        << "stored in the profile";
+    const auto page = emu_.Model(DeviceKind::kMouse).ProfileSettings(0);
+    EXPECT_EQ(
+        (std::array<int, 3>{page[14 + 9 * 2 + 6], page[14 + 9 * 2 + 7], page[14 + 9 * 2 + 8]}),
+        (std::array<int, 3>{0x12, 0x34, 0x56}))
+        << "and written to the mouse";
+
+    // Closed without OK, or not opened at all: nothing changes, nothing is written.
+    for (const ColourAnswer& answer :
+         {ColourAnswer{0, 0xFF00FF00, false}, ColourAnswer{-1, 0, false}}) {
+        next = answer;
+        emu_.Traffic().Clear();
+        d->Mouse()->OnDpiColourDialog(2);
+        Settle(d);
+        EXPECT_EQ(ui::BkColor(swatch), 0xFF123456u) << answer.result;
+        EXPECT_TRUE(Packets().empty()) << answer.result;
+    }
+    SetColourDialog({});
+    next = {1, 0xFF0000FF, false};
+    d->Mouse()->OnDpiColourDialog(2);
+    EXPECT_EQ(ui::BkColor(swatch), 0xFF123456u) << "without a dialog the swatch keeps its colour";
 }
 
 TEST_F(MouseDeviceTest, RestoringTheDefaultsRewritesTheProfileFromTheDefaultData) {

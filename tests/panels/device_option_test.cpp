@@ -235,10 +235,8 @@ TEST_F(DeviceOptionTest, LightFramePacingTable) {
         int nextMs;  // the device's pace, while its channel is open
     };
     const Case cases[] = {
-        {"cable, moving", false, true, true, 5},
-        {"cable, still", false, true, false, 500},
-        {"receiver", true, true, true, 500},
-        {"closed", false, false, true, -1},
+        {"cable, moving", false, true, true, 5},    {"cable, still", false, true, false, 500},
+        {"receiver", true, true, true, 500},        {"closed", false, false, true, -1},
         {"receiver closed", true, false, true, -1},
     };
     for (const Case& c : cases) {

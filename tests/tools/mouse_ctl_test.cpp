@@ -7,6 +7,7 @@
 
 #include "cli.h"
 #include "macro/macro_event.h"
+#include "models/mouse_shoot.h"
 #include "models/mouse_stages.h"
 #include "platform/hid/hid_backend.h"
 #include "platform/paths/paths.h"
@@ -225,6 +226,91 @@ TEST_F(MouseCtlTest, PreviewRunsTheMousesLightingWithoutADevice) {
     EXPECT_TRUE(still.json["still"].asBool());
     EXPECT_EQ(still.json["frames"][0]["leds"][7].asString().substr(0, 6), "102030");
     EXPECT_EQ(Ctl({"preview", "mouse", "--colour", "red"}).code, ctl::kExitUsage);
+}
+
+// ---- shoot mouse ------------------------------------------------------------------------------
+
+TEST_F(MouseCtlTest, ShootShowsAndChangesABulletAsThePanelDoes) {
+    const Result shown = Ctl({"shoot", "mouse", "show", "2"});
+    ASSERT_EQ(shown.code, ctl::kExitOk) << shown.err;
+    EXPECT_NE(shown.err.find("gun 2: the pattern file took its default copy"), std::string::npos)
+        << "a new folder takes the default copies, as the page's opening does";
+    const std::filesystem::path file = Folder() / ShootFileName(2);
+    const std::vector<ShootBullet> bullets = BulletsOf(ReadJsonFile(file));
+    ASSERT_EQ(shown.json["bullets"].size(), 30u);
+    EXPECT_EQ(shown.json["events"].asInt(), 180);
+    for (Json::ArrayIndex b = 0; b < 30; ++b) {
+        const Json::Value& v = shown.json["bullets"][b];
+        EXPECT_EQ(v["bullet"].asInt(), int(b) + 1);
+        EXPECT_EQ((ShootBullet{v["left"].asBool(), v["x"].asInt(), v["up"].asBool(), v["y"].asInt(),
+                               v["delay"].asInt()}),
+                  bullets[b])
+            << b;
+    }
+
+    const Result set =
+        Ctl({"shoot", "mouse", "set", "2", "5", "--x", "12", "--left", "--delay", "90"});
+    ASSERT_EQ(set.code, ctl::kExitOk) << set.err;
+    ShootBullet want = bullets[4];
+    want.x = 12;
+    want.left = true;
+    want.delay = 90;
+    const Json::Value after = ReadJsonFile(file);
+    EXPECT_EQ(BulletOf(after, 4), want);
+    for (int b = 0; b < 30; ++b)
+        if (b != 4) {
+            EXPECT_EQ(BulletOf(after, b), bullets[size_t(b)]) << b;
+        }
+
+    const std::string kept = test::ReadText(file);
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"shoot", "mouse", "set", "2", "5", "--x", "300"},
+          {"shoot", "mouse", "set", "2", "31"},
+          {"shoot", "mouse", "show", "4"},
+          {"shoot", "mouse", "show"},
+          {"shoot", "mouse", "import", "1"},
+          {"shoot", "mouse", "aim", "1"}}) {
+        EXPECT_EQ(Ctl(bad).code, ctl::kExitUsage) << bad.back();
+    }
+    EXPECT_EQ(test::ReadText(file), kept) << "refused changes leave the file";
+
+    // "apply mouse" sends the patterns as they are now.
+    ASSERT_EQ(Ctl({"apply", "mouse"}).code, ctl::kExitOk);
+    const std::vector<uint8_t> image = BuildShootImage(Folder());
+    const auto memory = Model().ShootImage();
+    ASSERT_GE(memory.size(), image.size());
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), memory.begin()));
+}
+
+TEST_F(MouseCtlTest, ShootImportExportAndResetAreCopiesThatNeverDamageThePattern) {
+    ASSERT_EQ(Ctl({"shoot", "mouse", "show", "0"}).code, ctl::kExitOk);
+    const std::filesystem::path file = Folder() / ShootFileName(0);
+    const std::string original = test::ReadText(file);
+    const std::string pattern = "{ \"Events\": [], \"by\": \"hand\" }\r\n";
+    test::WriteText(home_ / "good.shoot", pattern);
+    test::WriteText(home_ / "bad.shoot", "text");
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string after;
+    };
+    const std::string good = (home_ / "good.shoot").string();
+    const std::vector<Case> cases = {
+        {{"import", "0", (home_ / "bad.shoot").string()}, ctl::kExitRefused, original},
+        {{"import", "0", (home_ / "gone.shoot").string()}, ctl::kExitFileError, original},
+        {{"import", "0", good}, ctl::kExitOk, pattern},
+        {{"reset", "0"}, ctl::kExitOk, original},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"shoot", "mouse"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Result r = Ctl(args);
+        EXPECT_EQ(r.code, c.code) << c.args[0] << " " << c.args.back() << ": " << r.err;
+        EXPECT_EQ(test::ReadText(file), c.after) << c.args[0] << " " << c.args.back();
+    }
+    const Result exported = Ctl({"shoot", "mouse", "export", "0", (home_ / "out.shoot").string()});
+    ASSERT_EQ(exported.code, ctl::kExitOk) << exported.err;
+    EXPECT_EQ(test::ReadText(home_ / "out.shoot"), original);
 }
 
 }  // namespace

@@ -11,22 +11,23 @@
 #include "mouse_commands.h"
 #include "panel_commands.h"
 #include "preview_commands.h"
+#include "shoot_commands.h"
 
 namespace dz::ctl {
 
 std::span<const DeviceCommand> DeviceCommands() {
     // Each model adds its rows here (and its header above).
     static const std::vector<DeviceCommand> rows = {
-        {"sync", "keyboard", KeyboardSyncCommand, kKeyboardSyncUsage},
-        {"sync", "keyboard-rx", KeyboardReceiverSyncCommand, ""},
-        {"apply", "keyboard", KeyboardApplyCommand, kKeyboardApplyUsage},
-        {"apply", "keyboard-rx", KeyboardReceiverApplyCommand, ""},
-        {"sync", "mouse", MouseSyncCommand, kMouseSyncUsage},
-        {"sync", "mouse-rx", MouseReceiverSyncCommand, ""},
-        {"apply", "mouse", MouseApplyCommand, kMouseApplyUsage},
-        {"apply", "mouse-rx", MouseReceiverApplyCommand, ""},
-        {"dpi", "mouse", MouseDpiCommand, kMouseDpiUsage},
-        {"dpi", "mouse-rx", MouseReceiverDpiCommand, ""},
+        {"sync", "keyboard", OnPath<KeyboardSyncCommand, false>, kKeyboardSyncUsage},
+        {"sync", "keyboard-rx", OnPath<KeyboardSyncCommand, true>, ""},
+        {"apply", "keyboard", OnPath<KeyboardApplyCommand, false>, kKeyboardApplyUsage},
+        {"apply", "keyboard-rx", OnPath<KeyboardApplyCommand, true>, ""},
+        {"sync", "mouse", OnPath<MouseSyncCommand, false>, kMouseSyncUsage},
+        {"sync", "mouse-rx", OnPath<MouseSyncCommand, true>, ""},
+        {"apply", "mouse", OnPath<MouseApplyCommand, false>, kMouseApplyUsage},
+        {"apply", "mouse-rx", OnPath<MouseApplyCommand, true>, ""},
+        {"dpi", "mouse", OnPath<MouseDpiCommand, false>, kMouseDpiUsage},
+        {"dpi", "mouse-rx", OnPath<MouseDpiCommand, true>, ""},
         {"preview", "mouse", MousePreviewCommand, kMousePreviewUsage},
         {"preview", "keyboard", PreviewKeyboardCommand, kPreviewUsage},
         {"lighting", "keyboard", KeyboardLightingCommand, kLightingUsage},
@@ -37,6 +38,7 @@ std::span<const DeviceCommand> DeviceCommands() {
         {"key", "keyboard-rx", KeyboardReceiverKeyCommand, ""},
         {"key", "mouse", MouseKeyCommand, ""},
         {"key", "mouse-rx", MouseReceiverKeyCommand, ""},
+        {"shoot", "mouse", ShootMouseCommand, kShootMouseUsage},
     };
     return rows;
 }
