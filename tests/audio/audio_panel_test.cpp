@@ -23,6 +23,7 @@
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
 #include "ui/control_ops.h"
+#include "ui/resource_manager.h"
 
 namespace dz {
 namespace {
@@ -124,6 +125,23 @@ class AudioPanelTest : public ::testing::Test {
     CLightControlUI* panel_ = nullptr;
 };
 
+TEST_F(AudioPanelTest, ThePageShowsTheProfilesAudioRecordAndAnEditStartsFromIt) {
+    CLightControlUI::AudioLight a;
+    a.mode = 3;
+    a.edit = 1;
+    a.foreground = {1, 2, 3};
+    a.background = {40, 50, 60};
+    SetAudio(a);
+    // The panel forgets what it showed; the page shown again takes it from the profile.
+    panel_->SetAudioLightInfo(CLightControlUI::AudioLight{});
+    Keyboard()->RefreshPage();
+    EXPECT_EQ(ui::Text(On("deng_audioedit_R")), QStringLiteral("1"));
+    Type(On<QLineEdit>("deng_audioedit_B"), QStringLiteral("9"));
+    EXPECT_EQ(Audio().mode, 3);
+    EXPECT_EQ(Audio().foreground, (std::array<uint8_t, 3>{1, 2, 9}));
+    EXPECT_EQ(Audio().background, (std::array<uint8_t, 3>{40, 50, 60}));
+}
+
 TEST_F(AudioPanelTest, TheEditsClampTheirNumberAndClearTheMulticolourOfTheForeground) {
     CLightControlUI::AudioLight a;
     a.multicolour = true;
@@ -208,6 +226,28 @@ TEST_F(AudioPanelTest, WithNoStyleChosenASliderChangesStyleZeroAndClosingSavesNo
     });
     ASSERT_TRUE(WaitUntil([&] { return wnd_->AudioStyleWindow() == nullptr; }));
     EXPECT_EQ(test::ReadText(wnd_->Audio().Styles().UserFile()), before);
+}
+
+// With DOZADIR_SHOT_DIR set: pictures of the style window and of the keyboard page on its
+// audio effect, in both languages, to look at.
+TEST_F(AudioPanelTest, Pictures) {
+    const QString shots = qEnvironmentVariable("DOZADIR_SHOT_DIR");
+    if (shots.isEmpty()) GTEST_SKIP() << "DOZADIR_SHOT_DIR not set";
+    for (const char* lang : {"lan_en", "lan_cn"}) {
+        ASSERT_TRUE(ui::ResourceManager::Instance().LoadLanguage(QString::fromLatin1(lang)));
+        LightRecord r = Keyboard()->GetLightRecord();
+        r[0] = 29;
+        Keyboard()->SetLightRecord(r);
+        Keyboard()->Lighting()->ShowLightRecord(r);
+        QCoreApplication::processEvents();
+        wnd_->grab().save(QStringLiteral("%1/keyboard_audio_%2.png").arg(shots, QLatin1String(lang)));
+        WithStyleWindow([&](CMusicWnd& w) {
+            QCoreApplication::processEvents();
+            w.grab().save(QStringLiteral("%1/music_wnd_%2.png").arg(shots, QLatin1String(lang)));
+            w.Close(0);
+        });
+        ASSERT_TRUE(WaitUntil([&] { return wnd_->AudioStyleWindow() == nullptr; }));
+    }
 }
 
 }  // namespace
