@@ -31,14 +31,11 @@ AudioLightingHub::AudioLightingHub(AudioRecordLink::Config link, Files files, Ho
                                    QObject* parent)
     : QObject(parent),
       link_([&] {
-          // A failed start is shown on the UI thread; one box at a time, the daemon tries
-          // again on its next round.
+          // A failed start is shown on the UI thread; the daemon tries again on its next
+          // round.
           link.launch_failed = [this] {
               ui_calls_->Post([this] {
-                  if (launch_box_open_) return;
-                  launch_box_open_ = true;
                   if (hooks_.message_box) hooks_.message_box(QStringLiteral("Record open failed!"));
-                  launch_box_open_ = false;
               });
           };
           return std::move(link);
@@ -50,6 +47,12 @@ AudioLightingHub::AudioLightingHub(AudioRecordLink::Config link, Files files, Ho
 AudioLightingHub::~AudioLightingHub() = default;
 
 void AudioLightingHub::Start(WorkerTable& workers) {
+    // Without a session bus the program could neither be found nor send anything: it is
+    // not started (and not started again every second).
+    if (!link_.BusConnected()) {
+        log::DebugLine("no session bus: audio lighting off");
+        return;
+    }
     // The program may need longer than the first handshake's 100 ms to come up: its
     // window appearing on the bus is a handshake's cue as well.
     window_watch_.setConnection(QDBusConnection::sessionBus());

@@ -32,7 +32,7 @@ class AudioLightingHub : public QObject, public AudioLighting {
         std::function<DevicePage*()> current_page;
         // The first device object of the keyboard list, or null.
         std::function<CRezazodaUSBDevice*()> first_keyboard;
-        // "Record open failed!" (UI thread).
+        // "Record open failed!" (UI thread; the window shows one box at a time).
         std::function<void(const QString&)> message_box;
         // Opens the style window with `record`; answers the edited record when accepted.
         std::function<std::optional<panels::AudioStyleRecord>(const panels::AudioStyleRecord&)>
@@ -88,7 +88,6 @@ class AudioLightingHub : public QObject, public AudioLighting {
     panels::AudioBands bands_;
     panels::HostColourBuffer colour_;
     int deliveries_ = 0;
-    bool launch_box_open_ = false;
     bool style_window_open_ = false;
     std::unique_ptr<ui::UiCallQueue> ui_calls_;
     QDBusServiceWatcher window_watch_;

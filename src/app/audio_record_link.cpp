@@ -102,8 +102,11 @@ void AudioRecordLink::SendColourBlock(const std::array<uint8_t, 40>& block) {
     auto* watcher = new QDBusPendingCallWatcher(
         config_.bus.asyncCall(call, kColourBlockTimeoutMs), QCoreApplication::instance());
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [](QDBusPendingCallWatcher* w) {
-                         if (w->isError()) log::DebugLine("2222222222");
+                     [given_up = colour_blocks_given_up_](QDBusPendingCallWatcher* w) {
+                         if (w->isError()) {
+                             log::DebugLine("2222222222");
+                             given_up->fetch_add(1);
+                         }
                          w->deleteLater();
                      });
 }

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "app/worker_table.h"
 
@@ -33,6 +34,7 @@ class AudioRecordLink {
     [[nodiscard]] QString PresenceName() const;  // the presence's bus name
     [[nodiscard]] QString WindowName() const;    // the capture window's name
     [[nodiscard]] bool PresenceHeld() const;
+    [[nodiscard]] bool BusConnected() const { return config_.bus.isConnected(); }
     // Starts the program, hidden and detached. False (and launch_failed) when it cannot.
     bool Launch();
     // Looks for the program's window and, when it is there, sends the commands 0 (with
@@ -52,6 +54,8 @@ class AudioRecordLink {
     void RunDaemon(const StopEvent& stop);
     // Rounds in which the daemon started the program (tests and the log).
     [[nodiscard]] int Relaunches() const { return relaunches_.load(); }
+    // Colour blocks the program did not take in time.
+    [[nodiscard]] int ColourBlocksGivenUp() const { return colour_blocks_given_up_->load(); }
 
   private:
     void Command(int command, int64_t argument, bool wait);
@@ -59,6 +63,8 @@ class AudioRecordLink {
     Config config_;
     std::atomic<bool> window_known_{false};
     std::atomic<int> relaunches_{0};
+    // Shared with the pending answers, which may come after the link has gone.
+    std::shared_ptr<std::atomic<int>> colour_blocks_given_up_ = std::make_shared<std::atomic<int>>(0);
 };
 
 }  // namespace dz::app

@@ -8,6 +8,7 @@
 #include <QEnterEvent>
 #include <QLayout>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
 #include <QUrl>
@@ -178,7 +179,17 @@ void CMainWnd::CreateAudioLighting() {
         const auto& keyboards = area_->DevicesOfKind(kKindKeyboard);
         return keyboards.empty() ? nullptr : keyboards.front();
     };
-    hooks.message_box = [this](const QString& text) { (void)MessageBox(text, false, 0); };
+    // The system's own box, not modal: it stands beside the window (as the daemon's box
+    // stands beside the other windows), one at a time.
+    hooks.message_box = [this](const QString& text) {
+        if (record_box_ != nullptr) return;
+        auto* box = new QMessageBox(QMessageBox::Warning, Str(kAppTitle), text, QMessageBox::Ok,
+                                    this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        record_box_ = box;
+        box->show();
+    };
     hooks.style_window = [this](const panels::AudioStyleRecord& record) {
         return OpenStyleWindow(record);
     };

@@ -171,6 +171,7 @@ class CMainWnd : public ui::WindowBase,
     QPointer<QWidget> about_wnd_;
     QPointer<QWidget> settings_wnd_;
     QPointer<QWidget> audio_style_wnd_;
+    QPointer<QWidget> record_box_;  // "Record open failed!" while it is open
     QPointer<QWidget> skin_wnd_;
     LanguageSwitch language_;
     bool start_hidden_ = false;

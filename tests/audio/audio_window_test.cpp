@@ -15,6 +15,8 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusReply>
+#include <QMessageBox>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -224,19 +226,39 @@ TEST_F(AudioWindowTest, AKilledProgramIsStartedAgainAndSendsToTheWindowAgain) {
         << "the new program shook hands and sends";
 }
 
+TEST_F(AudioWindowTest, AColourBlockTheProgramDoesNotTakeIsGivenUpWhileTheWindowRuns) {
+    OpenWindow();
+    ASSERT_TRUE(WaitUntil([&] { return wnd_->Audio().Link().WindowKnown(); }, 5000));
+    const uint pid = ProgramPid();
+    ASSERT_NE(pid, 0u);
+    // Stopped, the program keeps its names but answers nothing.
+    ::kill(static_cast<pid_t>(pid), SIGSTOP);
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(10);
+    wnd_->Audio().Link().SendColourBlock(
+        panels::AudioColourBlock(wnd_->Audio().Styles().Current()));
+    const bool given_up =
+        WaitUntil([&] { return wnd_->Audio().Link().ColourBlocksGivenUp() == 1; }, 5000);
+    ::kill(static_cast<pid_t>(pid), SIGCONT);
+    EXPECT_TRUE(given_up);
+    EXPECT_GT(ticks, 10) << "the window went on meanwhile";
+}
+
 TEST_F(AudioWindowTest, AProgramThatCannotBeStartedIsReportedAndTriedAgain) {
     qputenv("DOZADIR_AUDIO_RECORD", (data_.path() / "no-such-program").c_str());
     int boxes = 0;
     QString text;
-    // Every box is answered as it opens; the daemon tries again on its rounds.
+    // Every box is answered as it shows; the daemon tries again on its rounds.
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<CMsgWnd*>(w);
-            if (box == nullptr || !box->isVisible() || !box->IsModalRunning()) continue;
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (box == nullptr || !box->isVisible()) continue;
             ++boxes;
-            if (QWidget* t = box->FindControl(QStringLiteral("MessageText"))) text = ui::Text(t);
-            box->Close(1);
+            text = box->text();
+            box->close();
         }
     });
     poll.start(5);
