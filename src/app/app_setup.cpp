@@ -9,6 +9,7 @@
 
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
+#include "macro/macro_control_ui.h"
 #include "models/model_device.h"
 #include "panels/panel_services.h"
 #include "panels/register_panels.h"
@@ -140,6 +141,13 @@ void SetupResources(const QString& program_folder) {
             const int dpi = main != nullptr ? main->GetDPI() : 96;
             return ShowMessageBox(main, {}, message, dpi, text_is_id, button_mode);
         });
+    // The macro editors' questions and failures, the same way.
+    RegisterMacroControls([](const MacroMessageBox& box) {
+        CMainWnd* main = CMainWnd::Instance();
+        QWidget* owner = box.owned_by_main ? main : nullptr;
+        const int dpi = main != nullptr ? main->GetDPI() : 96;
+        return ShowMessageBox(owner, {}, box.message, dpi, box.text_is_id, box.button_mode);
+    });
     ui::ControlFactory& factory = ui::ControlFactory::Instance();
     for (const QString& name : CustomControlClasses()) {
         if (factory.IsRegistered(name) && !PlaceholderControlClasses().contains(name))

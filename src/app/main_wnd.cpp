@@ -154,8 +154,8 @@ CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
         // through OnHookMessage.
         log::DebugLineF("hook message 0x%X from another program ignored", number);
     });
-    input::InputSource source = input::OpenInputSource(input::CurrentSessionFacts(
-        QGuiApplication::platformName() == QLatin1String("xcb")));
+    input::InputSource source = input::OpenInputSource(
+        input::CurrentSessionFacts(QGuiApplication::platformName() == QLatin1String("xcb")));
     hook_ = std::make_unique<input::CDeviceHook>(std::move(source.backend), source.coverage);
     CreateAudioLighting();
 }
@@ -648,7 +648,8 @@ void CMainWnd::OnHookRequest(int install) {
     log::DebugLineF("hook request %d", install);
     if (install == 1) {
         // The key capture does not take the hook from a recording.
-        if (recording_page_ == nullptr) (void)hook_->StartHook(input::kHookModeSingleKey, this, true, true);
+        if (recording_page_ == nullptr)
+            (void)hook_->StartHook(input::kHookModeSingleKey, this, true, true);
     } else if (hook_->Mode() == input::kHookModeSingleKey) {
         hook_->StopHook();
     }
@@ -727,9 +728,9 @@ void CMainWnd::OnExit() {
 void CMainWnd::Destroy() {
     exiting_ = true;
     log::DebugLine("退出测试");
-    // The keyboard goes back to the other programs first, whatever the shut-down waits for.
-    if (hook_) hook_->StopHook();
-    recording_page_ = nullptr;
+    // The keyboard goes back to the other programs first, whatever the shut-down waits for;
+    // a recording in progress is saved.
+    if (hook_) StopRecording();
     hide();
     if (tray_ != nullptr) tray_->hide();
     ClosePort();  // no worker stays blocked in a send while we wait for it

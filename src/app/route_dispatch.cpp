@@ -327,9 +327,9 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
             shell.OnMacroRecording();
             break;
         case Action::MacroRecordStop:
+            // The editor has the device write its macros and key table itself.
             macros([](MacroEditor& p) { p.OnRecordStop(); });
             shell.OnMacroRecording();
-            key([](KeyAssignmentPanel& p) { p.OnWriteKeyAssignments(); });
             break;
         case Action::MacroNameAdd:
             macros([](MacroEditor& p) { p.OnNameAdd(); });
@@ -354,12 +354,11 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
             break;
         case Action::MacroMoveOrDelete:
             macros([&](MacroEditor& p) { p.OnMoveOrDelete(arg); });
-            key([](KeyAssignmentPanel& p) { p.OnWriteKeyAssignments(); });
             break;
         case Action::MacroMoveDown:
-            // Moving down changes the macro as the other moves do, so the keys are written too.
+            // Moving down changes the macro as the other moves do: the editor has the device
+            // write its macros and key table, as after them.
             macros([](MacroEditor& p) { p.OnMoveDown(); });
-            key([](KeyAssignmentPanel& p) { p.OnWriteKeyAssignments(); });
             break;
         case Action::MacroInsertCursorMove:
             macros([&](MacroEditor& p) { p.OnInsertCursorMove(arg); });

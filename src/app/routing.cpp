@@ -64,6 +64,8 @@ constexpr Row kClickRows[] = {
     {M::kWhole, "macro_btn_delete", A::MacroMoveOrDelete, 3},
     {M::kWhole, "macro_btn_deleteall", A::MacroMoveOrDelete, 4},
     {M::kWhole, "macro_btn_down", A::MacroMoveDown},
+    // The macro action menu from a button too, for a macro without rows.
+    {M::kWhole, "macro_btn_insert", A::OpenMacroActionMenu},
     {M::kWhole, "shootdate_save_btn", A::ShootSave},
     {M::kWhole, "shootdate_reset_btn", A::ShootReset},
     {M::kWhole, "bullet_selected_prev", A::BulletPrev},

@@ -36,6 +36,7 @@ const std::vector<Case> kCases = {
     {"click", "key_butt_prosave", {{A::KeyWrite}}},
     {"click", "macro_btn_deleteall", {{A::MacroMoveOrDelete, 0, 4}}},
     {"click", "macro_btn_down", {{A::MacroMoveDown}}},
+    {"click", "macro_btn_insert", {{A::OpenMacroActionMenu}}},
     {"click", "custom_bright_color_btn", {{A::FillCustomColour, 0, 1}}},
     {"click", "custom_off_color_btn", {{A::FillCustomColour, 0, 0}}},
     {"click", "close_bkcolor_btn", {{A::AudioBackgroundOff}}},
@@ -184,7 +185,9 @@ struct FakeShell : ShellHandlers {
     DevicePage* page = nullptr;
     std::vector<int> syscommands;
     int exits = 0;
+    int recording_syncs = 0;
     DevicePage* CurrentDevicePage() override { return page; }
+    void OnMacroRecording() override { ++recording_syncs; }
     void OnSysCommand(int which) override { syscommands.push_back(which); }
     void OnExit() override { ++exits; }
 };
@@ -200,7 +203,9 @@ TEST(RouteDispatch, PanelsOfTheCurrentPage) {
     shell.page = &page;
     Route("click", "key_5", shell);
     Route("click", "macro_btn_down", shell);
-    EXPECT_EQ(page.keys.calls, (std::vector<std::string>{"key 5", "write"}));
+    // The macro editor has the device write the macros and keys itself: the key
+    // assignment panel's write is not run as well.
+    EXPECT_EQ(page.keys.calls, (std::vector<std::string>{"key 5"}));
     EXPECT_EQ(page.macros.moved_down, 1);
     Dispatch(*RouteMenuCommand("forward_click"), shell);
     EXPECT_EQ(page.macros.mouse_events, (std::vector<std::pair<int, int>>{{3, 2}}));
@@ -208,6 +213,21 @@ TEST(RouteDispatch, PanelsOfTheCurrentPage) {
     Dispatch(*RouteMenuCommand("EXIT"), shell);
     EXPECT_EQ(shell.syscommands, std::vector<int>{1});
     EXPECT_EQ(shell.exits, 1);
+}
+
+TEST(RouteDispatch, RecordingTriggersLetTheShellFollowWithTheHook) {
+    FakeShell shell;
+    FakePage page;
+    shell.page = &page;
+    Route("click", "macro_btn_starredio", shell);
+    Route("click", "macro_btn_stopredio", shell);
+    Dispatch(*RouteMenuCommand("redio_later_constant_time"), shell);
+    Dispatch(*RouteMenuCommand("macro_action_edit"), shell);
+    EXPECT_EQ(shell.recording_syncs, 4);
+    Route("click", "macro_btn_save", shell);
+    Dispatch(*RouteMenuCommand("left_click"), shell);
+    EXPECT_EQ(shell.recording_syncs, 4);
+    EXPECT_TRUE(page.keys.calls.empty());
 }
 
 TEST(RouteDispatch, PollingRateGoesByTheDevicesKind) {

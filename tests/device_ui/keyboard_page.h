@@ -95,11 +95,15 @@ class PageWindow : public ui::WindowBase {
     // Builds the named page classes itself before the stand-ins are asked (a test of the
     // real panels builds their skins here).
     std::function<QWidget*(const QString& cls, QWidget* parent)> create;
+    // A test's own panels, asked before the stand-ins (null: the stand-in).
+    std::function<QWidget*(const QString& cls, QWidget* parent)> panels;
 
   protected:
     QWidget* CreateControl(const QString& cls, QWidget* parent) override {
         if (create)
             if (QWidget* w = create(cls, parent)) return w;
+        if (panels)
+            if (QWidget* w = panels(cls, parent)) return w;
         if (cls == QLatin1String("RezazodaKeyboardDevice"))
             return ui::ControlFactory::Instance().CreateControl(
                 QStringLiteral("CRezazodaKeyboardDevice"), parent);
@@ -151,6 +155,9 @@ class KeyboardPageTest : public EmulatedDeviceTest {
         WriteProfileList(Folder(), {"profile1"}, ReadJsonFile(paths::DefaultDataFile("keyboard")));
         window_ = std::make_unique<PageWindow>();
         ConfigureWindow(*window_);
+        window_->panels = [this](const QString& cls, QWidget* parent) {
+            return MakePanel(cls, parent);
+        };
         window_->resize(900, 600);
         // As the main window builds the page: the skin, then the tables' values, then binding.
         auto* holder = new QWidget(window_.get());
@@ -180,6 +187,10 @@ class KeyboardPageTest : public EmulatedDeviceTest {
 
     // Before the page is built.
     virtual void ConfigureWindow(PageWindow& /*window*/) {}
+    // A real panel for a skin class of the page instead of its stand-in; null keeps the
+    // stand-in.
+    virtual QWidget* MakePanel(const QString& /*cls*/, QWidget* /*parent*/) { return nullptr; }
+
     // Opens the channel on the keyboard's cable or receiver and runs the first read.
     void Connect(sim::Link link = sim::Link::kCable) {
         ASSERT_TRUE(emu_.Plug(sim::DeviceKind::kKeyboard, link));

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli.h"
+#include "macro/macro_event.h"
 #include "profile/file_report.h"
 #include "profile/json_file.h"
 #include "support/temp_folder.h"
@@ -154,6 +155,91 @@ TEST_F(StoreCommandsTest, MacroOperationsAndDeletionAcrossProfiles) {
     EXPECT_EQ(RunJson({"macro", "import", "keyboard", out.string()})["name"], "Last_2");
     EXPECT_EQ(Run({"macro", "create", "headset"}).code, ctl::kExitRefused);
     EXPECT_EQ(Run({"macro", "list", "keyboard", "--force"}).code, ctl::kExitUsage);
+}
+
+// Events written by hand land in the macro file as recording would give them; the rows come
+// back as the editor shows them; a wrong word changes nothing.
+TEST_F(StoreCommandsTest, HandWrittenEventsAndTheirRows) {
+    ASSERT_EQ(Run({"macro", "create", "keyboard"}).code, 0);
+    const Json::Value added =
+        RunJson({"macro", "add-event", "keyboard", "macro_1", "down:LCtrl", "delay:15", "down:a",
+                 "delay:120", "up:A", "up:lctrl", "click:back", "move:left:20", "move:down:255",
+                 "delay:7", "down:Num Lock", "up:numlock"});
+    const Json::Value& rows = added["rows"];
+    ASSERT_EQ(rows.size(), 10u) << added.toStyledString();
+    struct Row {
+        const char* name;
+        const char* action;
+        int delay, type, button;
+    };
+    const Row expected[] = {
+        {"LCtrl", "down", 15, 9, 1},
+        {"A", "down", 120, 10, 4},
+        {"A", "up", 0, 10, 4},
+        {"LCtrl", "up", 0, 9, 1},
+        {"back", "down", 0, 1, 8},
+        {"back", "up", 0, 1, 8},
+        {"move left", "20", 0, 4, 20},
+        {"move down", "255", 7, 5, 255},
+        {"Num Lock", "down", 0, 10, 0x53},
+        {"Num Lock", "up", 0, 10, 0x53},
+    };
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(rows[static_cast<int>(i)]["name"], expected[i].name);
+        EXPECT_EQ(rows[static_cast<int>(i)]["action"], expected[i].action);
+        EXPECT_EQ(rows[static_cast<int>(i)]["delay"], expected[i].delay);
+        EXPECT_EQ(rows[static_cast<int>(i)]["type"], expected[i].type);
+        EXPECT_EQ(rows[static_cast<int>(i)]["button"], expected[i].button);
+    }
+    // A move's direction is in its action: right is the release of the X movement.
+    const fs::path file = Folder("keyboard") / (added["guid"].asString() + ".mac");
+    const std::vector<MacroEvent> saved = LoadEvents(file);
+    ASSERT_EQ(saved.size(), 10u);
+    EXPECT_EQ(saved[6].action, "down");
+    EXPECT_EQ(saved[7].action, "up");
+    EXPECT_EQ(saved[0].delay, "15");
+    EXPECT_EQ(RunJson({"macro", "show", "keyboard", "0"})["rows"], rows) << "show reads the same";
+    const Result shown = Run({"macro", "show", "keyboard", "macro_1"});
+    EXPECT_NE(shown.out.find("macro_1: 10 events"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("A               down     120 ms"), std::string::npos) << shown.out;
+
+    // Appending goes on from the last event, whose delay a leading "delay:" sets.
+    ASSERT_EQ(Run({"macro", "add-event", "keyboard", "macro_1", "delay:40", "click:left"}).code, 0);
+    ASSERT_EQ(LoadEvents(file).size(), 12u);
+    EXPECT_EQ(LoadEvents(file)[9].delay, "40");
+
+    const std::string before = test::ReadText(file);
+    for (const char* word : {"down:NoSuchKey", "click:A", "move:left:256", "move:sideways:3",
+                             "delay:65536", "delay:-3", "delay:abc", "press:A", "down", ""}) {
+        SCOPED_TRACE(word);
+        const Result wrong = Run({"macro", "add-event", "keyboard", "macro_1", "down:B", word});
+        EXPECT_EQ(wrong.code, ctl::kExitUsage);
+        EXPECT_NE(wrong.err.find(word), std::string::npos) << wrong.err;
+    }
+    EXPECT_EQ(test::ReadText(file), before) << "nothing of a refused line is written";
+
+    ASSERT_EQ(Run({"macro", "create", "mouse"}).code, 0);
+    EXPECT_EQ(Run({"macro", "add-event", "mouse", "macro_1", "delay:5"}).code, ctl::kExitUsage)
+        << "a delay needs an event before it";
+    EXPECT_EQ(Run({"macro", "show", "mouse", "macro_9"}).code, ctl::kExitRefused);
+    EXPECT_EQ(Run({"macro", "add-event", "mouse", "macro_1"}).code, ctl::kExitUsage);
+}
+
+// The 4000-event limit of a macro holds for hand-written events too.
+TEST_F(StoreCommandsTest, HandWrittenEventsStopAtTheRowLimit) {
+    ASSERT_EQ(Run({"macro", "create", "keyboard"}).code, 0);
+    std::vector<std::string> args{"macro", "add-event", "keyboard", "macro_1"};
+    for (int i = 0; i < 1000; ++i) args.push_back("click:left");
+    ASSERT_EQ(Run(args).code, 0) << "2000";
+    args.push_back("click:left");
+    EXPECT_EQ(Run(args).code, ctl::kExitRefused) << "4002";
+    EXPECT_EQ(RunJson({"macro", "list", "keyboard"})["macros"][0]["events"], 2000);
+    args.resize(4 + 999);
+    ASSERT_EQ(Run(args).code, 0) << "3998";
+    EXPECT_EQ(Run({"macro", "add-event", "keyboard", "macro_1", "down:A", "up:A"}).code, 0);
+    EXPECT_EQ(Run({"macro", "add-event", "keyboard", "macro_1", "down:A"}).code, ctl::kExitRefused);
+    EXPECT_EQ(RunJson({"macro", "list", "keyboard"})["macros"][0]["events"], 4000);
 }
 
 // The command line tells which file it met and what it did with it.

@@ -6,6 +6,7 @@
 #include "cli.h"
 #include "macro/macro_event.h"
 #include "macro/macro_store.h"
+#include "macro/macro_text_events.h"
 #include "profile/profile_store.h"
 #include "store_commands.h"
 #include "store_kinds.h"
@@ -32,6 +33,40 @@ Json::Value EntryJson(const MacroStore& store, int index) {
     value["guid"] = entry.guid;
     value["events"] = static_cast<Json::UInt64>(LoadEvents(store.MacroFilePath(index)).size());
     return value;
+}
+
+Json::Value RowsJson(const std::vector<MacroEvent>& events) {
+    Json::Value rows(Json::arrayValue);
+    for (const MacroEvent& event : events) {
+        const EventRowText text = RowTextOf(event);
+        Json::Value row(Json::objectValue);
+        row["name"] = text.name;
+        row["action"] = text.action;
+        row["delay"] = text.delay;
+        row["type"] = event.type;
+        row["button"] = event.button;
+        rows.append(row);
+    }
+    return rows;
+}
+
+// The events of a macro as the editor's rows: name, action, delay.
+int ShowEvents(Context& ctx, const MacroStore& store, int index) {
+    const std::vector<MacroEvent> events = LoadEvents(store.MacroFilePath(index));
+    if (ctx.json) {
+        Json::Value value = EntryJson(store, index);
+        value["rows"] = RowsJson(events);
+        PrintJson(ctx.out, value);
+        return kExitOk;
+    }
+    ctx.out << store.Macros()[static_cast<size_t>(index)].name << ": " << events.size()
+            << " events\n";
+    for (size_t i = 0; i < events.size(); ++i) {
+        const EventRowText row = RowTextOf(events[i]);
+        ctx.out << std::right << std::setw(5) << i << "  " << std::left << std::setw(16) << row.name
+                << std::setw(6) << row.action << std::right << std::setw(6) << row.delay << " ms\n";
+    }
+    return kExitOk;
 }
 
 int Answer(Context& ctx, const MacroStore& store, int index, std::string_view verb) {
@@ -72,7 +107,8 @@ int MacroCommand(Context& ctx, const std::vector<std::string>& all_args) {
     const auto arity = [&](size_t n) { return args.size() == n + 2; };
     const bool known = (op == "list" && arity(0)) || (op == "create" && arity(0)) ||
                        (op == "import" && arity(1)) || (op == "export" && arity(2)) ||
-                       (op == "rename" && arity(2)) || (op == "delete" && arity(1));
+                       (op == "rename" && arity(2)) || (op == "delete" && arity(1)) ||
+                       (op == "show" && arity(1)) || (op == "add-event" && args.size() >= 4);
     if (!known || (force && op != "delete")) {
         ctx.err << "dozadirctl: unknown macro operation or wrong arguments: " << op << "\n"
                 << kStoreUsage;
@@ -117,6 +153,25 @@ int MacroCommand(Context& ctx, const std::vector<std::string>& all_args) {
     const int index = FindItem(names, args[2]);
     if (index < 0) return Fail(ctx, what, "no macro " + args[2], kExitRefused);
 
+    if (op == "show") return ShowEvents(ctx, store, index);
+    if (op == "add-event") {
+        // Onto the events as the file has them; a damaged file is kept beside the new one.
+        const std::filesystem::path file = store.MacroFilePath(index);
+        const TextEventsResult added = AppendTextEvents(
+            LoadEvents(file), std::vector<std::string>(args.begin() + 3, args.end()));
+        if (!added.error.empty()) return Fail(ctx, what, added.error, kExitUsage);
+        if (added.events.size() > kMaxMacroEvents) {
+            return Fail(ctx, what,
+                        "a macro holds at most " + std::to_string(kMaxMacroEvents) + " events",
+                        kExitRefused);
+        }
+        const MacroEntry& entry = store.Macros()[static_cast<size_t>(index)];
+        if (!SaveEvents(file, entry.name, entry.guid, added.events)) {
+            return Fail(ctx, what, "the macro file could not be written: " + file.string(),
+                        kExitFileError);
+        }
+        return ShowEvents(ctx, store, index);
+    }
     if (op == "export" || op == "rename") {
         const MacroResult result =
             op == "export" ? store.ExportMacro(index, args[3]) : store.RenameMacro(index, args[3]);
@@ -178,6 +233,10 @@ const char* const kStoreUsage =
     "  profile reset KIND PROFILE          back to the default settings\n"
     "Macros (KIND: keyboard, mouse; MACRO: a name or an index):\n"
     "  macro list KIND\n"
+    "  macro show KIND MACRO               its events: name, action, delay\n"
+    "  macro add-event KIND MACRO EVENT... appends down:KEY, up:KEY, click:BUTTON,\n"
+    "                                      move:DIRECTION:N, delay:MS (the delay of the\n"
+    "                                      event before it); KEY as A, LCtrl, F5, Enter\n"
     "  macro create KIND\n"
     "  macro import KIND FILE\n"
     "  macro export KIND MACRO FILE\n"

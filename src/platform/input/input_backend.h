@@ -1,7 +1,7 @@
 #pragma once
-// A source of the computer's own key and button events for the input hook: the X11 raw
-// events of every device, or the keyboards' evdev nodes. Events are delivered on the
-// thread that started the backend (the UI thread, through its event loop).
+// A source of the computer's own key and button events for the input hook (X11Input: the
+// X11 raw events of every device). Events are delivered on the thread that started the
+// backend (the UI thread, through its event loop).
 
 #include <cstdint>
 #include <functional>

@@ -1,8 +1,8 @@
 #pragma once
 // Which source the input hook reads, and how much of the desktop it sees: X11 raw events
-// on an X11 desktop; under Wayland the keyboards' evdev nodes when the user may open them
-// (the compositor shows X11 programs only their own input), else X11 for this program's
-// own windows, else nothing.
+// on an X11 desktop; under Wayland (the compositor shows an X11 program only the input of
+// its own windows) X11 for this program's windows when they are X11 windows, else nothing.
+// The macro editor says which, beside its record button.
 
 #include <memory>
 #include <string>
@@ -25,7 +25,7 @@ struct InputSource {
     InputCoverage coverage = InputCoverage::kNone;
 };
 
-// Opens the best source for `facts` (evdev is only tried under Wayland, or without X11).
+// Opens the source for `facts`.
 [[nodiscard]] InputSource OpenInputSource(const SessionFacts& facts);
 
 }  // namespace dz::input
