@@ -114,6 +114,8 @@ class AudioWindowTest : public ::testing::Test {
         hid::BackendRegistry::Instance().Add(emulator_->Backend());
     }
     void OpenWindow() {
+        // A program of an earlier test is gone first, so that the one seen is this window's.
+        ASSERT_TRUE(WaitUntil([] { return !PresenceHeld(); }, 10000));
         wnd_ =
             std::make_unique<CMainWnd>(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
         ASSERT_TRUE(wnd_->Core().OpenBus());
@@ -220,6 +222,8 @@ TEST_F(AudioWindowTest, AKilledProgramIsStartedAgainAndSendsToTheWindowAgain) {
     ::kill(static_cast<pid_t>(first), SIGKILL);
     ASSERT_TRUE(WaitUntil([&] { return ProgramPid() != 0 && ProgramPid() != first; }, 5000))
         << "started again by the daemon";
+    // The window starts the program once itself; every other start is the daemon's (one it
+    // made while the first was still coming up may be the one that took over).
     EXPECT_GE(wnd_->Audio().Link().Relaunches(), 1);
     const int before = wnd_->Audio().Deliveries();
     EXPECT_TRUE(WaitUntil([&] { return wnd_->Audio().Deliveries() > before + 3; }, 5000))
