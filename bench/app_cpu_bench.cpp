@@ -12,11 +12,18 @@
 // data folder, where every device kind has an animated effect selected (the keyboard its
 // wave, effect 1, the others their effect 0, also a wave); the window shows the keyboard's
 // page while it is measured visible.
+// --audio (before APP, with --animate's profiles): the keyboard on its audio effect (29)
+// and a private sound server (pulseaudio with a null sink) playing a tone that swells and
+// fades; the capture program runs, and its CPU is measured beside the application's. Run
+// it on a session bus too: xvfb-run -a dbus-run-session -- app_cpu_bench --audio APP.
+#include <pulse/simple.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +42,7 @@
 #include "platform/paths/paths.h"
 #include "profile/json_file.h"
 #include "profile/profile_store.h"
+#include "support/pulse_server.h"
 
 namespace {
 
@@ -222,7 +230,7 @@ bool ShowKeyboardPage() {
 
 // A temporary user data folder whose selected profile of every kind shows an animated
 // effect; empty when it cannot be made.
-std::filesystem::path AnimatedProfiles() {
+std::filesystem::path AnimatedProfiles(int keyboard_effect) {
     std::string pattern = (std::filesystem::temp_directory_path() / "dz-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return {};
     setenv("DOZADIR_DATA_HOME", pattern.c_str(), 1);
@@ -232,7 +240,7 @@ std::filesystem::path AnimatedProfiles() {
         int effect;
     };
     for (const Kind& k :
-         {Kind{"keyboard", dz::TYPE_KEYBOARD, 1}, Kind{"mouse", dz::TYPE_MOUSE, 0},
+         {Kind{"keyboard", dz::TYPE_KEYBOARD, keyboard_effect}, Kind{"mouse", dz::TYPE_MOUSE, 0},
           Kind{"MousePad", dz::TYPE_MOUSEPAD, 0}, Kind{"HD", dz::TYPE_HEADSET, 0}}) {
         const std::filesystem::path folder = dz::paths::KindDataFolder(k.name);
         if (!dz::paths::EnsureFolder(folder)) return {};
@@ -241,18 +249,88 @@ std::filesystem::path AnimatedProfiles() {
         const std::filesystem::path file = store.GetProfilePath(store.GetSelectedIndex());
         Json::Value root = dz::ReadJsonFile(file);
         root["Device"][0]["LightInfo"]["SelectItem"] = k.effect;
+        // The audio effect's spectrum columns in white over black.
+        if (k.effect == 29) {
+            Json::Value& audio = root["Device"][0]["AudioLightInfo"];
+            audio["AudioMode"] = 0;
+            audio["FgColorR"] = audio["FgColorG"] = audio["FgColorB"] = 255;
+        }
         if (!dz::TryWriteJsonFile(file, root)) return {};
     }
     return pattern;
 }
 
+// The capture program started by the application: the process named after it.
+pid_t FindCaptureProgram() {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+        std::ifstream comm(entry.path() / "comm");
+        std::string name;
+        if (std::getline(comm, name) && name.rfind("dozadir-audio-r", 0) == 0)
+            return static_cast<pid_t>(std::atoi(entry.path().filename().c_str()));
+    }
+    return -1;
+}
+
+// A 440 Hz tone whose loudness swells and fades every two seconds, until stopped.
+class SwellingTone {
+  public:
+    bool Start() {
+        const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 1};
+        stream_ = pa_simple_new(nullptr, "bench", PA_STREAM_PLAYBACK, nullptr, "tone", &spec,
+                                nullptr, nullptr, nullptr);
+        if (stream_ == nullptr) return false;
+        thread_ = std::thread([this] {
+            std::vector<int16_t> block(441);
+            size_t n = 0;
+            while (!stop_) {
+                for (int16_t& v : block) {
+                    const double t = double(n++) / 44100;
+                    const double loud = 0.5 + 0.5 * std::sin(2 * M_PI * t / 2);
+                    v = static_cast<int16_t>(20000 * loud * std::sin(2 * M_PI * 440 * t));
+                }
+                if (pa_simple_write(stream_, block.data(), block.size() * 2, nullptr) < 0) break;
+            }
+        });
+        return true;
+    }
+    ~SwellingTone() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        if (stream_ != nullptr) pa_simple_free(stream_);
+    }
+
+  private:
+    pa_simple* stream_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool animate = argc > 1 && std::strcmp(argv[1], "--animate") == 0;
-    if (animate) {
+    const bool audio = argc > 1 && std::strcmp(argv[1], "--audio") == 0;
+    if (audio) {
         --argc;
         ++argv;
+    }
+    const bool animate = audio || (argc > 1 && std::strcmp(argv[1], "--animate") == 0);
+    if (animate && !audio) {
+        --argc;
+        ++argv;
+    }
+    dz::test::PulseServer pulse;
+    SwellingTone tone;
+    if (audio) {
+        if (!pulse.Start()) {
+            std::fprintf(stderr, "app_cpu_bench: no sound server: %s\n", pulse.Error().c_str());
+            return 1;
+        }
+        pulse.Apply();
+        if (!tone.Start()) {
+            std::fprintf(stderr, "app_cpu_bench: the tone could not be played\n");
+            return 1;
+        }
     }
     if (argc < 2) {
         std::fprintf(stderr,
@@ -261,7 +339,7 @@ int main(int argc, char** argv) {
     }
     std::filesystem::path animated;
     if (animate) {
-        animated = AnimatedProfiles();
+        animated = AnimatedProfiles(audio ? 29 : 1);
         if (animated.empty()) {
             std::fprintf(stderr, "app_cpu_bench: the animated profiles could not be written\n");
             return 1;
@@ -300,11 +378,23 @@ int main(int argc, char** argv) {
         stop();
         return 1;
     }
-    std::printf(
-        "%s application, 4 emulated devices%s\n",
-        animate ? "animated (keyboard page: effect 1, every device an animated effect)" : "idle",
-        hidraw ? ", hidraw listed" : "");
+    std::printf("%s application, 4 emulated devices%s\n",
+                audio     ? "audio (keyboard page: effect 29 lit by a tone, capture program running)"
+                : animate ? "animated (keyboard page: effect 1, every device an animated effect)"
+                          : "idle",
+                hidraw ? ", hidraw listed" : "");
+    const pid_t capture = audio ? FindCaptureProgram() : -1;
+    if (audio && capture < 0) {
+        std::fprintf(stderr, "app_cpu_bench: the capture program does not run\n");
+        stop();
+        return 1;
+    }
+    Measurement capture_cpu;
+    std::thread capture_measure;
+    if (audio) capture_measure = std::thread([&] { capture_cpu = Measure(capture, seconds); });
     const Measurement visible = Measure(pid, seconds);
+    if (capture_measure.joinable()) capture_measure.join();
+    if (audio) Print("capture program", capture_cpu);
     if (!visible.ok) {
         std::fprintf(stderr, "app_cpu_bench: the application ended early\n");
         stop();

@@ -67,6 +67,17 @@ void FontHolder::Release() {
     id_ = -1;
 }
 
+namespace {
+QStringList& PlaceholderSet() {
+    static QStringList names;
+    return names;
+}
+}  // namespace
+
+QStringList PlaceholderControlClasses() {
+    return PlaceholderSet();
+}
+
 QWidget* MakePlaceholder(const QString& class_name, QWidget* parent) {
     auto* placeholder = new QFrame(parent);
     placeholder->setProperty("controlClass", class_name);
@@ -145,9 +156,15 @@ void SetupResources(const QString& program_folder) {
     });
     ui::ControlFactory& factory = ui::ControlFactory::Instance();
     for (const QString& name : CustomControlClasses()) {
-        if (factory.IsRegistered(name)) continue;  // a real widget is already there
+        if (factory.IsRegistered(name) && !PlaceholderControlClasses().contains(name))
+            continue;  // a real widget is already there
         factory.RegistControl(name,
                               [name](QWidget* parent) { return MakePlaceholder(name, parent); });
+        if (!PlaceholderSet().contains(name)) {
+            PlaceholderSet().append(name);
+            // The start-up check: in debug mode every class without its control is named.
+            log::DebugLineF("control class %s is still a placeholder", qUtf8Printable(name));
+        }
     }
     QFile theme(QDir(skin).filePath(QStringLiteral("theme.qss")));
     if (theme.open(QIODevice::ReadOnly)) {

@@ -44,6 +44,9 @@ inline constexpr std::array<const char*, 4> kFontFiles{
 
 // An empty container standing for a class whose widget comes later.
 [[nodiscard]] QWidget* MakePlaceholder(const QString& class_name, QWidget* parent);
+// The custom control classes that SetupResources had to register as placeholders (no
+// control of that class is built yet); each is named in the debug output at start.
+[[nodiscard]] QStringList PlaceholderControlClasses();
 
 // Resource setup: the skin folder and its map, the language folder, the control classes
 // (classes not yet provided by a widget are registered as an empty container carrying the

@@ -314,6 +314,8 @@ void DeviceArea::CommandRemoved(int slot, const SupportedDeviceRecord& record) {
     }
     CRezazodaUSBDevice* device = DeviceForSlot(record, false);
     if (device == nullptr) return;
+    // The device object outlives the device; one plugged in again starts unsynchronised.
+    device->SetLightSync(false);
     CloseCommandPaths(device->Channel());
     HideItem(ItemIndexOf(device));
 }

@@ -8,6 +8,7 @@
 #include <QEnterEvent>
 #include <QLayout>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
 #include <QUrl>
@@ -20,6 +21,7 @@
 #include "app/layout_rules.h"
 #include "app/msg_wnd.h"
 #include "app/routing.h"
+#include "panels/music_wnd.h"
 #include "device/usb_device.h"
 #include "panels/color_select_wnd.h"
 #include "panels/device_option_ui.h"
@@ -29,6 +31,7 @@
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
 #include "ui/control_factory.h"
+#include "ui/widgets/device_key_button.h"
 #include "ui/control_ops.h"
 #include "ui/dpi.h"
 #include "ui/menu.h"
@@ -154,6 +157,66 @@ CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
     input::InputSource source = input::OpenInputSource(
         input::CurrentSessionFacts(QGuiApplication::platformName() == QLatin1String("xcb")));
     hook_ = std::make_unique<input::CDeviceHook>(std::move(source.backend), source.coverage);
+    CreateAudioLighting();
+}
+
+void CMainWnd::CreateAudioLighting() {
+    const QByteArray program = qgetenv("DOZADIR_AUDIO_RECORD");
+    AudioRecordLink::Config link{
+        core_->Endpoint().Bus(),
+        program.isEmpty()
+            ? QCoreApplication::applicationDirPath() + QStringLiteral("/dozadir-audio-record")
+            : QString::fromLocal8Bit(program),
+        Str(kAppTitle), nullptr};
+    const std::filesystem::path user_folder = paths::ProductDataFolder();
+    (void)paths::EnsureFolder(user_folder);
+    AudioLightingHub::Files files{user_folder / panels::kAudioFileName,
+                                  paths::DefaultDataFolder() / panels::kAudioFileName};
+    AudioLightingHub::Hooks hooks;
+    hooks.current_page = [this] { return CurrentDevicePage(); };
+    hooks.first_keyboard = [this]() -> CRezazodaUSBDevice* {
+        if (!area_) return nullptr;
+        const auto& keyboards = area_->DevicesOfKind(kKindKeyboard);
+        return keyboards.empty() ? nullptr : keyboards.front();
+    };
+    // The system's own box, not modal: it stands beside the window (as the daemon's box
+    // stands beside the other windows), one at a time.
+    hooks.message_box = [this](const QString& text) {
+        if (record_box_ != nullptr) return;
+        auto* box = new QMessageBox(QMessageBox::Warning, Str(kAppTitle), text, QMessageBox::Ok,
+                                    this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        record_box_ = box;
+        box->show();
+    };
+    hooks.style_window = [this](const panels::AudioStyleRecord& record) {
+        return OpenStyleWindow(record);
+    };
+    audio_ = std::make_unique<AudioLightingHub>(std::move(link), std::move(files),
+                                                std::move(hooks), this);
+    core_->Endpoint().SetCopyDataHandler(
+        [this](const QString&, int64_t tag, const QByteArray& bytes) {
+            if (core_->SystemAwake()) audio_->OnCopyData(tag, bytes);
+        });
+}
+
+std::optional<panels::AudioStyleRecord> CMainWnd::OpenStyleWindow(
+    const panels::AudioStyleRecord& record) {
+    auto* wnd = new panels::CMusicWnd(this);
+    audio_style_wnd_ = wnd;
+    wnd->Create();
+    wnd->SetDPI(GetDPI());
+    wnd->SetAudioStyleRecord(record);
+    wnd->resize(panels::CMusicWnd::kWidth * GetDPI() / 96,
+                panels::CMusicWnd::kHeight * GetDPI() / 96);
+    wnd->move(geometry().center() - wnd->rect().center());
+    const int result = wnd->ShowModal();
+    std::optional<panels::AudioStyleRecord> accepted;
+    if (result == 1) accepted = wnd->GetAudioStyleRecord();
+    wnd->deleteLater();
+    audio_style_wnd_ = nullptr;
+    return accepted;
 }
 
 CMainWnd::~CMainWnd() {
@@ -226,7 +289,9 @@ void CMainWnd::OnWindowInit() {
     }
     hide();  // shown when the device watch has made its first pass
     StartWorkers();
+    audio_->Start(workers_);
     SetTimer(nullptr, kTimerDpiLayout.id, kTimerDpiLayout.period_ms);
+    audio_->LoadStyles();
 }
 
 void CMainWnd::StartWorkers() {
@@ -240,6 +305,44 @@ void CMainWnd::StartWorkers() {
     const bool started = workers_.Start(
         kSlotDeviceWatch, [scanner](const StopEvent& stop) { scanner->RunHere(stop.Token()); });
     if (!started) log::DebugLine("device watch not started");
+    LightSynchroniser* sync = &light_sync_;
+    if (!workers_.Start(kSlotLightSync, [sync](const StopEvent& stop) { sync->Run(stop); }))
+        log::DebugLine("lighting synchronisation not started");
+}
+
+void CMainWnd::OnBandSelectEnd(int picture) {
+    auto* device = dynamic_cast<CRezazodaUSBDevice*>(CurrentDevicePage());
+    if (device == nullptr) return;
+    int selected = 0;
+    int lights = 0;
+    int lights_selected = 0;
+    for (auto* key : device->findChildren<ui::DeviceKeyButton*>())
+        selected += key->SelectedByBand();
+    for (int n = 0; n < device->LightCount(); ++n) {
+        auto* light = qobject_cast<ui::DeviceKeyButton*>(device->LightButton(n));
+        if (light == nullptr) continue;
+        ++lights;
+        lights_selected += light->SelectedByBand();
+    }
+    log::DebugLineF("band selection: %d keys, %d of %d lights", selected, lights_selected, lights);
+    // On the keyboard picture nothing persists. On the mouse picture a selection of every
+    // light takes the profile's lighting again: the file such a selection would read is
+    // named by no text, so the device is set from its profile.
+    if (picture != 1 || device->KindIndex() != kKindMouse || lights == 0 ||
+        lights_selected != lights)
+        return;
+    (void)device->LoadProfile();
+    device->RefreshPage();
+    (void)device->WriteSystemSettings(0, 0, 1, screen_w_, screen_h_);
+    (void)device->ApplyLighting();
+}
+
+void CMainWnd::OnSameModeAllDevices() {
+    if (!area_) return;
+    LightSynchroniser::DeviceLists lists;
+    for (int kind = 0; kind < 4; ++kind) lists[size_t(kind)] = area_->DevicesOfKind(kind);
+    light_sync_.SetDevices(lists);
+    light_sync_.SameMode(dynamic_cast<CRezazodaUSBDevice*>(CurrentDevicePage()), lists);
 }
 
 void CMainWnd::Notify(const ui::Notification& msg) {
@@ -338,6 +441,7 @@ void CMainWnd::OnTimer(int id) {
     if (id == kTimerDpiLayout.id) {
         DpiLayout();
         update();
+        audio_->Handshake();
     } else if (id == kTimerTrayMenu.id) {
         OpenTrayMenu();
     } else if (id == kTimerProfileSwitch.id) {
@@ -516,7 +620,7 @@ void CMainWnd::OnDeviceResetBtn() {
     page->LoadProfile();
     page->RefreshPage();
     page->WriteSystemSettings(0, 0, 1, screen_w_, screen_h_);
-    if (AudioLighting* audio = page->Audio()) audio->RestoreDefaultStyles();
+    audio_->RestoreDefaultStyles();
     if (page->IsKeyboardOrMouse()) {
         // The answer comes from the device worker; the key map is queued behind the macros.
         QPointer<CMainWnd> self(this);
@@ -637,6 +741,7 @@ void CMainWnd::Destroy() {
     stop_report_ = workers_.StopAll();
     log::DebugLineF("workers joined: %zu in %lld ms, %zu late", stop_report_.joined,
                     static_cast<long long>(clock.elapsed()), stop_report_.late_slots.size());
+    audio_->StopProgram();
 }
 
 void CMainWnd::closeEvent(QCloseEvent* event) {

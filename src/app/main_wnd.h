@@ -10,7 +10,9 @@
 #include <chrono>
 #include <memory>
 
+#include "app/audio_lighting.h"
 #include "app/device_area.h"
+#include "app/light_sync_thread.h"
 #include "app/language.h"
 #include "app/main_wnd_core.h"
 #include "app/route_dispatch.h"
@@ -56,6 +58,10 @@ class CMainWnd : public ui::WindowBase,
     [[nodiscard]] DeviceSlotList& Slots() { return slots_; }
     // The input hook (key capture and macro recording).
     [[nodiscard]] input::CDeviceHook& Hook() { return *hook_; }
+    // Audio-reactive lighting: the capture program, its packets, the audio styles.
+    [[nodiscard]] AudioLightingHub& Audio() { return *audio_; }
+    [[nodiscard]] QWidget* AudioStyleWindow() const { return audio_style_wnd_; }
+    [[nodiscard]] LightSynchroniser& LightSync() { return light_sync_; }
 
     // Tray icon mouse messages (the tray callback), also used by tests.
     void OnTrayLeftClick();
@@ -76,6 +82,7 @@ class CMainWnd : public ui::WindowBase,
 
     // ShellHandlers.
     DevicePage* CurrentDevicePage() override;
+    AudioLighting* AudioHandlers() override { return audio_.get(); }
     void OnWindowInit() override;
     void OnRootSized() override;
     void OnCloseBtn() override;
@@ -86,6 +93,9 @@ class CMainWnd : public ui::WindowBase,
     // 0: the desktop's keyboard settings, 1: its mouse settings.
     void OnWindowsDeviceSettings(int n) override;
     void OnDeviceResetBtn() override;
+    void OnSameModeAllDevices() override;
+    // A band selection ended on the keyboard (0) or mouse (1) picture.
+    void OnBandSelectEnd(int picture) override;
     void OnOpenMacroActionMenu() override;
     void OnHookRequest(int install) override;
     void OnMacroRecording() override;
@@ -121,6 +131,9 @@ class CMainWnd : public ui::WindowBase,
 
   private:
     void CreateTray();
+    void CreateAudioLighting();
+    // The style window, modal; the edited record when it was accepted.
+    std::optional<panels::AudioStyleRecord> OpenStyleWindow(const panels::AudioStyleRecord& record);
     void OpenTrayMenu();
     void StartWorkers();
     void Destroy();
@@ -143,6 +156,9 @@ class CMainWnd : public ui::WindowBase,
 
     std::unique_ptr<MainWndCore> core_;
     std::unique_ptr<ipc::SleepWatcher> sleep_;
+    // Used by the workers of slots 1 and 8: declared before the table, so they go after it.
+    std::unique_ptr<AudioLightingHub> audio_;
+    LightSynchroniser light_sync_;
     WorkerTable workers_;
     DeviceSlotList slots_;
     std::unique_ptr<input::CDeviceHook> hook_;
@@ -155,6 +171,7 @@ class CMainWnd : public ui::WindowBase,
     QPointer<QWidget> about_wnd_;
     QPointer<QWidget> settings_wnd_;
     QPointer<QWidget> audio_style_wnd_;
+    QPointer<QWidget> record_box_;  // "Record open failed!" while it is open
     QPointer<QWidget> skin_wnd_;
     LanguageSwitch language_;
     bool start_hidden_ = false;

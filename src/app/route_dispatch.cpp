@@ -21,7 +21,9 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
     auto page = [&shell] { return shell.CurrentDevicePage(); };
     auto key = [&](auto f) { OnPanel(shell, &DevicePage::KeyAssignment, f); };
     auto light = [&](auto f) { OnPanel(shell, &DevicePage::Lighting, f); };
-    auto audio = [&](auto f) { OnPanel(shell, &DevicePage::Audio, f); };
+    auto audio = [&](auto f) {
+        if (AudioLighting* handlers = shell.AudioHandlers()) f(*handlers);
+    };
     auto mouse = [&](auto f) { OnPanel(shell, &DevicePage::Mouse, f); };
     auto keyboard = [&](auto f) { OnPanel(shell, &DevicePage::Keyboard, f); };
     auto shoot = [&](auto f) { OnPanel(shell, &DevicePage::Shooting, f); };
@@ -126,6 +128,7 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
             break;
 
         case Action::LightPresetColour:
+            if (DevicePage* d = page()) d->SetLightSync(false);
             light([&](LightingPanel& p) { p.OnPresetColour(n); });
             break;
         case Action::LightBrightness:
@@ -137,15 +140,19 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
             light([](LightingPanel& p) { p.OnSpeed(); });
             break;
         case Action::LightOption:
+            if (DevicePage* d = page()) d->SetLightSync(false);
             light([&](LightingPanel& p) { p.OnOption(arg); });
             break;
         case Action::LightModeCombo:
+            if (DevicePage* d = page()) d->SetLightSync(false);
             light([&](LightingPanel& p) { p.OnModeCombo(arg); });
             break;
         case Action::LightPalette:
+            if (DevicePage* d = page()) d->SetLightSync(false);
             light([](LightingPanel& p) { p.OnPalette(); });
             break;
         case Action::LightEditRgb:
+            if (DevicePage* d = page()) d->SetLightSync(false);
             light([&](LightingPanel& p) { p.OnEditRgb(arg); });
             break;
 

@@ -12,6 +12,9 @@ class ShellHandlers {
   public:
     virtual ~ShellHandlers() = default;
     [[nodiscard]] virtual DevicePage* CurrentDevicePage() { return nullptr; }
+    // The audio controls: the main window keeps the audio styles and the capture program,
+    // and its handlers work on the current page.
+    [[nodiscard]] virtual AudioLighting* AudioHandlers() { return nullptr; }
     virtual void OnWindowInit() {}
     virtual void OnRootSized() {}
     virtual void OnBandSelectEnd(int /*0 keyboard picture, 1 mouse picture*/) {}

@@ -47,13 +47,38 @@ class StaticColourProgram : public LightingProgram {
     CRezazodaUSBDevice& device_;  // its base part: the settings words and the LED array
 };
 
+// The model's program, except while the synchronisation thread owns the lights.
+class SyncGate : public LightingProgram {
+  public:
+    SyncGate(const std::unique_ptr<LightingProgram>& program, const std::atomic<bool>& synced)
+        : program_(program), synced_(synced) {}
+    bool Step() override {
+        if (synced_.load()) return false;  // still until the flag is cleared (a wake)
+        return program_->Step();
+    }
+    std::chrono::milliseconds NextStepIn(std::chrono::milliseconds interval) override {
+        return program_->NextStepIn(interval);
+    }
+    [[nodiscard]] std::optional<std::chrono::steady_clock::time_point> NextDeadline()
+        const override {
+        return program_->NextDeadline();
+    }
+    [[nodiscard]] const char* EndLine() const override { return program_->EndLine(); }
+
+  private:
+    const std::unique_ptr<LightingProgram>& program_;  // replaced only while the thread stops
+    const std::atomic<bool>& synced_;
+};
+
 std::atomic<bool>& ProfileListChangedFlag() {
     static std::atomic<bool> flag{false};
     return flag;
 }
 
 CRezazodaUSBDevice::CRezazodaUSBDevice(QWidget* parent)
-    : QWidget(parent), lighting_program_(std::make_unique<StaticColourProgram>(*this)) {
+    : QWidget(parent),
+      lighting_program_(std::make_unique<StaticColourProgram>(*this)),
+      lighting_gate_(std::make_unique<SyncGate>(lighting_program_, light_sync_)) {
     device_type_.store(1);  // the keyboard object starts as a keyboard
     ui::MakeOptionGroupScope(this);
 }
@@ -418,7 +443,16 @@ void CRezazodaUSBDevice::SetLightingProgram(std::unique_ptr<LightingProgram> pro
 
 void CRezazodaUSBDevice::StartLightingThread(std::chrono::milliseconds interval) {
     lighting_interval_ = interval;
-    lighting_.Start(*lighting_program_, interval);
+    lighting_.Start(*lighting_gate_, interval);
+}
+
+void CRezazodaUSBDevice::SetLightSync(bool on) {
+    const bool was = light_sync_.exchange(on);
+    if (was && !on) WakeLighting();
+}
+
+void CRezazodaUSBDevice::ShowSyncColour(uint32_t word) {
+    for (size_t i = 0; i < leds_.Size(); ++i) (void)leds_.SetPacked(i, word);
 }
 
 // ---- Notification listener -----------------------------------------------------------

@@ -235,6 +235,13 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     void SetLightControlState(int state) override { SetHostLighting(state != 0); }
     void SetHoverState(int hover) override { SetPreview(hover != 0); }
     [[nodiscard]] LightRecord GetLightRecord() const override;
+    // Synchronised lighting: while the flag is set the main window's synchronisation thread
+    // gives every light its colour, and the device's own lighting program stands still.
+    // Cleared, the program takes over again at once.
+    void SetLightSync(bool on) override;
+    [[nodiscard]] bool LightSync() const { return light_sync_.load(); }
+    // Any thread: `word` (red | green << 8 | blue << 16 | brightness << 24) on every light.
+    void ShowSyncColour(uint32_t word);
     void SetLightRecord(const LightRecord& record) override;
     void SetPowerReadPause(bool pause) override { power_read_pause_.store(pause); }
     // An operation tab: the page shows that feature and the profile bar marks the tab.
@@ -340,6 +347,8 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     // back through the queue.
     ui::UiCallQueue ui_calls_;
     std::unique_ptr<LightingProgram> lighting_program_;
+    std::atomic<bool> light_sync_{false};
+    std::unique_ptr<LightingProgram> lighting_gate_;  // runs lighting_program_ unless synced
     std::chrono::milliseconds lighting_interval_{20};
     LightingThread lighting_;
     DeviceWorker worker_;

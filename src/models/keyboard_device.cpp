@@ -147,7 +147,22 @@ const std::vector<EffectListEntry>& CRezazodaKeyboardDevice::Effects() {
 void CRezazodaKeyboardDevice::RefreshPage() {
     LoadPanelLists();
     RefreshKeyLabels();
-    if (LightingPanel* lighting = Lighting()) lighting->ShowLightRecord(GetLightRecord());
+    if (LightingPanel* lighting = Lighting()) {
+        lighting->ShowLightRecord(GetLightRecord());
+        // The audio sub-panel shows the profile's audio record, so that an edit there starts
+        // from it rather than from an empty panel.
+        if (CKeyboardProfiledata* profile = Profile()) {
+            const AudioLightInfoRecord r = profile->ReadAudioLightInfo();
+            const std::array<uint32_t, 3> words{
+                uint32_t{r.audio_mode} | uint32_t{r.bk_red} << 8 | uint32_t{r.bk_green} << 16 |
+                    uint32_t{r.bk_blue} << 24,
+                uint32_t{r.fg_red} | uint32_t{r.fg_green} << 8 | uint32_t{r.fg_blue} << 16 |
+                    uint32_t{r.seven_color} << 24,
+                uint32_t{r.color_type}};
+            CRezazodaUSBDevice::SetAudioLightInfo(words[0], words[1], words[2]);
+            lighting->SetAudioLightWords(words);
+        }
+    }
     RefreshSystemControls();
 }
 

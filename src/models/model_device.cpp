@@ -163,6 +163,9 @@ void CRezazodaModelDevice::SaveProfile() {
 
 void RegisterDeviceControls() {
     ui::ControlFactory& f = ui::ControlFactory::Instance();
+    // The base object itself, for a page of a kind without a model of its own.
+    f.RegistControl(QStringLiteral("CRezazodaUSBDevice"),
+                    [](QWidget* parent) { return new CRezazodaUSBDevice(parent); });
     f.RegistControl(QStringLiteral("CRezazodaKeyboardDevice"),
                     [](QWidget* parent) { return new CRezazodaKeyboardDevice(parent); });
     f.RegistControl(QStringLiteral("CRezazodaMouseDevice"),

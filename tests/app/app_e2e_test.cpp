@@ -157,7 +157,8 @@ TEST(AppEndToEnd, WindowSecondStartCloseAndExit) {
     // Ending the session leaves as "exit" does: every worker joined in time, exit code 0.
     EndApp(first);
     const QString log = QString::fromUtf8(first->readAllStandardError());
-    EXPECT_TRUE(log.contains("workers joined: 1 in")) << log.toStdString();
+    // The device watch, the audio daemon and the lighting synchronisation.
+    EXPECT_TRUE(log.contains("workers joined: 3 in")) << log.toStdString();
     EXPECT_TRUE(log.contains(", 0 late")) << log.toStdString();
 }
 

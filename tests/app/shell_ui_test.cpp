@@ -262,7 +262,8 @@ TEST_F(ShellUiTest, MainWindowWithoutItsSkinBuildsEmptyAndStillWorks) {
     wnd.OnTrayLeftClick();
     wnd.OnMenuCommand("exit");
     EXPECT_TRUE(wnd.Exiting());
-    EXPECT_EQ(wnd.LastStopReport().joined, 1u);
+    // The device watch and the lighting synchronisation (the audio daemon needs a bus).
+    EXPECT_EQ(wnd.LastStopReport().joined, 2u);
     QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
 }
 
@@ -456,7 +457,9 @@ TEST_F(MainWndTest, TrayExitJoinsEveryWorkerAndEndsTheWindow) {
     wnd_->OnMenuCommand("exit");
     EXPECT_TRUE(wnd_->Exiting());
     EXPECT_FALSE(wnd_->Workers().Running(kSlotDeviceWatch));
-    EXPECT_EQ(wnd_->LastStopReport().joined, 1u);
+    EXPECT_FALSE(wnd_->Workers().Running(kSlotLightSync));
+    // The device watch and the lighting synchronisation (the audio daemon needs a bus).
+    EXPECT_EQ(wnd_->LastStopReport().joined, 2u);
     EXPECT_TRUE(wnd_->LastStopReport().late_slots.empty());
     EXPECT_FALSE(wnd_->isVisible());
     EXPECT_TRUE(Logged("退出测试"));

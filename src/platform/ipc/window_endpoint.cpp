@@ -61,7 +61,7 @@ std::optional<BusMessage> WindowEndpoint::Accept(const QString& name, qint64 w, 
                         name.toUtf8().constData(), window_name_.toUtf8().constData());
         return std::nullopt;
     }
-    return BusMessage{*number, name, w, l};
+    return BusMessage{*number, name, w, l, calledFromDBus() ? message().service() : QString()};
 }
 
 void WindowEndpoint::Post(const QString& name, qint64 wparam, qint64 lparam) {
@@ -106,7 +106,7 @@ bool BroadcastListener::Start() {
 void BroadcastListener::OnBroadcast(const QString& name, qint64 wparam, qint64 lparam) {
     const std::optional<uint32_t> number = FindRegisteredMessage(name.toStdString());
     if (!number || !handler_) return;
-    handler_(BusMessage{*number, name, wparam, lparam});
+    handler_(BusMessage{*number, name, wparam, lparam, {}});
 }
 
 namespace {
@@ -152,7 +152,15 @@ std::optional<int64_t> SendToWindow(const QDBusConnection& bus, const QString& w
 bool CopyDataToWindow(const QDBusConnection& bus, const QString& window_name, int64_t data_tag,
                       const QByteArray& bytes) {
     if (!WindowExists(bus, window_name)) return false;
-    QDBusMessage call = MakeCall(window_name, "CopyData");
+    return CopyDataToService(bus, BusNameForWindow(window_name), data_tag, bytes);
+}
+
+bool CopyDataToService(const QDBusConnection& bus, const QString& service, int64_t data_tag,
+                       const QByteArray& bytes) {
+    if (!bus.isConnected() || service.isEmpty()) return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        service, QString::fromLatin1(kWindowObjectPath), QString::fromLatin1(kWindowInterface),
+        QStringLiteral("CopyData"));
     call << static_cast<qint64>(data_tag) << bytes;
     return bus.send(call);
 }

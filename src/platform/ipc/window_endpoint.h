@@ -23,6 +23,9 @@ struct BusMessage {
     QString name;
     int64_t wparam = 0;
     int64_t lparam = 0;
+    // The unique bus name of the connection that sent it (empty when it came from this
+    // process): the window that stands behind a handle given with a message.
+    QString sender;
 };
 
 class WindowEndpoint : public QObject, protected QDBusContext {
@@ -103,5 +106,9 @@ class BroadcastListener : public QObject {
                                                   int64_t lparam, int timeout_ms = 5000);
 [[nodiscard]] bool CopyDataToWindow(const QDBusConnection& bus, const QString& window_name,
                                     int64_t data_tag, const QByteArray& bytes);
+// The same to the window object of a bus name already known (a unique name taken from a
+// message), without asking the bus first: for a steady stream of packets.
+[[nodiscard]] bool CopyDataToService(const QDBusConnection& bus, const QString& service,
+                                     int64_t data_tag, const QByteArray& bytes);
 
 }  // namespace dz::ipc
