@@ -5,8 +5,11 @@
 // thread), and loading, applying and saving the current profile.
 
 #include <memory>
+#include <vector>
 
+#include "device/lighting/custom_playback.h"
 #include "device/usb_device.h"
+#include "models/panel_lists.h"
 
 namespace dz {
 
@@ -41,6 +44,14 @@ class CRezazodaModelDevice : public CRezazodaUSBDevice {
     // After another program changed the kind's profile list (0x0402): the bar reads it
     // again, the device takes the profile selected there and loads it.
     void ReloadProfileListIfChanged();
+    // The page's lighting panel is told the device type and the kind's lists (built-in
+    // effects with their visibility, light areas, user light effects).
+    void AttachLightingPanel(LightingPanel* lighting, const PanelLists& lists);
+    // The steps of user light effect `mode - first_user_mode` (none below it).
+    [[nodiscard]] std::vector<lighting::PlaybackStep> UserEffectSteps(int mode,
+                                                                      int first_user_mode) const;
+    // The profile's light areas into the per-light extra records (under their lock).
+    void TakeLightExtras();
 };
 
 // Registers the four device object classes with the control factory.

@@ -53,11 +53,6 @@ LightInfoRecord RecordOfWords(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3
     return r;
 }
 
-lighting::PlaybackStep PlaybackStepOf(const LedEffectStep& s) {
-    return {s.mode, s.brightness, s.speed, s.direction, s.multicolor, {s.red, s.green, s.blue},
-            s.time};
-}
-
 }  // namespace
 
 CRezazodaMouseDevice::CRezazodaMouseDevice(QWidget* parent)
@@ -225,18 +220,8 @@ uint32_t CRezazodaMouseDevice::ApplyLighting() {
         last_mode_ = mode;
     }
     // The user's light effect: its steps, from the first; user effect k is mode 10 + k.
-    std::vector<lighting::PlaybackStep> steps;
-    if (mode >= kFirstUserLightEffect) {
-        for (const LedEffectStep& s : profile->GetEffectStepsAt(mode - kFirstUserLightEffect))
-            steps.push_back(PlaybackStepOf(s));
-    }
-    program_->SetUserEffect(std::move(steps));
-    {
-        std::lock_guard lock(light_extra_lock_);
-        const std::vector<LightInfoRecord> list = profile->GetLightList();
-        for (size_t i = 0; i < light_extra_.size(); ++i)
-            light_extra_[i] = i < list.size() ? list[i].Bytes() : LightExtraRecord{};
-    }
+    program_->SetUserEffect(UserEffectSteps(mode, kFirstUserLightEffect));
+    TakeLightExtras();
     const auto b = light.Bytes();
     SetLightInfo(Word(b, 0), Word(b, 4), Word(b, 8), Word(b, 12));
     return 1;
@@ -455,18 +440,7 @@ void CRezazodaMouseDevice::BuildModelPage() {
     performance_.Bind(this);
     performance_.ApplyScale();
     LoadPanelLists();
-    if (LightingPanel* lighting = Lighting()) {
-        lighting->AttachDevice(DeviceType());
-        std::vector<std::string> names;
-        std::vector<bool> visible;
-        for (const EffectListEntry& e : lists_.effects) {
-            names.push_back(e.name);
-            visible.push_back(e.visible);
-        }
-        lighting->SetEffectList(names, visible);
-        lighting->SetAreaList(lists_.areas);
-        lighting->SetCustomEffectList(lists_.custom_effects);
-    }
+    AttachLightingPanel(Lighting(), lists_);
     if (MacroEditor* macros = Macros()) macros->AttachFolder(DataFolder());
     if (KeyAssignmentPanel* keys = KeyAssignment()) {
         keys->AttachDevice(DeviceType());
