@@ -8,6 +8,7 @@
 #include "cli.h"
 #include "device/device_table.h"
 #include "keyboard_commands.h"
+#include "lit_commands.h"
 #include "mouse_commands.h"
 #include "preview_commands.h"
 
@@ -27,6 +28,12 @@ std::span<const DeviceCommand> DeviceCommands() {
         {"dpi", "mouse", MouseDpiCommand, kMouseDpiUsage},
         {"dpi", "mouse-rx", MouseReceiverDpiCommand, ""},
         {"preview", "mouse", MousePreviewCommand, kMousePreviewUsage},
+        {"sync", "mousepad", MousepadSyncCommand, kLitSyncUsage},
+        {"sync", "headset", HeadsetSyncCommand, ""},
+        {"apply", "mousepad", MousepadApplyCommand, kLitApplyUsage},
+        {"apply", "headset", HeadsetApplyCommand, ""},
+        {"preview", "mousepad", MousepadPreviewCommand, kLitPreviewUsage},
+        {"preview", "headset", HeadsetPreviewCommand, ""},
         {"preview", "keyboard", PreviewKeyboardCommand, kPreviewUsage},
     };
     return rows;
