@@ -10,6 +10,7 @@ packages=(
   libqt6svg6
   xvfb xauth dbus dbus-x11 xdotool imagemagick fonts-wqy-microhei
   python3 openssl appstream desktop-file-utils dpkg-dev
+  pulseaudio pulseaudio-utils libpulse-dev caps
 )
 missing=()
 for p in "${packages[@]}"; do
