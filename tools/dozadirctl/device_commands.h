@@ -30,6 +30,14 @@ struct DeviceCommand {
     const char* usage;  // lines for the help text, each ending in "\n"
 };
 
+// A model's command that runs on the cable (else the receiver) or on the receiver only,
+// as a row's handler: "sync mouse" and "sync mouse-rx" are one function.
+using PathCommand = int (*)(Context& ctx, const std::vector<std::string>& args, bool receiver);
+template <PathCommand kRun, bool kReceiver>
+int OnPath(Context& ctx, const std::vector<std::string>& args) {
+    return kRun(ctx, args, kReceiver);
+}
+
 [[nodiscard]] std::span<const DeviceCommand> DeviceCommands();
 // The rows' usage lines, for the help text.
 [[nodiscard]] std::string DeviceCommandUsage();

@@ -34,22 +34,6 @@ namespace {
 
 constexpr int kKeyboardKindCode = 0;
 
-std::string Hex(std::span<const uint8_t> bytes) {
-    std::string text;
-    char b[4];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(b, sizeof b, "%02x", bytes[i]);
-        text += (i ? " " : "") + std::string(b);
-    }
-    return text;
-}
-
-Json::Value Array(std::span<const uint8_t> bytes) {
-    Json::Value a(Json::arrayValue);
-    for (const uint8_t b : bytes) a.append(b);
-    return a;
-}
-
 // The keyboard's built-in effects, by index (default_light.json).
 std::vector<EffectListEntry> KeyboardEffects() {
     PanelLists lists;
@@ -84,7 +68,7 @@ Json::Value SettingsJson(const KeyboardSettingsRead& s, int profile,
     Json::Value v(Json::objectValue);
     v["profile"] = profile;
     v["offset"] = KeyboardSettingsOffset(profile);
-    v["bytes"] = Array(s.block);
+    v["bytes"] = ByteArray(s.block);
     v["effectCode"] = s.block[kKbEffect];
     if (s.effect) {
         v["effect"] = *s.effect;
@@ -98,7 +82,7 @@ Json::Value SettingsJson(const KeyboardSettingsRead& s, int profile,
     v["speed"] = s.speed;
     v["direction"] = s.direction;
     v["multicolour"] = s.multicolour;
-    v["colour"] = Array(std::array<uint8_t, 3>{s.red, s.green, s.blue});
+    v["colour"] = ByteArray(std::array<uint8_t, 3>{s.red, s.green, s.blue});
     v["deviceMode"] = s.device_mode;
     v["wFlag"] = s.wflag;
     v["key6Flag"] = s.key6;
@@ -173,7 +157,7 @@ int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only)
     v["receiver"] = session.ReceiverPath();
     v["read"] = TransferJson(tables.transfer);
     if (tables.info_read) {
-        v["info"] = Array(tables.tables.info);
+        v["info"] = ByteArray(tables.tables.info);
         v["keySlots"] = tables.tables.KeySlots();
         v["macroBytes"] = tables.tables.info[kInfoMacroUnits] * static_cast<int>(kMacroMemoryUnit);
     }
@@ -197,7 +181,7 @@ int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only)
     v["settingsRead"] = TransferJson(settings.transfer);
     if (settings.transfer.Ok()) v["settings"] = SettingsJson(decoded, settings.profile, effects);
     v["powerRead"] = TransferJson(power.transfer);
-    if (power.transfer.Ok()) v["power"] = Array(power.bytes);
+    if (power.transfer.Ok()) v["power"] = ByteArray(power.bytes);
 
     if (ctx.json) {
         PrintJson(ctx.out, v);
@@ -207,7 +191,7 @@ int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only)
           << (session.ReceiverPath() ? " (receiver)" : " (cable)") << "\n";
         o << "first read: " << TransferText(tables.transfer) << "\n";
         if (tables.info_read) {
-            o << "information block: " << Hex(tables.tables.info) << "\n"
+            o << "information block: " << HexBytes(tables.tables.info) << "\n"
               << "key slots: " << tables.tables.KeySlots()
               << ", macro memory: " << v["macroBytes"].asInt() << " bytes\n";
         }
@@ -226,7 +210,7 @@ int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only)
         if (settings.transfer.Ok()) {
             const Json::Value s = v["settings"];
             o << "settings block of profile " << settings.profile << " (offset "
-              << s["offset"].asInt() << "): " << Hex(decoded.block) << "\n"
+              << s["offset"].asInt() << "): " << HexBytes(decoded.block) << "\n"
               << "  effect: "
               << (decoded.effect
                       ? std::to_string(*decoded.effect) + " " + s["effectName"].asString()
@@ -235,13 +219,13 @@ int Sync(Context& ctx, const std::vector<std::string>& args, bool receiver_only)
               << "  brightness " << int(decoded.brightness) << ", speed " << int(decoded.speed)
               << ", direction " << int(decoded.direction) << ", multicolour "
               << int(decoded.multicolour) << ", colour "
-              << Hex(std::array<uint8_t, 3>{decoded.red, decoded.green, decoded.blue}) << "\n"
+              << HexBytes(std::array<uint8_t, 3>{decoded.red, decoded.green, decoded.blue}) << "\n"
               << "  device mode " << int(decoded.device_mode) << ", W flag " << int(decoded.wflag)
               << ", 6-key flag " << int(decoded.key6) << ", Win lock " << int(decoded.winflag)
               << ", report rate " << int(decoded.polling_rate) << ", colour page "
               << int(decoded.colour_page) << "\n";
         }
-        o << "power: " << (power.transfer.Ok() ? Hex(power.bytes) : TransferText(power.transfer))
+        o << "power: " << (power.transfer.Ok() ? HexBytes(power.bytes) : TransferText(power.transfer))
           << "\n";
     }
     return tables.transfer.Ok() && tables.transfer.refused == nullptr ? kExitOk : kExitDeviceError;
@@ -295,7 +279,7 @@ int Apply(Context& ctx, const std::vector<std::string>& args, bool receiver_only
         key_map["bytes"] = static_cast<Json::UInt64>(write.key_table.size());
         v["keyMap"] = key_map;
         Json::Value settings = TransferJson(result.settings);
-        settings["bytes"] = Array(write.settings);
+        settings["bytes"] = ByteArray(write.settings);
         v["settings"] = settings;
         PrintJson(ctx.out, v);
     } else {
@@ -307,7 +291,7 @@ int Apply(Context& ctx, const std::vector<std::string>& args, bool receiver_only
           << ": " << TransferText(result.macros.transfer) << "\n";
         o << "key map: " << write.key_table.size() << " bytes: " << TransferText(result.key_map)
           << "\n";
-        o << "settings block: " << Hex(write.settings) << ": " << TransferText(result.settings)
+        o << "settings block: " << HexBytes(write.settings) << ": " << TransferText(result.settings)
           << "\n";
     }
     if (short_of_memory) {
@@ -326,17 +310,11 @@ int Apply(Context& ctx, const std::vector<std::string>& args, bool receiver_only
 
 }  // namespace
 
-int KeyboardSyncCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Sync(ctx, args, false);
+int KeyboardSyncCommand(Context& ctx, const std::vector<std::string>& args, bool receiver) {
+    return Sync(ctx, args, receiver);
 }
-int KeyboardReceiverSyncCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Sync(ctx, args, true);
-}
-int KeyboardApplyCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Apply(ctx, args, false);
-}
-int KeyboardReceiverApplyCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Apply(ctx, args, true);
+int KeyboardApplyCommand(Context& ctx, const std::vector<std::string>& args, bool receiver) {
+    return Apply(ctx, args, receiver);
 }
 
 }  // namespace dz::ctl

@@ -11,10 +11,8 @@ namespace dz::ctl {
 
 // `args` after the device word. "keyboard" takes the cable, else the receiver;
 // "keyboard-rx" the receiver only.
-int KeyboardSyncCommand(Context& ctx, const std::vector<std::string>& args);
-int KeyboardReceiverSyncCommand(Context& ctx, const std::vector<std::string>& args);
-int KeyboardApplyCommand(Context& ctx, const std::vector<std::string>& args);
-int KeyboardReceiverApplyCommand(Context& ctx, const std::vector<std::string>& args);
+int KeyboardSyncCommand(Context& ctx, const std::vector<std::string>& args, bool receiver);
+int KeyboardApplyCommand(Context& ctx, const std::vector<std::string>& args, bool receiver);
 
 extern const char* const kKeyboardSyncUsage;
 extern const char* const kKeyboardApplyUsage;

@@ -592,23 +592,14 @@ int Preview(Context& ctx, const std::vector<std::string>& args) {
 
 }  // namespace
 
-int MouseSyncCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Sync(ctx, args, false);
+int MouseSyncCommand(Context& ctx, const std::vector<std::string>& args, bool receiver) {
+    return Sync(ctx, args, receiver);
 }
-int MouseReceiverSyncCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Sync(ctx, args, true);
+int MouseApplyCommand(Context& ctx, const std::vector<std::string>& args, bool receiver) {
+    return Apply(ctx, args, receiver);
 }
-int MouseApplyCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Apply(ctx, args, false);
-}
-int MouseReceiverApplyCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Apply(ctx, args, true);
-}
-int MouseDpiCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Dpi(ctx, args, false);
-}
-int MouseReceiverDpiCommand(Context& ctx, const std::vector<std::string>& args) {
-    return Dpi(ctx, args, true);
+int MouseDpiCommand(Context& ctx, const std::vector<std::string>& args, bool receiver) {
+    return Dpi(ctx, args, receiver);
 }
 int MousePreviewCommand(Context& ctx, const std::vector<std::string>& args) {
     return Preview(ctx, args);

@@ -12,12 +12,9 @@ namespace dz::ctl {
 
 // `args` after the device word. "mouse" takes the cable, else the receiver; "mouse-rx" the
 // receiver only.
-int MouseSyncCommand(Context& ctx, const std::vector<std::string>& args);
-int MouseReceiverSyncCommand(Context& ctx, const std::vector<std::string>& args);
-int MouseApplyCommand(Context& ctx, const std::vector<std::string>& args);
-int MouseReceiverApplyCommand(Context& ctx, const std::vector<std::string>& args);
-int MouseDpiCommand(Context& ctx, const std::vector<std::string>& args);
-int MouseReceiverDpiCommand(Context& ctx, const std::vector<std::string>& args);
+int MouseSyncCommand(Context& ctx, const std::vector<std::string>& args, bool receiver);
+int MouseApplyCommand(Context& ctx, const std::vector<std::string>& args, bool receiver);
+int MouseDpiCommand(Context& ctx, const std::vector<std::string>& args, bool receiver);
 // No device is needed: the preview is computed.
 int MousePreviewCommand(Context& ctx, const std::vector<std::string>& args);
 
