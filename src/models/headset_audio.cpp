@@ -179,26 +179,26 @@ void HeadsetAudio::ReadAudioState(HeadsetSystemValues& values) {
     (void)Read(false, L"GetVolStep");
     (void)Read(false, L"VolumeControl", &minus_one);
     if (const auto mute = Read(false, L"MuteControl"))
-        values.mic_in_select = Decimal(*mute).value_or(1) == 0 ? 1 : 0;
+        values[kMicInSelect] = Decimal(*mute).value_or(1) == 0 ? 1 : 0;
     if (const auto level = Read(false, L"VolumeScalarControl", &minus_one))
-        values.mic_in_value = static_cast<int>(std::atof(level->c_str()) * 100);
+        values[kMicInValue] = static_cast<int>(std::atof(level->c_str()) * 100);
     if (Read(false, L"GetAAMaxVol")) {
         (void)Read(false, L"GetAAMinVol");
         (void)Read(false, L"GetAAVolStep");
         (void)Read(false, L"AAVolumeControl", &zero);
         if (const auto mute = Read(false, L"AAMuteControl"))
-            values.monitor_select = Decimal(*mute).value_or(1) == 0 ? 1 : 0;
+            values[kMonitorSelect] = Decimal(*mute).value_or(1) == 0 ? 1 : 0;
         if (const auto level = Read(false, L"AAVolumeScalarControl", &zero))
-            values.monitor_value = static_cast<int>(std::atof(level->c_str()) * 100);
+            values[kMonitorValue] = static_cast<int>(std::atof(level->c_str()) * 100);
         for (int b = 1; b <= kEqBands; ++b)
             (void)Read(true, (L"EQ_Slider" + std::to_wstring(b)).c_str());
     }
     if ((static_cast<uint32_t>(input_features_[0]) & kMagicFeatureBit) != 0)
         if (const auto on = Read(false, L"Enable_MAGICVOICE"))
-            if (const auto v = Decimal(*on)) values.magic_enable = static_cast<int>(*v);
+            if (const auto v = Decimal(*on)) values[kMagicEnable] = static_cast<int>(*v);
     if (const auto selection = Read(false, L"MagicVoice_Selection"))
         if (const auto v = Decimal(*selection); v && *v >= 0 && *v <= 3)
-            values.magic_type = static_cast<int>(*v) + 1;
+            values[kMagicType] = static_cast<int>(*v) + 1;
 }
 
 void HeadsetAudio::ApplyGains(const EqGains& gains) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "profile/device_profiledata.h"
+
 namespace dz {
 
 inline constexpr int kEqBands = 10;
@@ -20,17 +22,16 @@ using EqGains = std::array<int, kEqBands>;
 // The built-in gains of presets 1 to 12 (index 0 is preset 1).
 [[nodiscard]] const std::array<EqGains, kEqPresetCount>& EqPresets();
 
-// "SystemSetStages" of the headset's profile.
-struct HeadsetSystemValues {
-    int magic_enable = 0;
-    int magic_type = 1;
-    int eq_type = 1;
-    int custom_eq_index = 0;
-    int mic_in_select = 1;
-    int mic_in_value = 0;
-    int monitor_select = 0;
-    int monitor_value = 0;
-    friend bool operator==(const HeadsetSystemValues&, const HeadsetSystemValues&) = default;
+// Positions in HeadsetSystemValues ("SystemSetStages" of the headset's profile).
+enum HeadsetValue : size_t {
+    kMagicEnable = 0,
+    kMagicType = 1,
+    kEqType = 2,
+    kCustomEqSelect = 3,
+    kMicInSelect = 4,
+    kMicInValue = 5,
+    kMonitorSelect = 6,
+    kMonitorValue = 7,
 };
 
 struct AudioDescriptor {

@@ -66,7 +66,7 @@ TEST(HeadsetAudio, TheOutputIsChosenByTypeThenState) {
                                FakeLibrary::Endpoint(12, 12, 1), FakeLibrary::Endpoint(13, 1, 1)},
                               "131072,0,0,0,5,0,6");
     HeadsetAudio audio(lib);
-    HeadsetSystemValues v;
+    HeadsetSystemValues v{};
     EXPECT_TRUE(audio.InitAudio(v).empty());
     EXPECT_EQ(audio.Output().words[0], 13u) << "type 1 wins";
     EXPECT_EQ(audio.Input().words[0], kInputId) << "the first of type 2";
@@ -92,7 +92,7 @@ TEST(HeadsetAudio, FeatureAnswersThatAreNotSevenNumbers) {
         SCOPED_TRACE(c.answer);
         FakeLibrary lib = Headset({FakeLibrary::Endpoint(13, 1, 1)}, c.answer);
         HeadsetAudio audio(lib);
-        HeadsetSystemValues v;
+        HeadsetSystemValues v{};
         const auto messages = audio.InitAudio(v);
         EXPECT_EQ(messages.size(), c.messages);
         if (!messages.empty()) {
@@ -103,7 +103,7 @@ TEST(HeadsetAudio, FeatureAnswersThatAreNotSevenNumbers) {
     FakeLibrary failing = Headset({}, "");
     failing.init = 3;
     HeadsetAudio audio(failing);
-    HeadsetSystemValues v;
+    HeadsetSystemValues v{};
     EXPECT_EQ(audio.InitAudio(v), std::vector<std::string>{"ConfLibInit called failed!"});
     EXPECT_FALSE(audio.HasOutput()) << "no endpoint in list 0: no defaults, no read-back";
     EXPECT_TRUE(failing.writes.empty());
@@ -116,10 +116,10 @@ TEST(HeadsetAudio, TheVoiceChangerIsReadOnlyWithItsFeatureBit) {
         lib.answers[{kInputId, L"Enable_MAGICVOICE"}] = "1";
         lib.answers[{kInputId, L"MagicVoice_Selection"}] = "2";
         HeadsetAudio audio(lib);
-        HeadsetSystemValues v;
+        HeadsetSystemValues v{};
         (void)audio.InitAudio(v);
-        EXPECT_EQ(v.magic_enable, magic) << features;
-        EXPECT_EQ(v.magic_type, 3) << "selection 2 shows voice 3";
+        EXPECT_EQ(v[kMagicEnable], magic) << features;
+        EXPECT_EQ(v[kMagicType], 3) << "selection 2 shows voice 3";
     }
 }
 
@@ -127,7 +127,7 @@ TEST(HeadsetAudio, DefaultsGoWhereAReadFailsAndPreset5WritesTenZerosWithTheEqual
     FakeLibrary lib = Headset({FakeLibrary::Endpoint(13, 1, 1)}, "0,0,0,0,0,0,0");
     lib.answers[{13, L"EQ_Slider4"}] = "7";
     HeadsetAudio audio(lib);
-    HeadsetSystemValues v;
+    HeadsetSystemValues v{};
     (void)audio.InitAudio(v);
     size_t sliders = 0;
     for (const auto& [id, name, value] : lib.writes) {
