@@ -10,7 +10,9 @@
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
 #include "models/model_device.h"
+#include "panels/register_headset_panels.h"
 #include "panels/register_selector.h"
+#include "panels/voice6533_control_ui.h"
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
 #include "profile/device_profile_ui.h"
@@ -106,6 +108,11 @@ void SetupResources(const QString& program_folder) {
     ui::RegisterCustomWidgets();
     RegisterDeviceControls();
     panels::RegisterSelectorControls();
+    panels::RegisterHeadsetPanels();
+    panels::CVoice6533ControlUI::SetMessageBox([](QWidget* owner, const QString& text, bool id) {
+        CMainWnd* main = CMainWnd::Instance();
+        (void)ShowMessageBox(owner, {}, text, main != nullptr ? main->GetDPI() : 96, id, 0);
+    });
     update::RegisterUpdateControls();
     // The profile bars' questions and failures: owned by the main window unless the bar
     // says otherwise.

@@ -1,5 +1,7 @@
 #include "models/headset_audio.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -19,6 +21,12 @@ std::optional<long> Decimal(const std::string& text) {
     const long v = std::strtol(text.c_str(), &end, 10);
     if (end == text.c_str() || *end != 0) return std::nullopt;
     return v;
+}
+
+// A level read as a fraction, on 0..100. Rounded, not truncated: a level written as 29 is
+// 0.29 in the server's own resolution, which truncation would read back as 28.
+int LevelOf(const std::string& fraction) {
+    return static_cast<int>(std::clamp(std::lround(std::atof(fraction.c_str()) * 100), 0L, 100L));
 }
 
 }  // namespace
@@ -181,7 +189,7 @@ void HeadsetAudio::ReadAudioState(HeadsetSystemValues& values) {
     if (const auto mute = Read(false, L"MuteControl"))
         values[kMicInSelect] = Decimal(*mute).value_or(1) == 0 ? 1 : 0;
     if (const auto level = Read(false, L"VolumeScalarControl", &minus_one))
-        values[kMicInValue] = static_cast<int>(std::atof(level->c_str()) * 100);
+        values[kMicInValue] = LevelOf(*level);
     if (Read(false, L"GetAAMaxVol")) {
         (void)Read(false, L"GetAAMinVol");
         (void)Read(false, L"GetAAVolStep");
@@ -189,7 +197,7 @@ void HeadsetAudio::ReadAudioState(HeadsetSystemValues& values) {
         if (const auto mute = Read(false, L"AAMuteControl"))
             values[kMonitorSelect] = Decimal(*mute).value_or(1) == 0 ? 1 : 0;
         if (const auto level = Read(false, L"AAVolumeScalarControl", &zero))
-            values[kMonitorValue] = static_cast<int>(std::atof(level->c_str()) * 100);
+            values[kMonitorValue] = LevelOf(*level);
         for (int b = 1; b <= kEqBands; ++b)
             (void)Read(true, (L"EQ_Slider" + std::to_wstring(b)).c_str());
     }
@@ -239,6 +247,10 @@ int SoundServerLibrary::GetDeviceById(int list, int index, AudioDescriptor* d) {
 int SoundServerLibrary::PropertyControl(AudioDescriptor d, const wchar_t* name, void** value,
                                         void** param, int write) {
     return audio::PropertyControl(Of(d), name, value, param, write);
+}
+
+std::string SoundServerLibrary::Missing() {
+    return audio::MissingFeatures();
 }
 
 }  // namespace dz

@@ -48,6 +48,8 @@ class AudioLibrary {
     virtual int GetDeviceById(int list, int index, AudioDescriptor* d) = 0;
     virtual int PropertyControl(AudioDescriptor d, const wchar_t* name, void** value, void** param,
                                 int write) = 0;
+    // One line on what this system cannot apply (empty when everything is there).
+    [[nodiscard]] virtual std::string Missing() { return {}; }
 };
 
 class HeadsetAudio {
@@ -105,6 +107,7 @@ class SoundServerLibrary : public AudioLibrary {
     int GetDeviceById(int list, int index, AudioDescriptor* d) override;
     int PropertyControl(AudioDescriptor d, const wchar_t* name, void** value, void** param,
                         int write) override;
+    [[nodiscard]] std::string Missing() override;
 };
 
 }  // namespace dz
