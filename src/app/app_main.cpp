@@ -22,6 +22,7 @@
 #include "app/layout_rules.h"
 #include "app/main_wnd.h"
 #include "platform/hid/hid_backend.h"
+#include "platform/input/signal_release.h"
 #include "platform/ipc/single_instance.h"
 #include "platform/ipc/window_endpoint.h"
 #include "platform/log/debug_log.h"
@@ -35,6 +36,8 @@ namespace {
 int g_signal_pipe[2] = {-1, -1};
 
 void OnTerminate(int) {
+    // The keyboard grab of a recording ends now, not after the shut-down.
+    dz::input::ReleaseInputGrabsFromSignal();
     const char b = 1;
     (void)!::write(g_signal_pipe[1], &b, 1);
 }

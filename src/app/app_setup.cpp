@@ -10,7 +10,9 @@
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
 #include "models/model_device.h"
+#include "panels/panel_services.h"
 #include "panels/register_headset_panels.h"
+#include "panels/register_panels.h"
 #include "panels/register_selector.h"
 #include "panels/voice6533_control_ui.h"
 #include "platform/log/debug_log.h"
@@ -122,6 +124,14 @@ void SetupResources(const QString& program_folder) {
         const int dpi = main != nullptr ? main->GetDPI() : 96;
         return ShowMessageBox(owner, {}, box.message, dpi, box.text_is_id, box.button_mode);
     });
+    // The lighting and key assignment panels, with the main window's message box.
+    panels::RegisterPanelControls();
+    panels::SetPanelMessageBox(
+        [](QWidget*, const QString& message, bool text_is_id, int button_mode) {
+            CMainWnd* main = CMainWnd::Instance();
+            const int dpi = main != nullptr ? main->GetDPI() : 96;
+            return ShowMessageBox(main, {}, message, dpi, text_is_id, button_mode);
+        });
     ui::ControlFactory& factory = ui::ControlFactory::Instance();
     for (const QString& name : CustomControlClasses()) {
         if (factory.IsRegistered(name)) continue;  // a real widget is already there

@@ -23,6 +23,7 @@
 #include "device/usb_device.h"
 #include "panels/device_option_ui.h"
 #include "platform/desktop/desktop_settings.h"
+#include "platform/input/input_session.h"
 #include "platform/ipc/registered_messages.h"
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
@@ -145,9 +146,13 @@ CMainWnd::CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus)
             (void)s->PostMessage(RegisterAppMessages().setwnd_forward, w, l);
     });
     connect(core_.get(), &MainWndCore::HookMessage, this, [](quint32 number, qint64, qint64) {
-        // Macro recording takes these once it exists.
-        log::DebugLineF("hook message 0x%X", number);
+        // From another program: its record is not ours to read. The hook's own events come
+        // through OnHookMessage.
+        log::DebugLineF("hook message 0x%X from another program ignored", number);
     });
+    input::InputSource source = input::OpenInputSource(input::CurrentSessionFacts(
+        QGuiApplication::platformName() == QLatin1String("xcb")));
+    hook_ = std::make_unique<input::CDeviceHook>(std::move(source.backend), source.coverage);
 }
 
 CMainWnd::~CMainWnd() {
@@ -171,9 +176,18 @@ void CMainWnd::InitWindow() {
     instance_ = this;
     area_ = std::make_unique<DeviceArea>(
         *this, slots_,
-        DeviceArea::Hooks{[this] { CloseChildWindows(); }, [this] { OnHookRequest(0); },
+        DeviceArea::Hooks{[this] { CloseChildWindows(); }, [this] { StopRecording(); },
                           [this] { RestoreAndRaise(); }});
     area_->BuildStartupPages();
+    // The macro editors of the pages say what the hook cannot see.
+    for (int kind : {0, 1})
+        for (CRezazodaUSBDevice* d : area_->DevicesOfKind(kind))
+            if (MacroEditor* editor = d->Macros()) editor->SetInputCoverage(hook_->Coverage());
+    // So do the key assignment panels, whose key capture needs the hook.
+    for (int kind : {0, 1})
+        for (CRezazodaUSBDevice* d : area_->DevicesOfKind(kind))
+            if (KeyAssignmentPanel* keys = d->KeyAssignment())
+                keys->SetInputCoverage(hook_->Coverage());
     setWindowIcon(AppIcon());
     CreateTray();
 }
@@ -509,6 +523,7 @@ void CMainWnd::OnDeviceResetBtn() {
         });
         page->WriteCurrentKeyMap(0);
     }
+    if (KeyAssignmentPanel* keys = page->KeyAssignment()) keys->EnableActions(false);
 }
 
 void CMainWnd::ShowMacroWriteAnswer(int answer) {
@@ -524,8 +539,56 @@ void CMainWnd::ShowMacroWriteAnswer(int answer) {
 }
 
 void CMainWnd::OnHookRequest(int install) {
-    // The input hook comes with macro recording.
     log::DebugLineF("hook request %d", install);
+    if (install == 1) {
+        // The key capture does not take the hook from a recording.
+        if (recording_page_ == nullptr) (void)hook_->StartHook(input::kHookModeSingleKey, this, true, true);
+    } else if (hook_->Mode() == input::kHookModeSingleKey) {
+        hook_->StopHook();
+    }
+}
+
+void CMainWnd::OnMacroRecording() {
+    SyncRecordingHook();
+}
+
+void CMainWnd::SyncRecordingHook() {
+    DevicePage* page = CurrentDevicePage();
+    MacroEditor* editor = page != nullptr ? page->Macros() : nullptr;
+    const int mode = editor != nullptr ? editor->RecordingHookMode() : 0;
+    if (mode != 0) {
+        recording_page_ = page;
+        if (hook_->StartHook(mode, this, true, true) == 0)
+            log::DebugLine("recording without the keyboard hook: nothing is recorded");
+    } else if (recording_page_ == page || recording_page_ == nullptr) {
+        recording_page_ = nullptr;
+        hook_->StopHook();
+    }
+}
+
+void CMainWnd::StopRecording() {
+    if (recording_page_ != nullptr) {
+        if (MacroEditor* editor = recording_page_->Macros()) editor->AbortRecording();
+        recording_page_ = nullptr;
+    }
+    hook_->StopHook();
+}
+
+void CMainWnd::OnHookMessage(const input::HookMessage& message) {
+    if (!core_->SystemAwake()) return;
+    if (message.mode == input::kHookModeSingleKey) {
+        if (DevicePage* page = CurrentDevicePage())
+            if (KeyAssignmentPanel* keys = page->KeyAssignment()) keys->OnHookKey(message);
+        return;
+    }
+    if (recording_page_ == nullptr) return;
+    if (MacroEditor* editor = recording_page_->Macros()) editor->OnHookMessage(message);
+}
+
+uint64_t CMainWnd::GrabWindow() const {
+    // Grabbing onto this window keeps its focus (and the focused edit's) where it is.
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !isVisible()) return 0;
+    return static_cast<uint64_t>(winId());
 }
 
 void CMainWnd::OnProfileComboTimer() {
@@ -558,6 +621,9 @@ void CMainWnd::OnExit() {
 void CMainWnd::Destroy() {
     exiting_ = true;
     log::DebugLine("退出测试");
+    // The keyboard goes back to the other programs first, whatever the shut-down waits for.
+    if (hook_) hook_->StopHook();
+    recording_page_ = nullptr;
     hide();
     if (tray_ != nullptr) tray_->hide();
     ClosePort();  // no worker stays blocked in a send while we wait for it

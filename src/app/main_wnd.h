@@ -18,12 +18,16 @@
 #include "app/worker_table.h"
 #include "device/device_scanner.h"
 #include "device/device_table.h"
+#include "platform/input/device_hook.h"
 #include "platform/ipc/sleep_watcher.h"
 #include "ui/window_base.h"
 
 namespace dz::app {
 
-class CMainWnd : public ui::WindowBase, public ShellHandlers, public SkinChangeReceiver {
+class CMainWnd : public ui::WindowBase,
+                 public ShellHandlers,
+                 public SkinChangeReceiver,
+                 public input::HookWindow {
     Q_OBJECT
   public:
     explicit CMainWnd(QDBusConnection session_bus, QDBusConnection system_bus);
@@ -50,6 +54,8 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers, public SkinChangeR
     [[nodiscard]] const StopReport& LastStopReport() const { return stop_report_; }
     [[nodiscard]] DeviceArea& Devices() { return *area_; }
     [[nodiscard]] DeviceSlotList& Slots() { return slots_; }
+    // The input hook (key capture and macro recording).
+    [[nodiscard]] input::CDeviceHook& Hook() { return *hook_; }
 
     // Tray icon mouse messages (the tray callback), also used by tests.
     void OnTrayLeftClick();
@@ -82,6 +88,7 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers, public SkinChangeR
     void OnDeviceResetBtn() override;
     void OnOpenMacroActionMenu() override;
     void OnHookRequest(int install) override;
+    void OnMacroRecording() override;
     void OnProfileComboTimer() override;
     void OnDeviceSelected(int which) override;
     void OnDeviceStep(int direction) override;
@@ -89,6 +96,11 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers, public SkinChangeR
     void OnAbout() override;
     void OnOpenSettings(bool centred) override;
     void OnOpenSkinWindow() override;
+
+    // input::HookWindow: mode 1 goes to the key assignment panel of the current page, the
+    // recording modes to the macro editor that records. Dropped while the system sleeps.
+    void OnHookMessage(const input::HookMessage& message) override;
+    [[nodiscard]] uint64_t GrabWindow() const override;
 
     // SkinChangeReceiver: the background of "root".
     void OnSkinChanged(const SkinChangedParam& param) override;
@@ -117,6 +129,11 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers, public SkinChangeR
     void SetPowerReadPause(bool pause, bool only_with_power_flag);
     // The message box for an answer of a device's macro write (-1, or a shortage).
     void ShowMacroWriteAnswer(int answer);
+    // After a recording trigger: the hook in the mode the current page's macro editor
+    // records in, or stopped when it no longer records.
+    void SyncRecordingHook();
+    // The device of the recording page went: its recording ends, saved, and the hook stops.
+    void StopRecording();
     // MSG_LANGUAGE_CHANGED: the language applied, then the open windows and the pages told.
     void OnLanguageChosen(int index);
     // 0x0D04 from another program: a new version is there.
@@ -128,6 +145,8 @@ class CMainWnd : public ui::WindowBase, public ShellHandlers, public SkinChangeR
     std::unique_ptr<ipc::SleepWatcher> sleep_;
     WorkerTable workers_;
     DeviceSlotList slots_;
+    std::unique_ptr<input::CDeviceHook> hook_;
+    DevicePage* recording_page_ = nullptr;  // the page whose editor records, while it does
     std::unique_ptr<DeviceArea> area_;
     std::unique_ptr<DeviceScanner::Events> scanner_events_;
     std::unique_ptr<DeviceScanner> scanner_;

@@ -317,9 +317,11 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
 
         case Action::MacroRecordStart:
             macros([](MacroEditor& p) { p.OnRecordStart(); });
+            shell.OnMacroRecording();
             break;
         case Action::MacroRecordStop:
             macros([](MacroEditor& p) { p.OnRecordStop(); });
+            shell.OnMacroRecording();
             key([](KeyAssignmentPanel& p) { p.OnWriteKeyAssignments(); });
             break;
         case Action::MacroNameAdd:
@@ -363,9 +365,11 @@ void Dispatch(const RouteHit& hit, ShellHandlers& shell) {
             break;
         case Action::MacroRecordOption:
             macros([&](MacroEditor& p) { p.OnRecordOption(arg); });
+            shell.OnMacroRecording();
             break;
         case Action::MacroActionEdit:
             macros([](MacroEditor& p) { p.OnActionEdit(); });
+            shell.OnMacroRecording();
             break;
         case Action::MacroInsertMouseEvent:
             macros([&](MacroEditor& p) { p.OnInsertMouseEvent(arg / 3, arg % 3); });

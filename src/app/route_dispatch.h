@@ -27,6 +27,9 @@ class ShellHandlers {
     virtual void OnSameModeAllDevices() {}
     virtual void OnOpenMacroActionMenu() {}
     virtual void OnHookRequest(int /*1 install, 0 remove*/) {}
+    // After a recording trigger reached the current page's macro editor (start, stop, a
+    // recording mode): the hook follows the editor's recording.
+    virtual void OnMacroRecording() {}
     virtual void OnDeviceSelected(int /*0 synchro selector, 1 device selector*/) {}
     virtual void OnDeviceStep(int /*-1 previous, +1 next*/) {}
     virtual void OnProfileComboTimer() {}

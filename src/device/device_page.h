@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/input/hook_records.h"
+
 namespace dz {
 
 class DevicePage;
@@ -39,6 +41,20 @@ class KeyAssignmentPanel {
     virtual void OnFunctionCombo() {}
     virtual void OnMacroOverCombo() {}
     virtual void Refresh() {}
+
+    // The macro editor's changes to the kind's macro list (item `index` goes or is renamed),
+    // and the action buttons (save, cancel, write to the device) on or off.
+    virtual void RemoveMacro(int /*index*/) {}
+    virtual void RenameMacro(int /*index*/, const std::string& /*name*/) {}
+    virtual void EnableActions(bool /*on*/) {}
+
+    // Key capture: while "keyset_keyboard_text_edit" has the focus the main window runs the
+    // input hook in mode 1 and hands the panel every key press and release as
+    // "WM_HOOK_KEY_SINGLEKEY_MSG" (message.key: scan code and extended flag).
+    virtual void OnHookKey(const input::HookMessage& /*message*/) {}
+    // How much of the user's input the hook sees: without it the panel says that keys
+    // cannot be captured.
+    virtual void SetInputCoverage(input::InputCoverage /*coverage*/) {}
 };
 
 class LightingPanel {
@@ -243,6 +259,18 @@ class MacroEditor {
     virtual void OnRecordOption(int /*0..5 previous record/constant/ignore, later ...*/) {}
     virtual void OnActionEdit() {}
     virtual void OnInsertMouseEvent(int /*button 0..4*/, int /*0 down, 1 up, 2 click*/) {}
+
+    // Recording through the main window's input hook. The hook mode the editor's recording
+    // needs (4, 8, 16 or 32), or 0 while it does not record: the main window starts or
+    // stops the hook after each recording trigger by it.
+    [[nodiscard]] virtual int RecordingHookMode() const { return 0; }
+    // One event of the hook while the editor records.
+    virtual void OnHookMessage(const input::HookMessage& /*message*/) {}
+    // Ends a recording whose device went away: the rows are saved, the device is not
+    // written.
+    virtual void AbortRecording() {}
+    // How much of the user's input the hook sees; the editor says what it cannot record.
+    virtual void SetInputCoverage(input::InputCoverage /*coverage*/) {}
 };
 
 // The device object of a device page (the page's root). Operations keep the names of the
@@ -296,6 +324,22 @@ class DevicePage {
     // profile bar
     // The UUID of the profile the device works on; its profile file is named after it.
     virtual void SetProfileName(const std::string& /*uuid*/) {}
+
+    // key assignment panel
+    // The function page type the page shows (1 lighting, 2 keys, ...).
+    [[nodiscard]] virtual int GetFunctionPage() const { return 1; }
+    // Shows the key assignment panel with key n's entry.
+    virtual void SelectKey(int /*key*/) {}
+    // The light that key button n shows, or -1; and, on a keyboard, painting light n in the
+    // lighting colour (the custom colour effect).
+    [[nodiscard]] virtual int LightOfKey(int /*key*/) const { return -1; }
+    virtual void PaintKey(int /*light*/) {}
+    // The current profile's file.
+    [[nodiscard]] virtual std::filesystem::path ProfileFile() const { return {}; }
+    // The keys' current codes (profile form), in key order; key n's current code becomes
+    // `code` in the key list and the profile data, and the page's key labels follow.
+    [[nodiscard]] virtual std::vector<int32_t> KeyCodes() const { return {}; }
+    virtual void SetKeyCode(int /*key*/, int32_t /*code*/) {}
 };
 
 }  // namespace dz

@@ -185,6 +185,14 @@ QWidget* CRezazodaUSBDevice::LightButton(int n) const {
     return light_buttons_[static_cast<size_t>(n)];
 }
 
+int CRezazodaUSBDevice::LightOfKey(int key) const {
+    const QWidget* button = KeyButton(key);
+    if (button == nullptr) return -1;
+    for (size_t m = 0; m < light_buttons_.size(); ++m)
+        if (light_buttons_[m] == button) return static_cast<int>(m);
+    return -1;
+}
+
 void CRezazodaUSBDevice::BindSelector(QWidget* item, QWidget* power) {
     item_ = item;
     power_ = power;
@@ -471,22 +479,7 @@ LightRecord CRezazodaUSBDevice::GetLightRecord() const {
 
 void CRezazodaUSBDevice::SetLightRecord(const LightRecord& b) {
     if (!profile_data_) return;
-    LightInfoRecord r;
-    r.mode = b[0];
-    r.brightness = b[1];
-    r.speed = b[2];
-    r.direction = b[3];
-    r.multicolor = b[4];
-    r.red = b[5];
-    r.green = b[6];
-    r.blue = b[7];
-    r.reserved8 = b[8];
-    r.reserved9 = b[9];
-    r.valid = b[10];
-    r.device_mode = b[11];
-    r.custom_group = b[12];
-    r.old_mode = b[13];
-    profile_data_->WriteLightInfo(r);
+    profile_data_->WriteLightInfo(LightInfoRecord::FromBytes(b));
 }
 
 // ---- Profile folders ------------------------------------------------------------------

@@ -114,7 +114,7 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     virtual void ReactiveRotate(int direction);                                     // 32
     virtual void ReactiveClear();                                                   // 33
     virtual void SetFunctionPage(int page_type);                                    // 34
-    [[nodiscard]] virtual int GetFunctionPage() const { return function_page_; }    // 35
+    [[nodiscard]] int GetFunctionPage() const override { return function_page_; }   // 35
     virtual void SetProfilePaths() {}                                               // 36
     [[nodiscard]] virtual QString GetProfileName() const { return {}; }             // 37
     void SaveProfile() override {}                                                  // 38
@@ -123,7 +123,7 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     virtual void SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);  // 41
     virtual void SetAudioLightInfo(uint32_t a, uint32_t b, uint32_t c);             // 42
     [[nodiscard]] virtual std::array<uint32_t, 3> GetAudioLightInfo();              // 43
-    virtual void SelectKey(int key) { selected_key_ = key; }                        // 44
+    void SelectKey(int key) override { selected_key_ = key; }                       // 44
     virtual void FeedAudioSpectrum(const int32_t* /*bands*/, int /*count*/) {}      // 45
     virtual void FeedHostColour(const uint32_t* /*values*/, int /*count*/) {}       // 46
     // The routing's macro-memory write: WriteMacros(GetMacroList(), done).
@@ -172,6 +172,8 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     // The key and light buttons bound from the page (null where the page has none).
     [[nodiscard]] QWidget* KeyButton(int n) const;
     [[nodiscard]] QWidget* LightButton(int n) const;
+    // The light button that is key button n too, or -1.
+    [[nodiscard]] int LightOfKey(int key) const override;
 
     // The profile data of the current profile (the model chooses its class).
     void SetProfileData(std::unique_ptr<CBasicProfiledata> profile_data);
@@ -209,7 +211,7 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     [[nodiscard]] static std::filesystem::path ProfileFolder(const QString& kind_name);
     [[nodiscard]] static std::filesystem::path DefaultDataFolder();
     [[nodiscard]] static std::filesystem::path DefaultDataFile(const QString& kind_name);
-    [[nodiscard]] std::filesystem::path ProfileFile() const;
+    [[nodiscard]] std::filesystem::path ProfileFile() const override;
 
     // ---- SelectorDevice ---------------------------------------------------------------
     [[nodiscard]] bool ChannelOpen() const override { return channel_.IsOpen(); }

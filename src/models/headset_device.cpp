@@ -177,6 +177,7 @@ void CRezazodaDO6533Device::BuildModelPage() {
     if (HeadsetSoundPanel* panel = SoundPanel()) panel->AttachDevice(DeviceType());
     if (VoiceChangerPanel* voice = VoicePanel()) voice->AttachDevice(DeviceType());
     InitAudio();
+    RefreshPage();
 }
 
 // ---- Sound ----------------------------------------------------------------------------------

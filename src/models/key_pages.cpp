@@ -62,6 +62,12 @@ void ReadKeyboard(KeyFunctionCode code, KeyPageView& view) {
 
 }  // namespace
 
+bool KeyPageOffered(KeyFunctionPage page, int device_type) {
+    constexpr int kKeyboard = 1, kKeyboardReceiver = 9;
+    const bool keyboard = device_type == kKeyboard || device_type == kKeyboardReceiver;
+    return !(keyboard && (page == KeyFunctionPage::kDpi || page == KeyFunctionPage::kGun));
+}
+
 KeyFunctionCode BuildKeyFunctionCode(const KeyPageInput& in, KeyFunctionCode current,
                                      KeyFunctionCode default_code) {
     switch (in.page) {

@@ -34,6 +34,10 @@ inline constexpr int kModifierShift = 2;
 inline constexpr int kModifierAlt = 3;
 inline constexpr int kModifierWin = 4;
 
+// Whether a device of `device_type` offers `page`: a keyboard (types 1 and 9) has no DPI
+// keys and no gun keys; every other page, and every page of a mouse, is offered.
+[[nodiscard]] bool KeyPageOffered(KeyFunctionPage page, int device_type);
+
 // Index of the repeat entry in the macro mode list (entries 0..3 are play modes).
 inline constexpr int kMacroModeRepeat = 4;
 

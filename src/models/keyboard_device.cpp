@@ -135,17 +135,7 @@ void CRezazodaKeyboardDevice::LoadPanelLists() {
     if (files.light_list.empty())
         files.light_list = Folder() / (LightFilePrefix().toStdString() + ".config");
     ReadPanelLists(files, GetKindCode(), lists_);
-    if (LightingPanel* lighting = Lighting()) {
-        std::vector<std::string> names;
-        std::vector<bool> visible;
-        for (const EffectListEntry& e : lists_.effects) {
-            names.push_back(e.name);
-            visible.push_back(e.visible);
-        }
-        lighting->SetEffectList(names, visible);
-        lighting->SetAreaList(lists_.areas);
-        lighting->SetCustomEffectList(lists_.custom_effects);
-    }
+    if (LightingPanel* lighting = Lighting()) ShowEffectLists(*lighting, lists_);
     if (KeyAssignmentPanel* keys = KeyAssignment()) keys->SetMacroNames(lists_.macro_names);
 }
 
@@ -206,6 +196,19 @@ void CRezazodaKeyboardDevice::SetFunctionPage(int page_type) {
     // Fn keeps its function: the key page (2) does not offer it, the lighting page (1) does.
     if (page_type == 1) ui::SetEnabled(KeyButton(kKeyboardFnPosition), true);
     if (page_type == 2) ui::SetEnabled(KeyButton(kKeyboardFnPosition), false);
+}
+
+std::vector<int32_t> CRezazodaKeyboardDevice::KeyCodes() const {
+    std::vector<int32_t> codes;
+    for (const KeyAssignmentEntry& e : keys_) codes.push_back(KeyCodeToProfileInt(e.current));
+    return codes;
+}
+
+void CRezazodaKeyboardDevice::SetKeyCode(int key, int32_t code) {
+    if (key < 0 || static_cast<size_t>(key) >= keys_.size()) return;
+    keys_[static_cast<size_t>(key)].current = KeyCodeFromProfileInt(code);
+    if (CKeyboardProfiledata* profile = Profile()) profile->SetKeyList(keys_);
+    RefreshKeyLabels();
 }
 
 void CRezazodaKeyboardDevice::SelectKey(int key) {

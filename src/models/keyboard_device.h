@@ -54,6 +54,8 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     [[nodiscard]] std::array<uint32_t, 3> GetAudioLightInfo() override;
     void SelectKey(int key) override;
     void BuildModelPage() override;
+    [[nodiscard]] std::vector<int32_t> KeyCodes() const override;
+    void SetKeyCode(int key, int32_t code) override;
     // The profile's lighting into the lighting program: the effect starts again when it is
     // another one than before or the custom colour effect (which then loads its group).
     uint32_t ApplyLighting() override;
@@ -67,7 +69,7 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     // The custom colour effect: light `light` takes the lighting colour; the colours go to
     // the profile (when the lighting panel has a group selected) and, over the cable, to
     // the keyboard's colour page 0.
-    void PaintKey(int light);
+    void PaintKey(int light) override;
     // The LED array's colours to the keyboard's colour page of the lighting settings.
     void WriteKeyColours();
     // Colour page 0 from the keyboard into the profile's custom colours; `then` runs after.

@@ -155,6 +155,7 @@ void CRezazodaLitDevice::LoadPanelLists() {
                                DefaultDataFolder() / "default_light.json",
                                folder / (LightFilePrefix().toStdString() + ".config")};
     ReadPanelLists(files, GetKindCode(), lists_);
+    if (LightingPanel* lighting = Lighting()) ShowEffectLists(*lighting, lists_);
 }
 
 void CRezazodaLitDevice::RefreshPage() {
@@ -167,8 +168,14 @@ void CRezazodaLitDevice::BuildModelPage() {
     // with the kind's own light container has them there.
     if (QWidget* lights = findChild<QWidget*>(QString::fromLatin1(LightContainerName())))
         BindButtons(lights);
-    LoadPanelLists();
-    AttachLightingPanel(Lighting(), lists_);
+    if (LightingPanel* lighting = Lighting()) {
+        lighting->AttachDevice(DeviceType());
+        ShowEffectLists(*lighting, lists_);
+    }
+    // The page shows the selected profile before the device is read, and takes changes
+    // into it while the device is not there.
+    (void)LoadProfile();
+    RefreshPage();
 }
 
 }  // namespace dz

@@ -115,18 +115,42 @@ uint32_t CRezazodaModelDevice::ApplyLighting() {
     return 1;
 }
 
-void CRezazodaModelDevice::AttachLightingPanel(LightingPanel* lighting, const PanelLists& lists) {
-    if (lighting == nullptr) return;
-    lighting->AttachDevice(DeviceType());
+void CRezazodaModelDevice::ShowEffectLists(LightingPanel& lighting, const PanelLists& lists) {
     std::vector<std::string> names;
     std::vector<bool> visible;
     for (const EffectListEntry& e : lists.effects) {
         names.push_back(e.name);
         visible.push_back(e.visible);
     }
-    lighting->SetEffectList(names, visible);
-    lighting->SetAreaList(lists.areas);
-    lighting->SetCustomEffectList(lists.custom_effects);
+    lighting.SetEffectList(names, visible);
+    lighting.SetAreaList(lists.areas);
+    lighting.SetCustomEffectList(lists.custom_effects);
+}
+
+LightingPanel* CRezazodaModelDevice::Lighting() {
+    return PanelByName<LightingPanel>(QStringLiteral("LightControlItem"));
+}
+
+void CRezazodaModelDevice::BuildModelPage() {
+    if (LightingPanel* lighting = Lighting()) lighting->AttachDevice(DeviceType());
+    // The page shows the selected profile before the device is read, and takes changes
+    // into it while the device is not there.
+    (void)LoadProfile();
+    RefreshPage();
+}
+
+void CRezazodaModelDevice::LoadPanelLists() {
+    const std::filesystem::path folder = ProfileFolder(KindName());
+    const PanelListFiles files{folder / "macro.config", DefaultDataFolder() / "default_light.json",
+                               folder / (LightFilePrefix().toStdString() + ".config")};
+    PanelLists lists;
+    ReadPanelLists(files, GetKindCode(), lists);
+    if (LightingPanel* lighting = Lighting()) ShowEffectLists(*lighting, lists);
+}
+
+void CRezazodaModelDevice::RefreshPage() {
+    LoadPanelLists();
+    if (LightingPanel* lighting = Lighting()) lighting->ShowLightRecord(GetLightRecord());
 }
 
 std::vector<lighting::PlaybackStep> CRezazodaModelDevice::UserEffectSteps(

@@ -40,13 +40,20 @@ class CRezazodaModelDevice : public CRezazodaUSBDevice {
     // the kind's arrays of the light list files.
     void SetKindCode(int code) override;
 
+    // The page's lighting panel: told the device type when the page is built, given the
+    // kind's effect lists (LoadPanelLists) and shown the profile's lighting (RefreshPage).
+    // The keyboard and the mouse extend these with their own panels and lists.
+    void BuildModelPage() override;
+    void LoadPanelLists() override;
+    void RefreshPage() override;
+    LightingPanel* Lighting() override;
+
   protected:
+    // Hands the kind's built-in effects, light areas and custom effects to `lighting`.
+    static void ShowEffectLists(LightingPanel& lighting, const PanelLists& lists);
     // After another program changed the kind's profile list (0x0402): the bar reads it
     // again, the device takes the profile selected there and loads it.
     void ReloadProfileListIfChanged();
-    // The page's lighting panel is told the device type and the kind's lists (built-in
-    // effects with their visibility, light areas, user light effects).
-    void AttachLightingPanel(LightingPanel* lighting, const PanelLists& lists);
     // The steps of user light effect `mode - first_user_mode` (none below it).
     [[nodiscard]] std::vector<lighting::PlaybackStep> UserEffectSteps(int mode,
                                                                       int first_user_mode) const;

@@ -44,4 +44,14 @@ ButtonSlotMap BuildButtonSlotMap(std::span<const uint8_t> button_map, int key_co
     return slots;
 }
 
+bool IsLastLeftButton(std::span<const KeyFunctionCode> codes, int button) {
+    const auto clicks_left = [](KeyFunctionCode c) {
+        return c.type == kKeyTypeMouseButton && (c.first & kMouseButtonLeft) != 0;
+    };
+    if (button < 0 || static_cast<size_t>(button) >= codes.size() ||
+        !clicks_left(codes[static_cast<size_t>(button)]))
+        return false;
+    return std::count_if(codes.begin(), codes.end(), clicks_left) == 1;
+}
+
 }  // namespace dz

@@ -24,6 +24,10 @@ using ButtonSlotMap = std::array<uint8_t, kMouseButtons>;
 // (3 bytes per slot) that holds its factory function, or kNoButtonSlot.
 [[nodiscard]] ButtonSlotMap BuildButtonSlotMap(std::span<const uint8_t> button_map, int key_count);
 
+// Whether button `button` is the last of `codes` (the buttons' current functions) that
+// clicks the left button: the mouse keeps one, so that button's function is not given away.
+[[nodiscard]] bool IsLastLeftButton(std::span<const KeyFunctionCode> codes, int button);
+
 // A map with every button absent (before the mouse was read).
 [[nodiscard]] constexpr ButtonSlotMap NoButtonSlots() {
     ButtonSlotMap m{};

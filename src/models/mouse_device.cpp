@@ -440,11 +440,15 @@ void CRezazodaMouseDevice::BuildModelPage() {
     performance_.Bind(this);
     performance_.ApplyScale();
     LoadPanelLists();
-    AttachLightingPanel(Lighting(), lists_);
+    if (LightingPanel* lighting = Lighting()) {
+        lighting->AttachDevice(DeviceType());
+        ShowEffectLists(*lighting, lists_);
+    }
     if (MacroEditor* macros = Macros()) macros->AttachFolder(DataFolder());
     if (KeyAssignmentPanel* keys = KeyAssignment()) {
         keys->AttachDevice(DeviceType());
         keys->SetMacroNames(lists_.macro_names);
+        ui::SetVisible(findChild<QWidget*>(QStringLiteral("KeySetControlItem")), false);
     }
     if (ShootingPanel* shoot = Shooting()) shoot->SetFolders(DataFolder(), DefaultDataFolder());
     if (QWidget* tab = findChild<QWidget*>(QStringLiteral("mouse_device_seting_option_0")))
@@ -455,10 +459,25 @@ void CRezazodaMouseDevice::SelectKey(int key) {
     CRezazodaUSBDevice::SelectKey(key);
     if (key < 0 || static_cast<size_t>(key) >= keys_.size()) return;
     if (KeyAssignmentPanel* panel = KeyAssignment()) {
+        // The panel is hidden until a button is chosen.
+        ui::SetVisible(findChild<QWidget*>(QStringLiteral("KeySetControlItem")), true);
         const KeyAssignmentEntry& entry = keys_[static_cast<size_t>(key)];
         panel->ShowKey(key, KeyCodeToProfileInt(entry.current),
                        KeyCodeToProfileInt(entry.default_code));
     }
+}
+
+std::vector<int32_t> CRezazodaMouseDevice::KeyCodes() const {
+    std::vector<int32_t> codes;
+    for (const KeyAssignmentEntry& e : keys_) codes.push_back(KeyCodeToProfileInt(e.current));
+    return codes;
+}
+
+void CRezazodaMouseDevice::SetKeyCode(int key, int32_t code) {
+    if (key < 0 || static_cast<size_t>(key) >= keys_.size()) return;
+    keys_[static_cast<size_t>(key)].current = KeyCodeFromProfileInt(code);
+    if (CBasicProfiledata* profile = ProfileData()) profile->SetKeyList(keys_);
+    RefreshKeyInfoList();
 }
 
 void CRezazodaMouseDevice::PushLightFrame() {

@@ -71,6 +71,8 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     void BuildModelPage() override;
     void PushLightFrame() override;
     void SelectKey(int key) override;
+    [[nodiscard]] std::vector<int32_t> KeyCodes() const override;
+    void SetKeyCode(int key, int32_t code) override;
 
     // The page's performance rows and panels (the routing's faces).
     MouseSettings* Mouse() override { return &performance_; }

@@ -31,22 +31,4 @@ int DpiScale::PositionOfText(std::string_view text) const {
     return PositionOf(ParseDecimal(text));
 }
 
-int64_t ParseDecimal(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
-    int64_t value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        const int digit = text[i] - '0';
-        if (value > (kMax - digit) / 10) {
-            value = kMax;
-            break;
-        }
-        value = value * 10 + digit;
-    }
-    return negative ? -value : value;
-}
-
 }  // namespace dz

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "profile/text_util.h"  // ParseDecimal
+
 namespace dz {
 
 inline constexpr uint16_t kTwoSlopeSensor = 0x3325;
@@ -42,9 +44,5 @@ struct DpiScale {
 // The scale the page uses until the mouse has told its own (or when what it told cannot be
 // used): the common sensor, step 50 from 100 DPI up to 16000 DPI.
 inline constexpr DpiScale kFallbackDpiScale{0, 50, 318, 100};
-
-// A typed decimal integer, read as the system reads edit texts: optional blanks and sign,
-// then digits; saturates at the int64 range; no digits reads 0.
-[[nodiscard]] int64_t ParseDecimal(std::string_view text);
 
 }  // namespace dz

@@ -30,6 +30,10 @@ struct LightInfoRecord {
         return {mode, brightness, speed,     direction, multicolor,  red,          green,
                 blue, reserved8,  reserved9, valid,     device_mode, custom_group, old_mode};
     }
+    [[nodiscard]] static LightInfoRecord FromBytes(const std::array<uint8_t, 14>& b) {
+        return {b[0], b[1], b[2], b[3],  b[4],  b[5],  b[6],
+                b[7], b[8], b[9], b[10], b[11], b[12], b[13]};
+    }
     friend bool operator==(const LightInfoRecord&, const LightInfoRecord&) = default;
 };
 

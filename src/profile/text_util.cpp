@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <cwchar>
+#include <limits>
 #include <mutex>
 
 namespace dz {
@@ -255,6 +256,24 @@ std::optional<IndexedName> SplitIndexedName(std::string_view name) {
         }
     }
     return result;
+}
+
+int64_t ParseDecimal(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    int64_t value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        const int digit = text[i] - '0';
+        if (value > (kMax - digit) / 10) {
+            value = kMax;
+            break;
+        }
+        value = value * 10 + digit;
+    }
+    return negative ? -value : value;
 }
 
 }  // namespace dz

@@ -55,6 +55,11 @@ struct TimestampParts {
 [[nodiscard]] std::string FileTitle(std::string_view path);
 [[nodiscard]] std::wstring FileTitle(std::wstring_view path);
 
+// A typed decimal integer, read as the system reads edit texts: optional blanks and sign,
+// then digits (anything after them is ignored); saturates at the int64 range; no digits
+// reads 0.
+[[nodiscard]] int64_t ParseDecimal(std::string_view text);
+
 // `text` without any occurrence of `c`.
 [[nodiscard]] std::string RemoveChar(std::string_view text, char c);
 

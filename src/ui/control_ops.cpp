@@ -5,12 +5,14 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QStyle>
 #include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QStyle>
 #include <QTabWidget>
 #include <climits>
 #include <memory>
@@ -305,6 +307,72 @@ void RemoveAll(QWidget* w) {
         const SilentChange silent(l);
         l->clear();
     }
+}
+void SetItemData(QWidget* w, int index, const QString& data) {
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+        if (index >= 0 && index < c->count()) c->setItemData(index, data);
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
+        if (QListWidgetItem* item = l->item(index)) item->setData(Qt::UserRole, data);
+    }
+}
+QString ItemData(const QWidget* w, int index) {
+    if (auto* c = qobject_cast<const QComboBox*>(w)) {
+        return index >= 0 && index < c->count() ? c->itemData(index).toString() : QString();
+    }
+    if (auto* l = qobject_cast<const QListWidget*>(w)) {
+        if (const QListWidgetItem* item = l->item(index))
+            return item->data(Qt::UserRole).toString();
+    }
+    return {};
+}
+void SetItemText(QWidget* w, int index, const QString& text, bool resourceText) {
+    const QString shown = resourceText ? ResourceManager::Instance().Text(text) : text;
+    const QVariant id = resourceText ? QVariant(text) : QVariant();
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+        if (index < 0 || index >= c->count()) return;
+        c->setItemText(index, shown);
+        c->setItemData(index, id, ResourceManager::kItemTextIdRole);
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
+        if (QListWidgetItem* item = l->item(index)) {
+            item->setText(shown);
+            item->setData(ResourceManager::kItemTextIdRole, id);
+        }
+    }
+}
+void RemoveItem(QWidget* w, int index) {
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+        if (index < 0 || index >= c->count()) return;
+        const SilentChange silent(c);
+        c->removeItem(index);
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
+        if (index < 0 || index >= l->count()) return;
+        const SilentChange silent(l);
+        delete l->takeItem(index);
+    }
+}
+void SetItemVisible(QWidget* w, int index, bool visible) {
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+        if (index < 0 || index >= c->count()) return;
+        if (auto* view = qobject_cast<QListView*>(c->view())) view->setRowHidden(index, !visible);
+        // A disabled item is passed over by the keys and the wheel as well.
+        if (auto* model = qobject_cast<QStandardItemModel*>(c->model())) {
+            if (QStandardItem* item = model->item(index)) item->setEnabled(visible);
+        }
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
+        if (QListWidgetItem* item = l->item(index)) item->setHidden(!visible);
+    }
+}
+bool IsItemVisible(const QWidget* w, int index) {
+    if (auto* c = qobject_cast<const QComboBox*>(w)) {
+        if (index < 0 || index >= c->count()) return false;
+        const auto* view = qobject_cast<const QListView*>(c->view());
+        return view == nullptr || !view->isRowHidden(index);
+    }
+    if (auto* l = qobject_cast<const QListWidget*>(w)) {
+        const QListWidgetItem* item = l->item(index);
+        return item != nullptr && !item->isHidden();
+    }
+    return false;
 }
 void AddListRow(QWidget* list, QWidget* row) {
     auto* l = qobject_cast<QListWidget*>(list);

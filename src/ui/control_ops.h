@@ -67,6 +67,15 @@ bool SelectItem(QWidget* w, int index, bool notify = false);
 // Adds a text item; with resourceText the text is an identifier shown in the current language.
 void AddItem(QWidget* w, const QString& text, bool resourceText = false);
 void RemoveAll(QWidget* w);
+// One item of a combo or list: its user data (a text), its text (shown as given, or an
+// identifier with resourceText), removing it, and whether it is offered: a hidden item keeps
+// its index but is neither shown in the list nor reached with the keys or the wheel.
+void SetItemData(QWidget* w, int index, const QString& data);
+[[nodiscard]] QString ItemData(const QWidget* w, int index);
+void SetItemText(QWidget* w, int index, const QString& text, bool resourceText = false);
+void RemoveItem(QWidget* w, int index);
+void SetItemVisible(QWidget* w, int index, bool visible);
+[[nodiscard]] bool IsItemVisible(const QWidget* w, int index);
 // Lists whose rows are widgets (custom list rows): add (its controls then notify the
 // list's window), get, make visible.
 void AddListRow(QWidget* list, QWidget* row);

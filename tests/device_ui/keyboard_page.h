@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -91,9 +92,14 @@ class PageWindow : public ui::WindowBase {
   public:
     PageWindow() : ui::WindowBase(QStringLiteral("NO_SKIN"), QStringLiteral("TEST_WND")) {}
     std::vector<std::pair<unsigned, qintptr>> messages;
+    // Builds the named page classes itself before the stand-ins are asked (a test of the
+    // real panels builds their skins here).
+    std::function<QWidget*(const QString& cls, QWidget* parent)> create;
 
   protected:
     QWidget* CreateControl(const QString& cls, QWidget* parent) override {
+        if (create)
+            if (QWidget* w = create(cls, parent)) return w;
         if (cls == QLatin1String("RezazodaKeyboardDevice"))
             return ui::ControlFactory::Instance().CreateControl(
                 QStringLiteral("CRezazodaKeyboardDevice"), parent);
@@ -144,6 +150,7 @@ class KeyboardPageTest : public EmulatedDeviceTest {
         // One profile, "u0", made from the default data as the profile list makes it.
         WriteProfileList(Folder(), {"profile1"}, ReadJsonFile(paths::DefaultDataFile("keyboard")));
         window_ = std::make_unique<PageWindow>();
+        ConfigureWindow(*window_);
         window_->resize(900, 600);
         // As the main window builds the page: the skin, then the tables' values, then binding.
         auto* holder = new QWidget(window_.get());
@@ -171,6 +178,8 @@ class KeyboardPageTest : public EmulatedDeviceTest {
         EmulatedDeviceTest::TearDown();
     }
 
+    // Before the page is built.
+    virtual void ConfigureWindow(PageWindow& /*window*/) {}
     // Opens the channel on the keyboard's cable or receiver and runs the first read.
     void Connect(sim::Link link = sim::Link::kCable) {
         ASSERT_TRUE(emu_.Plug(sim::DeviceKind::kKeyboard, link));

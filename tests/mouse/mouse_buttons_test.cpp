@@ -41,5 +41,24 @@ TEST(MouseButtons, AMissingFunctionMakesTheButtonAbsent) {
     EXPECT_EQ(BuildButtonSlotMap({}, 200), NoButtonSlots()) << "a count beyond the map";
 }
 
+TEST(MouseButtons, OnlyTheLastButtonThatClicksLeftKeepsItsFunction) {
+    constexpr KeyFunctionCode kLeft{kKeyTypeMouseButton, kMouseButtonLeft, 0};
+    constexpr KeyFunctionCode kRight{kKeyTypeMouseButton, kMouseButtonRight, 0};
+    constexpr KeyFunctionCode kLeftAndRight{kKeyTypeMouseButton, 0x03, 0};
+    constexpr KeyFunctionCode kKeyA{kKeyTypeKeyboard, 0, 0x04};
+    const std::vector<KeyFunctionCode> one{kLeft, kRight, kKeyA};
+    EXPECT_TRUE(IsLastLeftButton(one, 0));
+    EXPECT_FALSE(IsLastLeftButton(one, 1)) << "a button that does not click left";
+    EXPECT_FALSE(IsLastLeftButton(one, 3)) << "beyond the list";
+    EXPECT_FALSE(IsLastLeftButton(one, -1));
+    const std::vector<KeyFunctionCode> two{kLeft, kRight, kLeft};
+    EXPECT_FALSE(IsLastLeftButton(two, 0)) << "another button still clicks left";
+    // A button that clicks left together with another button counts as a left button.
+    const std::vector<KeyFunctionCode> combined{kLeftAndRight, kKeyA};
+    EXPECT_TRUE(IsLastLeftButton(combined, 0));
+    const std::vector<KeyFunctionCode> both{kLeftAndRight, kLeft};
+    EXPECT_FALSE(IsLastLeftButton(both, 1));
+}
+
 }  // namespace
 }  // namespace dz

@@ -10,6 +10,7 @@
 #include "keyboard_commands.h"
 #include "lit_commands.h"
 #include "mouse_commands.h"
+#include "panel_commands.h"
 #include "preview_commands.h"
 
 namespace dz::ctl {
@@ -35,6 +36,14 @@ std::span<const DeviceCommand> DeviceCommands() {
         {"preview", "mousepad", MousepadPreviewCommand, kLitPreviewUsage},
         {"preview", "headset", HeadsetPreviewCommand, ""},
         {"preview", "keyboard", PreviewKeyboardCommand, kPreviewUsage},
+        {"lighting", "keyboard", KeyboardLightingCommand, kLightingUsage},
+        {"lighting", "keyboard-rx", KeyboardReceiverLightingCommand, ""},
+        {"lighting", "mouse", MouseLightingCommand, ""},
+        {"lighting", "mouse-rx", MouseReceiverLightingCommand, ""},
+        {"key", "keyboard", KeyboardKeyCommand, kKeyUsage},
+        {"key", "keyboard-rx", KeyboardReceiverKeyCommand, ""},
+        {"key", "mouse", MouseKeyCommand, ""},
+        {"key", "mouse-rx", MouseReceiverKeyCommand, ""},
     };
     return rows;
 }

@@ -97,14 +97,6 @@ bool LoadProfile(Context& ctx, const std::string& what, const std::optional<std:
     return true;
 }
 
-// The screen size the mouse holds in its page 0, which a write from here keeps.
-std::pair<int, int> MouseScreen(CommandChannel& channel) {
-    const MousePageRead page0 = ReadMousePage(channel, 0);
-    if (page0.result != kCmdOk) return {0, 0};
-    const MouseSettingsPage p = DecodeMouseSettingsPage(page0.page);
-    return {p.screen_width, p.screen_height};
-}
-
 // The scale the page would use with this mouse.
 DpiScale ScaleOf(const MouseInfoBlock& info) {
     const DpiScale s = MouseDpiScale(info);
@@ -591,6 +583,13 @@ int Preview(Context& ctx, const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+std::pair<int, int> MouseScreen(CommandChannel& channel) {
+    const MousePageRead page0 = ReadMousePage(channel, 0);
+    if (page0.result != kCmdOk) return {0, 0};
+    const MouseSettingsPage p = DecodeMouseSettingsPage(page0.page);
+    return {p.screen_width, p.screen_height};
+}
 
 int MouseSyncCommand(Context& ctx, const std::vector<std::string>& args, bool receiver) {
     return Sync(ctx, args, receiver);

@@ -4,9 +4,14 @@
 // on the same transfers, encodings and rules as the window.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands.h"
+
+namespace dz {
+class CommandChannel;
+}
 
 namespace dz::ctl {
 
@@ -17,6 +22,10 @@ int MouseApplyCommand(Context& ctx, const std::vector<std::string>& args, bool r
 int MouseDpiCommand(Context& ctx, const std::vector<std::string>& args, bool receiver);
 // No device is needed: the preview is computed.
 int MousePreviewCommand(Context& ctx, const std::vector<std::string>& args);
+
+// The screen size the mouse holds in its page 0 (0, 0 when it cannot be read): a settings
+// page written from dozadirctl keeps it.
+[[nodiscard]] std::pair<int, int> MouseScreen(CommandChannel& channel);
 
 extern const char* const kMouseSyncUsage;
 extern const char* const kMouseApplyUsage;
