@@ -29,22 +29,6 @@ HeadsetAudio& SharedAudio() {
     return *a;
 }
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-EqGains GainsOf(const std::vector<int>& stored) {
-    EqGains g{};
-    for (size_t i = 0; i < g.size() && i < stored.size(); ++i) g[i] = stored[i];
-    return g;
-}
-
-constexpr int kMicParam = -1;
-constexpr int kMonitorParam = 0;
-
 }  // namespace
 
 void UseHeadsetAudioLibrary(AudioLibrary* library) {
@@ -110,65 +94,37 @@ int CRezazodaDO6533Device::StreamLeds() {
 
 // ---- Profile and page ---------------------------------------------------------------------
 
-EqGains CRezazodaDO6533Device::StoredGains(bool custom, int index) const {
-    CDo6533Profiledata* profile = HeadsetProfile();
-    if (profile == nullptr) return {};
-    return GainsOf(custom ? profile->GetCustomEqBands(index) : profile->GetEqBands(index));
-}
-
 uint32_t CRezazodaDO6533Device::LoadProfile() {
     const uint32_t loaded = CRezazodaLitDevice::LoadProfile();
-    CDo6533Profiledata* profile = HeadsetProfile();
-    if (loaded == 0 || profile == nullptr) return loaded;
-    values_ = profile->GetSystemSetStages();
-    custom_names_ = profile->GetCustomEqNames();
-    // A list longer than the panel offers keeps its first 20; the rest stay in the file.
-    if (custom_names_.size() > static_cast<size_t>(kMaxCustomEqs))
-        custom_names_.resize(static_cast<size_t>(kMaxCustomEqs));
-    if (values_[kCustomEqSelect] < 0 ||
-        values_[kCustomEqSelect] >= static_cast<int>(custom_names_.size()))
-        values_[kCustomEqSelect] = 0;
-    gains_ = values_[kEqType] == kCustomEqType ? StoredGains(true, values_[kCustomEqSelect])
-                                               : StoredGains(false, values_[kEqType]);
+    if (CDo6533Profiledata* profile = HeadsetProfile(); loaded != 0 && profile != nullptr)
+        sound_.Load(*profile);
     return loaded;
-}
-
-void CRezazodaDO6533Device::StoreValues() {
-    if (CDo6533Profiledata* profile = HeadsetProfile()) profile->SetSystemSetStages(values_);
-}
-
-void CRezazodaDO6533Device::StoreGains(bool custom, int index) {
-    CDo6533Profiledata* profile = HeadsetProfile();
-    if (profile == nullptr) return;
-    const std::vector<int> g(gains_.begin(), gains_.end());
-    if (custom)
-        profile->SetCustomEqBands(index, g);
-    else
-        profile->SetEqBands(index, g);
 }
 
 void CRezazodaDO6533Device::ShowGains() {
     if (HeadsetSoundPanel* panel = SoundPanel())
-        for (int b = 0; b < kEqBands; ++b) panel->SetBandValue(b, gains_[static_cast<size_t>(b)]);
+        for (int b = 0; b < kEqBands; ++b)
+            panel->SetBandValue(b, sound_.Gains()[static_cast<size_t>(b)]);
 }
 
 void CRezazodaDO6533Device::RefreshPage() {
     CRezazodaLitDevice::RefreshPage();
+    const HeadsetSystemValues& v = sound_.Values();
     if (VoiceChangerPanel* voice = VoicePanel()) {
-        voice->SetMagicSwitch(values_[kMagicEnable] != 0);
-        voice->SelectMagicOption(values_[kMagicType]);
+        voice->SetMagicSwitch(v[kMagicEnable] != 0);
+        voice->SelectMagicOption(v[kMagicType]);
     }
     HeadsetSoundPanel* panel = SoundPanel();
     if (panel == nullptr) return;
-    panel->SetMicInSwitch(values_[kMicInSelect] != 0);
-    panel->SetMicInValue(values_[kMicInValue]);
-    panel->SetMonitorSwitch(values_[kMonitorSelect] != 0);
-    panel->SetMonitorValue(values_[kMonitorValue]);
-    panel->SelectEqOption(values_[kEqType]);
+    panel->SetMicInSwitch(v[kMicInSelect] != 0);
+    panel->SetMicInValue(v[kMicInValue]);
+    panel->SetMonitorSwitch(v[kMonitorSelect] != 0);
+    panel->SetMonitorValue(v[kMonitorValue]);
+    panel->SelectEqOption(v[kEqType]);
     panel->RemoveAllCustomEqs();
-    for (const std::string& name : custom_names_) panel->AddCustomEqName(name);
-    panel->SelectCustomEq(values_[kCustomEqSelect]);
-    panel->ShowCustomEqControls(values_[kEqType] == kCustomEqType);
+    for (const std::string& name : sound_.Names()) panel->AddCustomEqName(name);
+    panel->SelectCustomEq(v[kCustomEqSelect]);
+    panel->ShowCustomEqControls(v[kEqType] == kCustomEqType);
     ShowGains();
 }
 
@@ -183,7 +139,7 @@ void CRezazodaDO6533Device::BuildModelPage() {
 // ---- Sound ----------------------------------------------------------------------------------
 
 void CRezazodaDO6533Device::InitAudio() {
-    const std::vector<std::string> messages = SharedAudio().InitAudio(values_);
+    const std::vector<std::string> messages = SharedAudio().InitAudio(sound_.Values());
     HeadsetSoundPanel* panel = SoundPanel();
     for (const std::string& m : messages) {
         log::DebugLine(m.c_str());
@@ -197,81 +153,63 @@ void CRezazodaDO6533Device::InitAudio() {
 }
 
 void CRezazodaDO6533Device::ReadAudioState() {
-    SharedAudio().ReadAudioState(values_);
+    SharedAudio().ReadAudioState(sound_.Values());
 }
 
 void CRezazodaDO6533Device::ApplyEqPreset(int preset) {
+    CDo6533Profiledata* profile = HeadsetProfile();
+    if (profile == nullptr || !sound_.ApplyPreset(SharedAudio(), *profile, preset)) return;
     HeadsetSoundPanel* panel = SoundPanel();
     if (preset == kCustomEqType) {
-        values_[kEqType] = kCustomEqType;
         if (panel != nullptr) {
             panel->SelectEqOption(kCustomEqType);
             panel->ShowCustomEqControls(true);
         }
         ApplyCustomEq();
-        StoreValues();
-        SaveProfile();
-        return;
+    } else {
+        ShowGains();
+        if (panel != nullptr) {
+            panel->SelectEqOption(preset);
+            panel->ShowCustomEqControls(false);
+        }
     }
-    if (preset < 1 || preset > kEqPresetCount) return;
-    gains_ = EqPresets()[static_cast<size_t>(preset - 1)];
-    ShowGains();
-    SharedAudio().ApplyGains(gains_);
-    values_[kEqType] = preset;
-    if (panel != nullptr) {
-        panel->SelectEqOption(preset);
-        panel->ShowCustomEqControls(false);
-    }
-    StoreValues();
-    StoreGains(false, preset);
     SaveProfile();
 }
 
 void CRezazodaDO6533Device::ApplyCustomEq() {
     HeadsetSoundPanel* panel = SoundPanel();
-    const int k = panel != nullptr ? panel->GetCustomEqIndex() : -1;
-    if (k < 0) return;
-    gains_ = StoredGains(true, k);
+    CDo6533Profiledata* profile = HeadsetProfile();
+    if (panel == nullptr || profile == nullptr) return;
+    if (!sound_.ApplyCustom(SharedAudio(), *profile, panel->GetCustomEqIndex())) return;
     ShowGains();
-    SharedAudio().ApplyGains(gains_);
-    values_[kCustomEqSelect] = k;
-    StoreValues();
     SaveProfile();
 }
 
 void CRezazodaDO6533Device::SetEqBand(int band) {
     HeadsetSoundPanel* panel = SoundPanel();
     if (panel == nullptr || band < 0 || band >= kEqBands) return;
-    if (values_[kEqType] != kCustomEqType) {
-        values_[kEqType] = kCustomEqType;
+    // The panel shows the custom equaliser, none chosen, before the band is written.
+    if (sound_.Values()[kEqType] != kCustomEqType) {
         panel->SelectEqOption(kCustomEqType);
         panel->SelectCustomEq(-1);
         panel->ShowCustomEqControls(true);
     }
-    const int value = panel->GetBandValue(band);
-    gains_[static_cast<size_t>(band)] = value;
-    (void)SharedAudio().SetBand(band, value);
+    (void)sound_.SetBand(SharedAudio(), band, panel->GetBandValue(band));
 }
 
 void CRezazodaDO6533Device::SetLevel(bool monitor) {
     HeadsetSoundPanel* panel = SoundPanel();
-    if (panel == nullptr) return;
+    CDo6533Profiledata* profile = HeadsetProfile();
+    if (panel == nullptr || profile == nullptr) return;
     const int v = monitor ? panel->GetMonitorValue() : panel->GetMicInValue();
-    if (v < 0) return;
-    const int param = monitor ? kMonitorParam : kMicParam;
-    if (SharedAudio().WriteFloat(false, monitor ? L"AAVolumeScalarControl" : L"VolumeScalarControl",
-                           static_cast<float>(v) / 100.0f, &param) != 0)
-        return;  // the values and the profile stay as they were
-    (void)SharedAudio().Read(false, monitor ? L"AAVolumeControl" : L"VolumeControl", &param);
-    values_[monitor ? kMonitorValue : kMicInValue] = v;
-    StoreValues();
-    SaveProfile();
+    // Not taken: the values and the profile stay as they were.
+    if (sound_.SetLevel(SharedAudio(), *profile, monitor, v)) SaveProfile();
 }
 
 void CRezazodaDO6533Device::Toggle(bool monitor) {
-    const size_t select = monitor ? kMonitorSelect : kMicInSelect;
-    const bool was_on = values_[select] != 0;
-    const int mute = was_on ? 1 : 0;  // the new mute state
+    CDo6533Profiledata* profile = HeadsetProfile();
+    if (profile == nullptr) return;
+    const bool was_on = sound_.Values()[monitor ? kMonitorSelect : kMicInSelect] != 0;
     HeadsetSoundPanel* panel = SoundPanel();
     auto show = [&](bool on) {
         if (panel == nullptr) return;
@@ -281,13 +219,10 @@ void CRezazodaDO6533Device::Toggle(bool monitor) {
             panel->SetMicInSwitch(on);
     };
     show(!was_on);
-    if (SharedAudio().WriteInt(false, monitor ? L"AAMuteControl" : L"MuteControl", mute) != 0) {
-        // Not applied: the switch shows what is so.
-        show(was_on);
+    if (!sound_.SetSwitch(SharedAudio(), *profile, monitor, !was_on)) {
+        show(was_on);  // not applied: the switch shows what is so
         return;
     }
-    values_[select] = mute == 0 ? 1 : 0;
-    StoreValues();
     SaveProfile();
 }
 
@@ -305,22 +240,19 @@ void CRezazodaDO6533Device::ToggleMonitor() {
 }
 
 void CRezazodaDO6533Device::SetMagicVoiceEnabled() {
+    CDo6533Profiledata* profile = HeadsetProfile();
+    if (profile == nullptr) return;
     VoiceChangerPanel* voice = VoicePanel();
-    const int on = voice != nullptr ? voice->IsMagicSwitchOn() : 0;
-    if (voice != nullptr) voice->SetMagicSwitch(on != 0);
-    (void)SharedAudio().WriteInt(false, L"Enable_MAGICVOICE", on);
-    if (on == 1) (void)SharedAudio().WriteInt(false, L"Enable_MICECHO", 0);
-    values_[kMagicEnable] = on;
-    StoreValues();
+    const bool on = voice != nullptr && voice->IsMagicSwitchOn() != 0;
+    if (voice != nullptr) voice->SetMagicSwitch(on);
+    sound_.SetVoiceEnabled(SharedAudio(), *profile, on);
     SaveProfile();
 }
 
 void CRezazodaDO6533Device::SelectMagicVoice(int n) {
-    if (n < 1 || n > 4) return;
-    (void)SharedAudio().WriteInt(false, L"MagicVoice_Selection", n - 1);
-    values_[kMagicType] = n;
+    CDo6533Profiledata* profile = HeadsetProfile();
+    if (profile == nullptr || !sound_.SelectVoice(SharedAudio(), *profile, n)) return;
     if (VoiceChangerPanel* voice = VoicePanel()) voice->SelectMagicOption(n);
-    StoreValues();
     SaveProfile();
 }
 
@@ -328,33 +260,19 @@ int CRezazodaDO6533Device::SaveCustomEq() {
     HeadsetSoundPanel* panel = SoundPanel();
     CDo6533Profiledata* profile = HeadsetProfile();
     if (panel == nullptr || profile == nullptr) return -1;
+    EqGains sliders{};
+    for (int b = 0; b < kEqBands; ++b) sliders[static_cast<size_t>(b)] = panel->GetBandValue(b);
     const std::string name = panel->GetCustomEqName();
-    auto take_sliders = [&] {
-        for (int b = 0; b < kEqBands; ++b) gains_[static_cast<size_t>(b)] = panel->GetBandValue(b);
-    };
     if (name.empty()) {
-        const int k = panel->GetCustomEqIndex();
-        if (k == -1) return -1;
-        take_sliders();
-        values_[kCustomEqSelect] = k;
-        StoreValues();
-        StoreGains(true, k);
+        if (!sound_.OverwriteCustom(*profile, panel->GetCustomEqIndex(), sliders)) return -1;
         SaveProfile();
         return 1;
     }
-    const int count = panel->GetCustomEqCount();
-    if (count >= kMaxCustomEqs) return -1;
-    for (int i = 0; i < count; ++i)
-        if (SameIgnoringCase(panel->GetCustomEqNameAt(i), name)) return 0;
+    if (panel->GetCustomEqCount() >= kMaxCustomEqs) return -1;
+    const int result = sound_.AddCustom(*profile, name, sliders);
+    if (result != 1) return result;
     panel->AddCustomEqName(name);
-    const int now = panel->GetCustomEqCount();
-    custom_names_.push_back(name);
-    take_sliders();
-    values_[kCustomEqSelect] = now - 1;
-    panel->SelectCustomEq(now - 1);
-    StoreValues();
-    StoreGains(true, now - 1);
-    profile->SetCustomEqNames(custom_names_);
+    panel->SelectCustomEq(panel->GetCustomEqCount() - 1);  // also empties the name edit
     SaveProfile();
     return 1;
 }
@@ -364,37 +282,16 @@ void CRezazodaDO6533Device::DeleteCustomEq() {
     CDo6533Profiledata* profile = HeadsetProfile();
     if (panel == nullptr || profile == nullptr) return;
     const int k = panel->GetCustomEqIndex();
-    if (k == -1) return;
-    // The stored gains move up with their names, so that each name keeps its own.
-    std::vector<EqGains> kept;
-    for (int i = 0; i < static_cast<int>(custom_names_.size()); ++i)
-        if (i != k) kept.push_back(StoredGains(true, i));
+    if (k == -1 || !sound_.DeleteCustom(SharedAudio(), *profile, k)) return;
     panel->RemoveCustomEqAt(k);
-    const int count = panel->GetCustomEqCount();
-    if (count == 0) {
+    if (panel->GetCustomEqCount() == 0) {
         panel->SelectEqOption(1);
-        values_[kEqType] = 1;
-        StoreValues();
-        gains_ = StoredGains(false, 1);
         ShowGains();
         panel->ShowCustomEqControls(false);
-        custom_names_.clear();
-        profile->SetCustomEqNames(custom_names_);
     } else {
-        custom_names_.clear();
-        for (int i = 0; i < count; ++i) custom_names_.push_back(panel->GetCustomEqNameAt(i));
-        for (size_t i = 0; i < kept.size(); ++i)
-            profile->SetCustomEqBands(static_cast<int>(i),
-                                      std::vector<int>(kept[i].begin(), kept[i].end()));
-        values_[kCustomEqSelect] = 0;
         panel->SelectCustomEq(0);
-        StoreValues();
-        gains_ = StoredGains(true, 0);
         ShowGains();
-        profile->SetCustomEqNames(custom_names_);
     }
-    // What is shown is what the headset plays.
-    SharedAudio().ApplyGains(gains_);
     SaveProfile();
 }
 

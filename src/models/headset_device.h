@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "models/headset_audio.h"
+#include "models/headset_sound.h"
 #include "models/lit_device.h"
 
 namespace dz {
 
 // The page's window message after a power read: byte 4 of the power bytes.
 inline constexpr int kMsgHeadsetPower = 0x0D01;
-inline constexpr int kMaxCustomEqs = 20;
 
 // The library every headset object uses (the sound server's unless a test sets another).
 void UseHeadsetAudioLibrary(AudioLibrary* library);
@@ -71,9 +71,9 @@ class CRezazodaDO6533Device : public CRezazodaLitDevice, public HeadsetPanels {
     HeadsetSoundPanel* SoundPanel();
     VoiceChangerPanel* VoicePanel();
 
-    [[nodiscard]] const HeadsetSystemValues& SoundValues() const { return values_; }
-    [[nodiscard]] const EqGains& CurrentGains() const { return gains_; }
-    [[nodiscard]] const std::vector<std::string>& CustomEqNames() const { return custom_names_; }
+    [[nodiscard]] const HeadsetSystemValues& SoundValues() const { return sound_.Values(); }
+    [[nodiscard]] const EqGains& CurrentGains() const { return sound_.Gains(); }
+    [[nodiscard]] const std::vector<std::string>& CustomEqNames() const { return sound_.Names(); }
     [[nodiscard]] int LedSetsSent() const { return led_sets_sent_; }
     [[nodiscard]] int LedSetsDropped() const { return led_sets_dropped_; }
     [[nodiscard]] int PowerReadsDone() const { return power_reads_done_; }
@@ -86,16 +86,11 @@ class CRezazodaDO6533Device : public CRezazodaLitDevice, public HeadsetPanels {
 
   private:
     [[nodiscard]] CDo6533Profiledata* HeadsetProfile() const;
-    void StoreValues();
-    void StoreGains(bool custom, int index);
     void ShowGains();
-    [[nodiscard]] EqGains StoredGains(bool custom, int index) const;
     void Toggle(bool monitor);
     void SetLevel(bool monitor);
 
-    HeadsetSystemValues values_{0, 1, 1, 0, 1, 0, 0, 0};
-    EqGains gains_{};
-    std::vector<std::string> custom_names_;
+    HeadsetSound sound_;
 
     // Shared with the worker task that sends the reports (outlives the object's task).
     std::shared_ptr<std::atomic<bool>> leds_in_flight_ =

@@ -8,6 +8,7 @@
 #include "cli.h"
 #include "device/device_table.h"
 #include "keyboard_commands.h"
+#include "headset_commands.h"
 #include "lit_commands.h"
 #include "mouse_commands.h"
 #include "panel_commands.h"
@@ -35,6 +36,10 @@ std::span<const DeviceCommand> DeviceCommands() {
         {"apply", "headset", HeadsetApplyCommand, ""},
         {"preview", "mousepad", MousepadPreviewCommand, kLitPreviewUsage},
         {"preview", "headset", HeadsetPreviewCommand, ""},
+        {"headset", "eq", HeadsetEqCommand, kHeadsetSoundUsage},
+        {"headset", "mic", HeadsetMicCommand, ""},
+        {"headset", "monitor", HeadsetMonitorCommand, ""},
+        {"headset", "voice", HeadsetVoiceCommand, ""},
         {"preview", "keyboard", PreviewKeyboardCommand, kPreviewUsage},
         {"lighting", "keyboard", KeyboardLightingCommand, kLightingUsage},
         {"lighting", "keyboard-rx", KeyboardReceiverLightingCommand, ""},
