@@ -99,12 +99,12 @@ TEST_F(LitCtlTest, TheHeadsetsSoundThroughTheSoundServer) {
     Result r = Ctl({"headset", "eq", "3"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.json["EqType"].asInt(), 3);
-    EXPECT_NE(server_.Pactl("list short modules").find("control=10,4,0,-3,-4,-3,-2,-1,0,0"),
+    EXPECT_NE(server_.Pactl("list short modules").find("dozadir.eq.gains=10,4,0,-3,-4,-3,-2,-1,0,0"),
               std::string::npos);
     r = Ctl({"headset", "eq", "band", "2", "9"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.json["EqType"].asInt(), 13);
-    EXPECT_NE(server_.Pactl("list short modules").find("control=10,4,9,-3"), std::string::npos);
+    EXPECT_NE(server_.Pactl("list short modules").find("dozadir.eq.gains=10,4,9,-3"), std::string::npos);
     r = Ctl({"headset", "mic", "35"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(server_.Pactl("get-source-volume hs_mic").find("35%"), std::string::npos);

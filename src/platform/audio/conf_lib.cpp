@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/audio/eq_calibration.h"
 #include "platform/log/debug_log.h"
 
 namespace dz::audio {
@@ -24,10 +25,12 @@ constexpr int kLowestGain = -48;
 constexpr int kHighestGain = 24;
 constexpr const char* kPlugin = "caps";
 constexpr const char* kPluginLabel = "Eq10X2";
+constexpr const char* kGainsProperty = "dozadir.eq.gains";
 
 struct Endpoint {
     std::string name;  // the server's sink or source name
     uint32_t channels = 2;
+    uint32_t rate = 48000;
 };
 
 // One connection to the server, under the threaded main loop's lock.
@@ -208,13 +211,14 @@ class Library {
         Result sinks{server_.Loop()};
         sinks.each = [this](const void* p) {
             const auto* i = static_cast<const pa_sink_info*>(p);
-            if (IsHeadset(i->proplist)) lists_[0].push_back({i->name, i->channel_map.channels});
+            if (IsHeadset(i->proplist))
+                lists_[0].push_back({i->name, i->channel_map.channels, i->sample_spec.rate});
         };
         Result sources{server_.Loop()};
         sources.each = [this](const void* p) {
             const auto* i = static_cast<const pa_source_info*>(p);
             if (i->monitor_of_sink == PA_INVALID_INDEX && IsHeadset(i->proplist))
-                lists_[1].push_back({i->name, i->channel_map.channels});
+                lists_[1].push_back({i->name, i->channel_map.channels, i->sample_spec.rate});
         };
         const bool ok = server_.Run([&](pa_context* c) {
             return pa_context_get_sink_info_list(c, &EachInfo<pa_sink_info>, &sinks);
@@ -478,40 +482,85 @@ class Library {
         return v ? std::atoi(v->c_str()) : 0;
     }
 
+    std::string DefaultSink() {
+        std::string name;
+        Result r{server_.Loop()};
+        r.each = [&](const void* p) {
+            const auto* i = static_cast<const pa_server_info*>(p);
+            if (i->default_sink_name != nullptr) name = i->default_sink_name;
+        };
+        (void)server_.Run([&](pa_context* c) {
+            return pa_context_get_server_info(
+                c,
+                [](pa_context*, const pa_server_info* i, void* data) {
+                    auto* res = static_cast<Result*>(data);
+                    if (i != nullptr) res->each(i);
+                    res->success = i != nullptr;
+                    pa_threaded_mainloop_signal(res->loop, 0);
+                },
+                &r);
+        });
+        return name;
+    }
+    void SetDefaultSink(const std::string& name) {
+        Result r{server_.Loop()};
+        (void)server_.Run([&](pa_context* c) {
+            return pa_context_set_default_sink(c, name.c_str(), &SignalSuccess, &r);
+        });
+    }
+
     // The equaliser as the stored switch and bands say: loaded (again, with the bands) or not.
+    // While it is on and the headset is the default output, the equaliser is, so that new
+    // streams meant for the headset go through it too.
     bool ApplyEqualiser(const Endpoint& sink) {
         const bool on = Stored(sink, "Enable_EQ_GFX").value_or("0") == "1";
         if (!on) {
             if (eq_module_ == PA_INVALID_INDEX) return true;
+            const bool was_default = DefaultSink() == kEqualiserSink;
             MoveInputs(SinkInputsOn(kEqualiserSink), sink.name);
             UnloadModule(eq_module_);
             eq_module_ = PA_INVALID_INDEX;
+            if (was_default) SetDefaultSink(sink.name);
             return true;
         }
         if (!plugin_) return true;  // stored: it applies once the plugin is there
+        std::array<int, kBands> wanted{};
+        for (int b = 0; b < kBands; ++b) wanted[static_cast<size_t>(b)] = Gain(sink, b);
+        if (!calibration_.Loaded()) (void)calibration_.Load(FindPlugin("caps.so"));
+        const std::array<double, kBands> values = calibration_.Controls(wanted, sink.rate);
         std::string controls;
+        char number[16];
+        for (int b = 0; b < kBands; ++b) {
+            std::snprintf(number, sizeof number, "%.1f", values[static_cast<size_t>(b)]);
+            controls += (b > 0 ? "," : "") + std::string(number);
+        }
+        std::string gains;
         for (int b = 0; b < kBands; ++b)
-            controls += (b > 0 ? "," : "") + std::to_string(Gain(sink, b));
-        // The bands are the module's arguments: a new module under a new name takes the
-        // streams, then the old one goes.
-        const std::string name = std::string(kEqualiserSink) + (eq_generation_ % 2 ? "_b" : "");
-        const std::string args = "sink_name=" + name + " sink_master=" + sink.name +
-                                 " plugin=" + kPlugin + " label=" + kPluginLabel +
-                                 " control=" + controls;
-        const uint32_t old = eq_module_;
-        const std::string old_name = eq_sink_name_;
-        const uint32_t loaded = LoadModule("module-ladspa-sink", args);
-        if (loaded == PA_INVALID_INDEX) return false;
-        eq_module_ = loaded;
-        eq_sink_name_ = name;
-        ++eq_generation_;
-        MoveInputs(SinkInputsOn(old == PA_INVALID_INDEX ? sink.name : old_name), name);
-        UnloadModule(old);
+            gains += (b > 0 ? "," : "") + std::to_string(wanted[static_cast<size_t>(b)]);
+        // The gains asked for travel with the sink, so that a later start takes them over.
+        const std::string args = std::string("sink_name=") + kEqualiserSink +
+                                 " sink_master=" + sink.name + " plugin=" + kPlugin +
+                                 " label=" + kPluginLabel + " control=" + controls +
+                                 " sink_properties=" + kGainsProperty + "=" + gains;
+        // The bands are the module's arguments: the module is loaded again under the same
+        // name, and the streams it had come back to it.
+        const std::string from = eq_module_ == PA_INVALID_INDEX ? sink.name : kEqualiserSink;
+        const std::vector<uint32_t> inputs = SinkInputsOn(from);
+        const std::string current_default = DefaultSink();
+        const bool make_default = current_default == sink.name || current_default == kEqualiserSink;
+        UnloadModule(eq_module_);
+        eq_module_ = LoadModule("module-ladspa-sink", args);
+        if (eq_module_ == PA_INVALID_INDEX) {
+            MoveInputs(inputs, sink.name);
+            return false;
+        }
+        MoveInputs(inputs, kEqualiserSink);
+        if (make_default) SetDefaultSink(kEqualiserSink);
         return true;
     }
 
-    // After a restart of the program: the loopback and the equaliser it left in the server
-    // are taken over, with the bands the equaliser runs with.
+    // After a restart of the program: the equaliser it left in the server is taken over;
+    // its bands are stored by the headset's profile and written again by it.
     void AdoptModules() {
         Result r{server_.Loop()};
         const Endpoint& sink = lists_[0][0];
@@ -522,17 +571,16 @@ class Library {
                 args.find("sink_name=" + std::string(kEqualiserSink)) == std::string::npos)
                 return;
             eq_module_ = m->index;
-            const size_t at = args.find("sink_name=") + 10;
-            eq_sink_name_ = args.substr(at, args.find(' ', at) - at);
             stored_[{sink.name, "Enable_EQ_GFX"}] = "1";
-            const size_t c = args.find("control=");
+            const std::string key = std::string(kGainsProperty) + "=";
+            const size_t c = args.find(key);
             if (c == std::string::npos) return;
-            std::string controls = args.substr(c + 8, args.find(' ', c) - c - 8);
-            for (int b = 0; b < kBands && !controls.empty(); ++b) {
-                const size_t comma = controls.find(',');
+            std::string gains = args.substr(c + key.size(), args.find(' ', c) - c - key.size());
+            for (int b = 0; b < kBands && !gains.empty(); ++b) {
+                const size_t comma = gains.find(',');
                 stored_[{sink.name, "EQ_Slider" + std::to_string(b + 1)}] =
-                    std::to_string(std::atoi(controls.substr(0, comma).c_str()));
-                controls = comma == std::string::npos ? "" : controls.substr(comma + 1);
+                    std::to_string(std::atoi(gains.substr(0, comma).c_str()));
+                gains = comma == std::string::npos ? "" : gains.substr(comma + 1);
             }
         };
         (void)server_.Run([&](pa_context* c) {
@@ -546,8 +594,7 @@ class Library {
     std::vector<Endpoint> lists_[2];
     std::map<Key, std::string> stored_;
     uint32_t eq_module_ = PA_INVALID_INDEX;
-    std::string eq_sink_name_;
-    uint32_t eq_generation_ = 0;
+    EqCalibration calibration_;
 };
 
 Library& Lib() {
