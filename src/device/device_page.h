@@ -195,7 +195,8 @@ class HeadsetSoundPanel {
     virtual void RemoveCustomEqAt(int /*index*/) {}
     virtual void RemoveAllCustomEqs() {}
     [[nodiscard]] virtual std::string GetCustomEqNameAt(int /*index*/) const { return {}; }
-    // One line saying what this system cannot apply (empty: all of it).
+    // One line saying what this system cannot apply, as a language text identifier (empty:
+    // all of it).
     virtual void ShowAvailability(const std::string& /*line*/) {}
     // A message for the user (a language text identifier when `text_is_id`), in a box.
     virtual void ShowMessage(const std::string& /*text*/, bool /*text_is_id*/) {}

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "models/headset_leds.h"
+#include "platform/audio/conf_lib.h"
 #include "platform/log/debug_log.h"
 #include "profile/device_profiledata.h"
 
@@ -146,9 +147,7 @@ void CRezazodaDO6533Device::InitAudio() {
         if (panel != nullptr) panel->ShowMessage(m, false);
     }
     std::string missing = Library().Missing();
-    if (missing.empty() && !SharedAudio().HasOutput())
-        missing = "the headset is not among the sound server's devices: its sound settings "
-                  "are only stored";
+    if (missing.empty() && !SharedAudio().HasOutput()) missing = audio::kMissingHeadset;
     if (panel != nullptr) panel->ShowAvailability(missing);
 }
 

@@ -11,6 +11,7 @@
 #include "platform/log/debug_log.h"
 #include "ui/control_factory.h"
 #include "ui/control_ops.h"
+#include "ui/resource_manager.h"
 
 namespace dz::panels {
 namespace {
@@ -149,7 +150,9 @@ std::string CVoice6533ControlUI::GetCustomEqNameAt(int index) const {
 
 void CVoice6533ControlUI::ShowAvailability(const std::string& line) {
     if (QWidget* label = Find("6533_availability_label")) {
-        ui::SetText(label, QString::fromStdString(line));
+        ui::SetText(label, line.empty() ? QString()
+                                        : ui::ResourceManager::Instance().Text(
+                                              QString::fromStdString(line)));
         ui::SetVisible(label, !line.empty());
     }
 }

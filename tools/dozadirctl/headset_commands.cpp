@@ -8,6 +8,7 @@
 
 #include "cli.h"
 #include "models/headset_sound.h"
+#include "platform/audio/conf_lib.h"
 #include "profile/profile_store.h"
 #include "store_kinds.h"
 
@@ -65,11 +66,9 @@ bool Open(Context& ctx, const std::string& what, Session& s, int& status) {
     s.sound.Load(s.profile);
     s.audio = std::make_unique<HeadsetAudio>(s.library);
     for (const std::string& m : s.audio->InitAudio(s.sound.Values())) ctx.err << "dozadirctl: " << m << "\n";
-    if (const std::string missing = s.library.Missing(); !missing.empty())
-        ctx.err << "dozadirctl: " << missing << "\n";
-    else if (!s.audio->HasOutput())
-        ctx.err << "dozadirctl: the headset is not among the sound server's devices: the "
-                   "setting is only stored\n";
+    std::string missing = s.library.Missing();
+    if (missing.empty() && !s.audio->HasOutput()) missing = audio::kMissingHeadset;
+    if (!missing.empty()) ctx.err << "dozadirctl: " << audio::MissingText(missing) << "\n";
     return true;
 }
 

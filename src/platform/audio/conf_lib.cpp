@@ -275,9 +275,8 @@ class Library {
 
     std::string Missing() {
         std::lock_guard lock(mutex_);
-        if (!server_.Ensure()) return "no sound server: the headset's sound settings cannot be applied";
-        if (!PluginInstalled())
-            return "the equaliser plugin (caps) is not installed: the equaliser is only stored";
+        if (!server_.Ensure()) return kMissingServer;
+        if (!PluginInstalled()) return kMissingPlugin;
         return {};
     }
 
@@ -640,6 +639,16 @@ int ConfLibUnInit() {
 }
 std::string MissingFeatures() {
     return Lib().Missing();
+}
+
+const char* MissingText(const std::string& id) {
+    if (id == kMissingServer) return "no sound server: the headset's sound settings cannot be applied";
+    if (id == kMissingPlugin)
+        return "the equaliser plugin (caps) is not installed: the equaliser is only stored";
+    if (id == kMissingHeadset)
+        return "the headset is not among the sound server's devices: its sound settings are only "
+               "stored";
+    return "";
 }
 
 }  // namespace dz::audio

@@ -57,7 +57,13 @@ int CloseTestSound();
 // Ends the connection (the program's end, tests); what was loaded into the server stays.
 int ConfLibUnInit();
 
-// What this system lacks, in one line for the sound panel (empty when all is there).
+// What this system lacks for the sound panel's line, as a language text identifier (empty
+// when all is there).
+inline constexpr const char* kMissingServer = "hs_no_sound_server_text";
+inline constexpr const char* kMissingPlugin = "hs_no_eq_plugin_text";
+inline constexpr const char* kMissingHeadset = "hs_not_in_sound_server_text";
 [[nodiscard]] std::string MissingFeatures();
+// The English of those identifiers (dozadirctl, the debug output).
+[[nodiscard]] const char* MissingText(const std::string& id);
 
 }  // namespace dz::audio
