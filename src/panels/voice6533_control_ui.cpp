@@ -67,6 +67,8 @@ void CVoice6533ControlUI::ShowCustomEqControls(bool enabled) {
 
 void CVoice6533ControlUI::SetBandValue(int band, int value) {
     if (QWidget* s = Find(QStringLiteral("6533_eq_hz_slider_%1").arg(band))) ui::SetValue(s, value);
+    // Set from code the slider says nothing: the curve is drawn again here.
+    if (curve_ != nullptr) curve_->update();
 }
 
 int CVoice6533ControlUI::GetBandValue(int band) const {

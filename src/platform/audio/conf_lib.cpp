@@ -397,6 +397,9 @@ class Library {
         }
         if (list == 0 && name.rfind("EQ_Slider", 0) == 0) {
             std::snprintf(text, sizeof text, "%d", std::clamp(as_int, kLowestGain, kHighestGain));
+            // The same gain again changes nothing in the server.
+            if (Stored(e, name) == std::optional<std::string>(text) && eq_module_ != PA_INVALID_INDEX)
+                return true;
             stored_[{e.name, name}] = text;
             return ApplyEqualiser(e);
         }

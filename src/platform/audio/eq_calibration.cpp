@@ -47,6 +47,7 @@ constexpr std::array<double, 10> kCentres = {31.25, 62.5, 125, 250, 500, 1000, 2
 constexpr double kLowest = -48, kHighest = 24;
 constexpr int kRounds = 24;
 constexpr double kClose = 0.05;  // dB
+constexpr double kReach = 12;    // dB
 
 }  // namespace
 
@@ -103,8 +104,9 @@ std::optional<double> EqCalibration::ResponseDb(const std::array<double, 10>& co
     void* h = d->instantiate(d, rate);
     if (h == nullptr) return std::nullopt;
     std::array<float, 10> values{};
-    // Long enough for the lowest band to settle; the last third is measured.
-    const size_t n = static_cast<size_t>(rate * 0.3);
+    // Long enough for the lowest band to settle (some eight of its time constants); the last
+    // third is measured.
+    const size_t n = static_cast<size_t>(rate * 0.12);
     std::vector<float> in(n), out(n);
     for (size_t i = 0; i < n; ++i)
         in[i] = static_cast<float>(0.25 * std::sin(2 * std::numbers::pi * hz * i / rate));
@@ -133,6 +135,14 @@ std::optional<double> EqCalibration::ResponseDb(const std::array<double, 10>& co
 }
 
 std::array<double, 10> EqCalibration::Controls(const std::array<int, 10>& wanted, unsigned rate) {
+    const auto known = found_.find({wanted, rate});
+    if (known != found_.end()) return known->second;
+    const std::array<double, 10> c = Search(wanted, rate);
+    if (descriptor_ != nullptr) found_[{wanted, rate}] = c;
+    return c;
+}
+
+std::array<double, 10> EqCalibration::Search(const std::array<int, 10>& wanted, unsigned rate) {
     std::array<double, 10> c{};
     for (size_t b = 0; b < c.size(); ++b) c[b] = wanted[b];
     if (descriptor_ == nullptr) return c;
@@ -143,22 +153,32 @@ std::array<double, 10> EqCalibration::Controls(const std::array<int, 10>& wanted
     std::array<double, 10> base{};
     for (size_t b = 0; b < c.size(); ++b)
         base[b] = usable[b] ? ResponseDb(flat, kCentres[b], rate).value_or(0) : 0;
+    // Each round moves every control by its band's error, never further than 12 dB from the
+    // gain asked for (a curve of many bands would otherwise be met at its centres with
+    // controls that swing between the extremes and ring in between); the best round is kept.
+    std::array<double, 10> best = c;
+    double best_error = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         double worst = 0;
         std::array<double, 10> error{};
         for (size_t b = 0; b < c.size(); ++b) {
             if (!usable[b]) continue;
             const std::optional<double> r = ResponseDb(c, kCentres[b], rate);
-            if (!r) return c;
+            if (!r) return best;
             error[b] = wanted[b] - (*r - base[b]);
             worst = std::max(worst, std::abs(error[b]));
         }
+        if (worst < best_error) {
+            best_error = worst;
+            best = c;
+        }
         if (worst < kClose) break;
-        // A band's control moves its centre by about half as much: step twice the error,
-        // tempered so that the neighbours' share does not make it swing.
         for (size_t b = 0; b < c.size(); ++b)
-            if (usable[b]) c[b] = std::clamp(c[b] + 1.6 * error[b], kLowest, kHighest);
+            if (usable[b])
+                c[b] = std::clamp(c[b] + error[b], std::max(kLowest, wanted[b] - kReach),
+                                  std::min(kHighest, wanted[b] + kReach));
     }
+    c = best;
     return c;
 }
 

@@ -7,6 +7,8 @@
 // the controls until the tones come out right.
 
 #include <array>
+#include <map>
+#include <utility>
 #include <optional>
 #include <string>
 
@@ -31,7 +33,11 @@ class EqCalibration {
                                                    unsigned rate);
 
   private:
+    [[nodiscard]] std::array<double, 10> Search(const std::array<int, 10>& wanted, unsigned rate);
+
     void* library_ = nullptr;
+    // Gains asked for before (a preset applied again, a band moved back) are not searched again.
+    std::map<std::pair<std::array<int, 10>, unsigned>, std::array<double, 10>> found_;
     const void* descriptor_ = nullptr;
 };
 
