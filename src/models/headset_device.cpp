@@ -142,13 +142,15 @@ void CRezazodaDO6533Device::BuildModelPage() {
 void CRezazodaDO6533Device::InitAudio() {
     const std::vector<std::string> messages = SharedAudio().InitAudio(sound_.Values());
     HeadsetSoundPanel* panel = SoundPanel();
-    for (const std::string& m : messages) {
-        log::DebugLine(m.c_str());
-        if (panel != nullptr) panel->ShowMessage(m, false);
-    }
     std::string missing = Library().Missing();
     if (missing.empty() && !SharedAudio().HasOutput()) missing = audio::kMissingHeadset;
     if (panel != nullptr) panel->ShowAvailability(missing);
+    for (const std::string& m : messages) {
+        log::DebugLine(m.c_str());
+        // Without a sound server the panel's line says so; a box at every start (before the
+        // window is even shown) would only be in the way.
+        if (panel != nullptr && missing != audio::kMissingServer) panel->ShowMessage(m, false);
+    }
 }
 
 void CRezazodaDO6533Device::ReadAudioState() {
