@@ -42,7 +42,7 @@
 #include "platform/paths/paths.h"
 #include "profile/json_file.h"
 #include "profile/profile_store.h"
-#include "support/pulse_server.h"
+#include "support/pulse_sink_server.h"
 
 namespace {
 
@@ -319,7 +319,7 @@ int main(int argc, char** argv) {
         --argc;
         ++argv;
     }
-    dz::test::PulseServer pulse;
+    dz::test::PulseSinkServer pulse;
     SwellingTone tone;
     if (audio) {
         if (!pulse.Start()) {

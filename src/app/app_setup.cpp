@@ -13,9 +13,11 @@
 #include "models/model_device.h"
 #include "panels/color_select_wnd.h"
 #include "panels/panel_services.h"
+#include "panels/register_headset_panels.h"
 #include "panels/register_panels.h"
 #include "panels/register_selector.h"
 #include "panels/shoot_control_ui.h"
+#include "panels/voice6533_control_ui.h"
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
 #include "profile/device_profile_ui.h"
@@ -124,6 +126,11 @@ void SetupResources(const QString& program_folder) {
     panels::RegisterSelectorControls();
     panels::RegisterShootControls();
     panels::RegisterColourDialog();
+    panels::RegisterHeadsetPanels();
+    panels::CVoice6533ControlUI::SetMessageBox([](QWidget* owner, const QString& text, bool id) {
+        CMainWnd* main = CMainWnd::Instance();
+        (void)ShowMessageBox(owner, {}, text, main != nullptr ? main->GetDPI() : 96, id, 0);
+    });
     update::RegisterUpdateControls();
     // The profile bars' questions and failures: owned by the main window unless the bar
     // says otherwise.

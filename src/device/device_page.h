@@ -175,6 +175,50 @@ class HeadsetPanels {
     virtual void OnCustomEqCombo() {}
 };
 
+// The headset's sound panel as its device object fills and reads it (the equaliser presets,
+// the custom equaliser list, the ten bands, the microphone and monitoring). Getters answer
+// -1 (values, selection), 0 (count) or an empty text when the skin lacks the control.
+class HeadsetSoundPanel {
+  public:
+    virtual ~HeadsetSoundPanel() = default;
+    virtual void AttachDevice(int /*device_type*/) {}
+    virtual void SelectEqOption(int /*n*/) {}
+    virtual void ShowCustomEqControls(bool /*enabled*/) {}
+    virtual void SetBandValue(int /*band*/, int /*value*/) {}
+    [[nodiscard]] virtual int GetBandValue(int /*band*/) const { return -1; }
+    virtual void SetMicInSwitch(bool /*on*/) {}
+    virtual void SetMonitorSwitch(bool /*on*/) {}
+    virtual void SetMicInValue(int /*value*/) {}
+    virtual void SetMonitorValue(int /*value*/) {}
+    [[nodiscard]] virtual int GetMicInValue() const { return -1; }
+    [[nodiscard]] virtual int GetMonitorValue() const { return -1; }
+    virtual void SetCustomEqName(const std::string& /*text*/) {}
+    [[nodiscard]] virtual std::string GetCustomEqName() const { return {}; }
+    virtual void AddCustomEqName(const std::string& /*name*/) {}
+    [[nodiscard]] virtual int GetCustomEqIndex() const { return -1; }
+    [[nodiscard]] virtual int GetCustomEqCount() const { return 0; }
+    virtual void SelectCustomEq(int /*index*/) {}
+    virtual void RemoveCustomEqAt(int /*index*/) {}
+    virtual void RemoveAllCustomEqs() {}
+    [[nodiscard]] virtual std::string GetCustomEqNameAt(int /*index*/) const { return {}; }
+    // One line saying what this system cannot apply, as a language text identifier (empty:
+    // all of it).
+    virtual void ShowAvailability(const std::string& /*line*/) {}
+    // A message for the user (a language text identifier when `text_is_id`), in a box.
+    virtual void ShowMessage(const std::string& /*text*/, bool /*text_is_id*/) {}
+};
+
+// The headset's voice changer panel.
+class VoiceChangerPanel {
+  public:
+    virtual ~VoiceChangerPanel() = default;
+    virtual void AttachDevice(int /*device_type*/) {}
+    virtual void SetMagicSwitch(bool /*on*/) {}
+    virtual void EnableMagicOptions(bool /*enabled*/) {}
+    [[nodiscard]] virtual int IsMagicSwitchOn() const { return 0; }
+    virtual void SelectMagicOption(int /*n*/) {}
+};
+
 class ProfileBar {
   public:
     virtual ~ProfileBar() = default;

@@ -498,7 +498,7 @@ void CRezazodaUSBDevice::OnNotification(uint16_t usage, int path_index) {
 }
 
 void CRezazodaUSBDevice::StartResyncTimer() {
-    if (SelectorEntry* entry = Entry()) entry->StartTimer(kTimerResync, kResyncDelayMs);
+    if (SelectorEntry* entry = Entry()) entry->StartTimer(kTimerResync, ResyncDelayMs());
 }
 
 // ---- Profile data -----------------------------------------------------------------------

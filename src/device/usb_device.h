@@ -278,6 +278,8 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     virtual void OnDeviceNotificationFrom(uint16_t usage, int /*path_index*/) {
         OnDeviceNotification(usage);
     }
+    // How long after a synchronisation request (0x0401) the selector's timer 1002 runs.
+    [[nodiscard]] virtual int ResyncDelayMs() const { return kResyncDelayMs; }
     // Whether frames go to the device now (over a cable); by default always. A model that
     // streams only some effects says so, and its frames then follow the page alone.
     [[nodiscard]] virtual bool StreamsLightFrames() const { return true; }

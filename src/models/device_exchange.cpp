@@ -29,4 +29,12 @@ DeviceTransfer WriteKeyTable(CommandChannel& channel, int page, std::span<const 
     });
 }
 
+PowerRead ReadPowerBytes(CommandChannel& channel) {
+    PowerRead r;
+    if (!channel.IsOpen()) return r;
+    r.result = channel.ReadPower(0, r.bytes);
+    if (r.result == kCmdOk) r.bytes[3] = channel.IsReceiverMode() ? 1 : 0;
+    return r;
+}
+
 }  // namespace dz

@@ -4,6 +4,8 @@
 // around a transfer, and the key-table write. Qt-free: the device objects run these on their
 // device worker, dozadirctl calls them directly.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -49,6 +51,15 @@ DeviceTransfer InConfiguration(CommandChannel& channel, Body&& body) {
     if (done.Ok() && ended != kCmdOk) return {ended, CMD_END};
     return done;
 }
+
+// The power bytes read with CMD_READ_POWER (battery, charge state, ...); byte 3 set to 1
+// through the receiver and 0 over the cable. Nothing is read while the channel is closed.
+inline constexpr size_t kPowerBytes = 6;
+struct PowerRead {
+    int result = kCmdNoExchange;
+    std::array<uint8_t, kPowerBytes> bytes{};
+};
+[[nodiscard]] PowerRead ReadPowerBytes(CommandChannel& channel);
 
 // WriteKeyMap's transfer: the information block again, then `table` with CMD_WRITE_KEYMAP at
 // `page` between BEGIN and END. The table must be the device's own size (key slots × 3, as

@@ -1,15 +1,103 @@
 #pragma once
-// CRezazodaDO6533Device: the device object of the USB headset, over the shared model behaviour
-// until its own settings, panels and effects come.
+// CRezazodaDO6533Device: the device object of the USB headset and its page. Its lighting is
+// the mousepad's over 13 LEDs (CRezazodaLitDevice), painted on the headset from the host by
+// LED output reports; its power state is read with CMD_READ_POWER. Its sound goes through
+// the audio configuration library (HeadsetAudio): the equaliser, the custom equalisers, the
+// microphone, monitoring and the voice changer, shown in the page's two sound panels.
 
-#include "models/model_device.h"
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "models/headset_audio.h"
+#include "models/headset_sound.h"
+#include "models/lit_device.h"
 
 namespace dz {
 
-class CRezazodaDO6533Device : public CRezazodaModelDevice {
+// The page's window message after a power read: byte 4 of the power bytes.
+inline constexpr int kMsgHeadsetPower = 0x0D01;
+
+// The library every headset object uses (the sound server's unless a test sets another).
+void UseHeadsetAudioLibrary(AudioLibrary* library);
+
+class CRezazodaDO6533Device : public CRezazodaLitDevice, public HeadsetPanels {
     Q_OBJECT
   public:
     explicit CRezazodaDO6533Device(QWidget* parent = nullptr);
+    ~CRezazodaDO6533Device() override;
+
+    void ReadPowerStatus() override;
+    // The light buttons, then, while the host paints the LEDs, the LED array to the
+    // headset as its twelve LED reports (never a CMD_LIGHT_FRAME).
+    void PushLightFrame() override;
+    // The LED reports of the LED array now, on the device worker; a set still on its way
+    // makes this one be left out. 1 when it went to the worker.
+    int StreamLeds();
+    // Also the sound values, the current gains and the custom equaliser names.
+    uint32_t LoadProfile() override;
+    // The lighting panel, then the sound panels.
+    void RefreshPage() override;
+    void BuildModelPage() override;
+
+    // ---- Sound ------------------------------------------------------------------------------
+    void InitAudio();
+    void ReadAudioState();
+    void ApplyEqPreset(int preset);
+    void ApplyCustomEq();
+    void SetEqBand(int band);
+    void SetMicInLevel();
+    void ToggleMicIn();
+    void SetMonitorLevel();
+    void ToggleMonitor();
+    void SetMagicVoiceEnabled();
+    void SelectMagicVoice(int n);
+    // -1 nothing done, 0 the name is in use, 1 saved.
+    int SaveCustomEq();
+    void DeleteCustomEq();
+
+    // HeadsetPanels: the routing's events on the sound panels.
+    void OnVoiceEffect(int n) override { SelectMagicVoice(n); }
+    void OnEqPreset(int n) override { ApplyEqPreset(n); }
+    void OnEqBand(int n) override { SetEqBand(n); }
+    void OnEqSave() override;
+    void OnEqDelete() override { DeleteCustomEq(); }
+    void OnSwitch(int which) override;
+    void OnMicSlider(int which) override;
+    void OnCustomEqCombo() override { ApplyCustomEq(); }
+    HeadsetPanels* Headset() override { return this; }
+
+    HeadsetSoundPanel* SoundPanel();
+    VoiceChangerPanel* VoicePanel();
+
+    [[nodiscard]] const HeadsetSystemValues& SoundValues() const { return sound_.Values(); }
+    [[nodiscard]] const EqGains& CurrentGains() const { return sound_.Gains(); }
+    [[nodiscard]] const std::vector<std::string>& CustomEqNames() const { return sound_.Names(); }
+    [[nodiscard]] int LedSetsSent() const { return led_sets_sent_; }
+    [[nodiscard]] int LedSetsDropped() const { return led_sets_dropped_; }
+    [[nodiscard]] int PowerReadsDone() const { return power_reads_done_; }
+
+  protected:
+    const char* LightContainerName() const override { return "do6533_device_key_light"; }
+    [[nodiscard]] bool FirstSyncExchanges() const override { return false; }
+    [[nodiscard]] bool StreamsLightFrames() const override { return false; }
+    void AfterFirstSync() override { ReadAudioState(); }
+
+  private:
+    [[nodiscard]] CDo6533Profiledata* HeadsetProfile() const;
+    void ShowGains();
+    void Toggle(bool monitor);
+    void SetLevel(bool monitor);
+
+    HeadsetSound sound_;
+
+    // Shared with the worker task that sends the reports (outlives the object's task).
+    std::shared_ptr<std::atomic<bool>> leds_in_flight_ =
+        std::make_shared<std::atomic<bool>>(false);
+    int led_sets_sent_ = 0;
+    int led_sets_dropped_ = 0;
+    int power_reads_done_ = 0;
 };
 
 }  // namespace dz

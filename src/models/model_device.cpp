@@ -157,6 +157,26 @@ void CRezazodaModelDevice::RefreshPage() {
     if (LightingPanel* lighting = Lighting()) lighting->ShowLightRecord(GetLightRecord());
 }
 
+std::vector<lighting::PlaybackStep> CRezazodaModelDevice::UserEffectSteps(
+    int mode, int first_user_mode) const {
+    std::vector<lighting::PlaybackStep> steps;
+    CBasicProfiledata* profile = ProfileData();
+    if (profile == nullptr || mode < first_user_mode) return steps;
+    for (const LedEffectStep& s : profile->GetEffectStepsAt(mode - first_user_mode))
+        steps.push_back({s.mode, s.brightness, s.speed, s.direction, s.multicolor,
+                         {s.red, s.green, s.blue}, s.time});
+    return steps;
+}
+
+void CRezazodaModelDevice::TakeLightExtras() {
+    CBasicProfiledata* profile = ProfileData();
+    if (profile == nullptr) return;
+    const std::vector<LightInfoRecord> list = profile->GetLightList();
+    std::lock_guard lock(light_extra_lock_);
+    for (size_t i = 0; i < light_extra_.size(); ++i)
+        light_extra_[i] = i < list.size() ? list[i].Bytes() : LightExtraRecord{};
+}
+
 void CRezazodaModelDevice::SaveProfile() {
     if (CBasicProfiledata* profile = ProfileData()) (void)profile->Save();
 }

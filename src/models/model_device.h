@@ -5,7 +5,9 @@
 // thread), and loading, applying and saving the current profile.
 
 #include <memory>
+#include <vector>
 
+#include "device/lighting/custom_playback.h"
 #include "device/usb_device.h"
 #include "models/panel_lists.h"
 
@@ -54,6 +56,11 @@ class CRezazodaModelDevice : public CRezazodaUSBDevice {
     // After another program changed the kind's profile list (0x0402): the bar reads it
     // again, the device takes the profile selected there and loads it.
     void ReloadProfileListIfChanged();
+    // The steps of user light effect `mode - first_user_mode` (none below it).
+    [[nodiscard]] std::vector<lighting::PlaybackStep> UserEffectSteps(int mode,
+                                                                      int first_user_mode) const;
+    // The profile's light areas into the per-light extra records (under their lock).
+    void TakeLightExtras();
 };
 
 // Registers the four device object classes with the control factory.

@@ -55,11 +55,6 @@ LightInfoRecord RecordOfWords(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3
     return r;
 }
 
-lighting::PlaybackStep PlaybackStepOf(const LedEffectStep& s) {
-    return {s.mode, s.brightness, s.speed, s.direction, s.multicolor, {s.red, s.green, s.blue},
-            s.time};
-}
-
 }  // namespace
 
 CRezazodaMouseDevice::CRezazodaMouseDevice(QWidget* parent)
@@ -227,18 +222,8 @@ uint32_t CRezazodaMouseDevice::ApplyLighting() {
         last_mode_ = mode;
     }
     // The user's light effect: its steps, from the first; user effect k is mode 10 + k.
-    std::vector<lighting::PlaybackStep> steps;
-    if (mode >= kFirstUserLightEffect) {
-        for (const LedEffectStep& s : profile->GetEffectStepsAt(mode - kFirstUserLightEffect))
-            steps.push_back(PlaybackStepOf(s));
-    }
-    program_->SetUserEffect(std::move(steps));
-    {
-        std::lock_guard lock(light_extra_lock_);
-        const std::vector<LightInfoRecord> list = profile->GetLightList();
-        for (size_t i = 0; i < light_extra_.size(); ++i)
-            light_extra_[i] = i < list.size() ? list[i].Bytes() : LightExtraRecord{};
-    }
+    program_->SetUserEffect(UserEffectSteps(mode, kFirstUserLightEffect));
+    TakeLightExtras();
     const auto b = light.Bytes();
     SetLightInfo(Word(b, 0), Word(b, 4), Word(b, 8), Word(b, 12));
     return 1;

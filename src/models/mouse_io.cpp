@@ -91,11 +91,8 @@ DeviceTransfer WriteShootImage(CommandChannel& channel, std::span<const uint8_t>
 }
 
 MousePowerRead ReadMousePower(CommandChannel& channel) {
-    MousePowerRead r;
-    if (!kMouseReachable(channel)) return r;
-    r.result = channel.ReadPower(0, r.bytes);
-    if (r.result == kCmdOk) r.bytes[3] = channel.IsReceiverMode() ? 1 : 0;
-    return r;
+    if (!kMouseReachable(channel)) return {};
+    return ReadPowerBytes(channel);
 }
 
 }  // namespace dz

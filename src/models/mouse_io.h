@@ -60,13 +60,9 @@ struct MousePageRead {
 [[nodiscard]] DeviceTransfer WriteShootImage(CommandChannel& channel,
                                              std::span<const uint8_t> image);
 
-// The power bytes (battery, charge state, ...; byte 3 set to 1 through the receiver and 0
-// over the cable).
-inline constexpr size_t kMousePowerBytes = 6;
-struct MousePowerRead {
-    int result = kCmdNoExchange;
-    std::array<uint8_t, kMousePowerBytes> bytes{};
-};
+// The mouse's power bytes (PowerRead of device_exchange.h) under its reachability rule.
+inline constexpr size_t kMousePowerBytes = kPowerBytes;
+using MousePowerRead = PowerRead;
 [[nodiscard]] MousePowerRead ReadMousePower(CommandChannel& channel);
 
 }  // namespace dz

@@ -5,6 +5,7 @@
 namespace dz {
 
 CRezazodaMousePadDevice::CRezazodaMousePadDevice(QWidget* parent)
-    : CRezazodaModelDevice(std::make_unique<CBasicProfiledata>(), parent) {}
+    : CRezazodaLitDevice(std::make_unique<CBasicProfiledata>(), MousepadLightingTable(),
+                         MousepadLightingShared(), parent) {}
 
 }  // namespace dz

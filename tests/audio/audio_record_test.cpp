@@ -19,7 +19,7 @@
 #include "platform/ipc/bus_names.h"
 #include "platform/ipc/registered_messages.h"
 #include "platform/ipc/window_endpoint.h"
-#include "support/pulse_server.h"
+#include "support/pulse_sink_server.h"
 #include "support/qt_wait.h"
 
 namespace {
@@ -91,7 +91,7 @@ class AudioRecordTest : public ::testing::Test {
         return v;
     }
 
-    dz::test::PulseServer pulse_;
+    dz::test::PulseSinkServer pulse_;
     std::unique_ptr<dz::ipc::WindowEndpoint> main_;
     QProcess program_;
     std::vector<QByteArray> samples_;

@@ -30,7 +30,7 @@
 #include "platform/hid/hid_backend.h"
 #include "platform/paths/paths.h"
 #include "sim/emulator.h"
-#include "support/pulse_server.h"
+#include "support/pulse_sink_server.h"
 #include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
@@ -170,7 +170,7 @@ class AudioWindowTest : public ::testing::Test {
         return lit;
     }
 
-    test::PulseServer pulse_;
+    test::PulseSinkServer pulse_;
     test::TempFolder data_;
     std::unique_ptr<sim::Emulator> emulator_;
     std::unique_ptr<CMainWnd> wnd_;

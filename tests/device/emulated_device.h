@@ -51,6 +51,10 @@ class EmulatedDeviceTest : public ::testing::Test {
     }
     std::string PathOf(sim::DeviceKind kind, sim::Link link, int collection) const {
         const auto [vid, pid] = Ids(kind, link);
+        // The headset's interface 3 carries one collection: commands and notifications alike.
+        if (kind == sim::DeviceKind::kHeadset)
+            return MakeInterfacePath("sim", emu_.CommandNode(kind, link), vid, pid,
+                                     sim::kHeadsetInterface, 0);
         return MakeInterfacePath("sim", emu_.CommandNode(kind, link), vid, pid, kVendorInterface,
                                  collection);
     }

@@ -8,6 +8,8 @@
 #include "cli.h"
 #include "device/device_table.h"
 #include "keyboard_commands.h"
+#include "headset_commands.h"
+#include "lit_commands.h"
 #include "mouse_commands.h"
 #include "panel_commands.h"
 #include "preview_commands.h"
@@ -29,6 +31,16 @@ std::span<const DeviceCommand> DeviceCommands() {
         {"dpi", "mouse", OnPath<MouseDpiCommand, false>, kMouseDpiUsage},
         {"dpi", "mouse-rx", OnPath<MouseDpiCommand, true>, ""},
         {"preview", "mouse", MousePreviewCommand, kMousePreviewUsage},
+        {"sync", "mousepad", MousepadSyncCommand, kLitSyncUsage},
+        {"sync", "headset", HeadsetSyncCommand, ""},
+        {"apply", "mousepad", MousepadApplyCommand, kLitApplyUsage},
+        {"apply", "headset", HeadsetApplyCommand, ""},
+        {"preview", "mousepad", MousepadPreviewCommand, kLitPreviewUsage},
+        {"preview", "headset", HeadsetPreviewCommand, ""},
+        {"headset", "eq", HeadsetEqCommand, kHeadsetSoundUsage},
+        {"headset", "mic", HeadsetMicCommand, ""},
+        {"headset", "monitor", HeadsetMonitorCommand, ""},
+        {"headset", "voice", HeadsetVoiceCommand, ""},
         {"preview", "keyboard", PreviewKeyboardCommand, kPreviewUsage},
         {"shoot", "mouse", ShootMouseCommand, kShootMouseUsage},
         {"lighting", "keyboard", OnPath<KeyboardLightingCommand, false>, kLightingUsage},

@@ -1,0 +1,657 @@
+#include "platform/audio/conf_lib.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/audio/eq_calibration.h"
+#include "platform/log/debug_log.h"
+
+namespace dz::audio {
+namespace {
+
+constexpr int kFailed = -1;
+constexpr int kBands = 10;
+constexpr int kLowestGain = -48;
+constexpr int kHighestGain = 24;
+constexpr const char* kPlugin = "caps";
+constexpr const char* kPluginLabel = "Eq10X2";
+constexpr const char* kGainsProperty = "dozadir.eq.gains";
+
+struct Endpoint {
+    std::string name;  // the server's sink or source name
+    uint32_t channels = 2;
+    uint32_t rate = 48000;
+};
+
+// One connection to the server, under the threaded main loop's lock.
+class Server {
+  public:
+    ~Server() { Disconnect(); }
+
+    bool Connect() {
+        Disconnect();
+        loop_ = pa_threaded_mainloop_new();
+        if (loop_ == nullptr) return false;
+        pa_threaded_mainloop_lock(loop_);
+        if (pa_threaded_mainloop_start(loop_) < 0) {
+            pa_threaded_mainloop_unlock(loop_);
+            return false;
+        }
+        context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Dozadir Keyboard");
+        pa_context_set_state_callback(
+            context_, [](pa_context*, void* loop) {
+                pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+            },
+            loop_);
+        bool ready = false;
+        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
+            for (;;) {
+                const pa_context_state_t s = pa_context_get_state(context_);
+                if (s == PA_CONTEXT_READY) {
+                    ready = true;
+                    break;
+                }
+                if (!PA_CONTEXT_IS_GOOD(s)) break;
+                pa_threaded_mainloop_wait(loop_);
+            }
+        }
+        pa_threaded_mainloop_unlock(loop_);
+        if (!ready) Disconnect();
+        return ready;
+    }
+    void Disconnect() {
+        if (loop_ == nullptr) return;
+        pa_threaded_mainloop_lock(loop_);
+        if (context_ != nullptr) {
+            pa_context_set_state_callback(context_, nullptr, nullptr);
+            pa_context_disconnect(context_);
+            pa_context_unref(context_);
+            context_ = nullptr;
+        }
+        pa_threaded_mainloop_unlock(loop_);
+        pa_threaded_mainloop_stop(loop_);
+        pa_threaded_mainloop_free(loop_);
+        loop_ = nullptr;
+    }
+    [[nodiscard]] bool Ready() {
+        if (loop_ == nullptr) return false;
+        pa_threaded_mainloop_lock(loop_);
+        const bool ready = context_ != nullptr && pa_context_get_state(context_) == PA_CONTEXT_READY;
+        pa_threaded_mainloop_unlock(loop_);
+        return ready;
+    }
+    // The connection, connected again when the server went away and came back.
+    bool Ensure() { return Ready() || Connect(); }
+
+    // Runs `start(context)` (which answers an operation) and waits for it to end.
+    template <class Start>
+    bool Run(Start start) {
+        if (loop_ == nullptr) return false;
+        pa_threaded_mainloop_lock(loop_);
+        pa_operation* op = context_ != nullptr ? start(context_) : nullptr;
+        bool ok = op != nullptr;
+        while (op != nullptr && pa_operation_get_state(op) == PA_OPERATION_RUNNING) {
+            if (pa_context_get_state(context_) != PA_CONTEXT_READY) {
+                pa_operation_cancel(op);
+                ok = false;
+                break;
+            }
+            pa_threaded_mainloop_wait(loop_);
+        }
+        if (op != nullptr) pa_operation_unref(op);
+        pa_threaded_mainloop_unlock(loop_);
+        return ok;
+    }
+    [[nodiscard]] pa_threaded_mainloop* Loop() const { return loop_; }
+
+  private:
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+};
+
+struct Result {
+    explicit Result(pa_threaded_mainloop* l) : loop(l) {}
+    pa_threaded_mainloop* loop = nullptr;
+    bool success = false;
+    uint32_t index = PA_INVALID_INDEX;
+    std::function<void(const void*)> each;
+};
+
+void SignalSuccess(pa_context*, int success, void* data) {
+    auto* r = static_cast<Result*>(data);
+    r->success = success != 0;
+    pa_threaded_mainloop_signal(r->loop, 0);
+}
+
+void SignalIndex(pa_context*, uint32_t index, void* data) {
+    auto* r = static_cast<Result*>(data);
+    r->index = index;
+    r->success = index != PA_INVALID_INDEX;
+    pa_threaded_mainloop_signal(r->loop, 0);
+}
+
+template <class Info>
+void EachInfo(pa_context*, const Info* info, int eol, void* data) {
+    auto* r = static_cast<Result*>(data);
+    if (eol != 0 || info == nullptr) {
+        r->success = eol > 0;
+        pa_threaded_mainloop_signal(r->loop, 0);
+        return;
+    }
+    r->each(info);
+}
+
+bool IsHeadset(pa_proplist* props) {
+    const char* vendor = pa_proplist_gets(props, "device.vendor.id");
+    const char* product = pa_proplist_gets(props, "device.product.id");
+    return vendor != nullptr && product != nullptr && strcasecmp(vendor, kHeadsetVendorId) == 0 &&
+           strcasecmp(product, kHeadsetProductId) == 0;
+}
+
+std::string Text(const wchar_t* name) {
+    std::string s;
+    for (; name != nullptr && *name != 0; ++name) s.push_back(static_cast<char>(*name & 0x7F));
+    return s;
+}
+
+bool PluginInstalled() {
+    std::vector<std::string> dirs;
+    if (const char* path = std::getenv("LADSPA_PATH")) {
+        std::string all = path;
+        size_t from = 0;
+        while (from <= all.size()) {
+            const size_t colon = all.find(':', from);
+            dirs.push_back(all.substr(from, colon - from));
+            if (colon == std::string::npos) break;
+            from = colon + 1;
+        }
+    }
+    for (const char* d : {"/usr/lib/ladspa", "/usr/local/lib/ladspa", "/usr/lib64/ladspa",
+                          "/usr/lib/x86_64-linux-gnu/ladspa"})
+        dirs.emplace_back(d);
+    std::error_code ec;
+    for (const std::string& d : dirs)
+        if (!d.empty() && std::filesystem::exists(std::filesystem::path(d) / "caps.so", ec))
+            return true;
+    return false;
+}
+
+class Library {
+  public:
+    int Init() {
+        std::lock_guard lock(mutex_);
+        if (!server_.Ensure()) {
+            log::DebugLine("audio: no sound server");
+            return kFailed;
+        }
+        plugin_ = PluginInstalled();
+        return 0;
+    }
+    int UnInit() {
+        std::lock_guard lock(mutex_);
+        server_.Disconnect();
+        return 0;
+    }
+
+    int CreateList() {
+        std::lock_guard lock(mutex_);
+        lists_[0].clear();
+        lists_[1].clear();
+        if (!server_.Ensure()) return kFailed;
+        Result sinks{server_.Loop()};
+        sinks.each = [this](const void* p) {
+            const auto* i = static_cast<const pa_sink_info*>(p);
+            if (IsHeadset(i->proplist))
+                lists_[0].push_back({i->name, i->channel_map.channels, i->sample_spec.rate});
+        };
+        Result sources{server_.Loop()};
+        sources.each = [this](const void* p) {
+            const auto* i = static_cast<const pa_source_info*>(p);
+            if (i->monitor_of_sink == PA_INVALID_INDEX && IsHeadset(i->proplist))
+                lists_[1].push_back({i->name, i->channel_map.channels, i->sample_spec.rate});
+        };
+        const bool ok = server_.Run([&](pa_context* c) {
+            return pa_context_get_sink_info_list(c, &EachInfo<pa_sink_info>, &sinks);
+        }) && server_.Run([&](pa_context* c) {
+            return pa_context_get_source_info_list(c, &EachInfo<pa_source_info>, &sources);
+        });
+        if (!lists_[0].empty()) AdoptModules();
+        return ok ? 0 : kFailed;
+    }
+
+    int Count(int list, uint32_t* count) {
+        std::lock_guard lock(mutex_);
+        if (count == nullptr || (list != 0 && list != 1)) return kFailed;
+        *count = static_cast<uint32_t>(lists_[list].size());
+        return 0;
+    }
+
+    int ById(int list, int index, AudioDeviceDescriptor* d) {
+        std::lock_guard lock(mutex_);
+        if (d == nullptr || (list != 0 && list != 1) || index < 0 ||
+            static_cast<size_t>(index) >= lists_[list].size())
+            return kFailed;
+        d->words[0] = static_cast<uint32_t>(index);
+        d->words[1] = list == 0 ? kTypeHeadsetOutput : kTypeHeadsetInput;
+        d->words[2] = static_cast<uint32_t>(list);
+        d->words[3] = kStatePresent;
+        return 0;
+    }
+
+    int Property(AudioDeviceDescriptor d, const wchar_t* wide, void** value, void** param,
+                 int write) {
+        std::lock_guard lock(mutex_);
+        if (value == nullptr || *value == nullptr) return kFailed;
+        const uint32_t list = d.words[2];
+        if (list > 1 || d.words[0] >= lists_[list].size()) return kFailed;
+        const Endpoint& e = lists_[list][d.words[0]];
+        const std::string name = Text(wide);
+        auto* buffer = static_cast<uint8_t*>(*value);
+        int param_int = 0;
+        if (param != nullptr && *param != nullptr) std::memcpy(&param_int, *param, sizeof param_int);
+        if (write == 1) {
+            int as_int = 0;
+            float as_float = 0;
+            std::memcpy(&as_int, buffer, sizeof as_int);
+            std::memcpy(&as_float, buffer, sizeof as_float);
+            return Write(list, e, name, as_int, as_float) ? 0 : kFailed;
+        }
+        const std::optional<std::string> text = Read(list, e, name);
+        if (!text) return kFailed;
+        std::memset(buffer, 0, kPropertyBufferSize);
+        std::memcpy(buffer, text->data(), std::min(text->size(), kPropertyBufferSize - 1));
+        return 0;
+    }
+
+    std::string Missing() {
+        std::lock_guard lock(mutex_);
+        if (!server_.Ensure()) return kMissingServer;
+        if (!PluginInstalled()) return kMissingPlugin;
+        return {};
+    }
+
+  private:
+    using Key = std::pair<std::string, std::string>;  // endpoint, property
+
+    // ---- Reading -------------------------------------------------------------------------
+    std::optional<std::string> Read(uint32_t list, const Endpoint& e, const std::string& name) {
+        char text[64];
+        if (name == "GetSupportFeature") return "131072,0,0,0,0,0,0";  // 0x20000: voice changer
+        if (list == 1) {
+            if (name == "VolumeScalarControl" || name == "VolumeControl" || name == "MuteControl") {
+                const auto source = SourceState(e.name);
+                if (!source) return std::nullopt;
+                if (name == "MuteControl") return source->mute ? "1" : "0";
+                const double fraction = static_cast<double>(source->volume) / PA_VOLUME_NORM;
+                if (name == "VolumeScalarControl") {
+                    std::snprintf(text, sizeof text, "%f", fraction);
+                } else {
+                    std::snprintf(text, sizeof text, "%.2f", pa_sw_volume_to_dB(source->volume));
+                }
+                return std::string(text);
+            }
+            if (name == "GetMaxVol" || name == "GetAAMaxVol") return "0.00";
+            if (name == "GetMinVol" || name == "GetAAMinVol") return "-96.00";
+            if (name == "GetVolStep" || name == "GetAAVolStep") return "0.50";
+            if (name == "AAVolumeScalarControl" || name == "AAVolumeControl" ||
+                name == "AAMuteControl") {
+                const auto loop = MonitorState();
+                if (name == "AAMuteControl")
+                    return loop ? (loop->mute ? "1" : "0") : Stored(e, name).value_or("1");
+                const pa_volume_t v = loop ? loop->volume : StoredVolume(e);
+                if (name == "AAVolumeScalarControl")
+                    std::snprintf(text, sizeof text, "%f", static_cast<double>(v) / PA_VOLUME_NORM);
+                else
+                    std::snprintf(text, sizeof text, "%.2f", pa_sw_volume_to_dB(v));
+                return std::string(text);
+            }
+        }
+        return Stored(e, name);
+    }
+
+    std::optional<std::string> Stored(const Endpoint& e, const std::string& name) const {
+        const auto it = stored_.find({e.name, name});
+        if (it == stored_.end()) return std::nullopt;
+        return it->second;
+    }
+    pa_volume_t StoredVolume(const Endpoint& e) const {
+        const auto v = Stored(e, "AAVolumeScalarControl");
+        return v ? static_cast<pa_volume_t>(std::atof(v->c_str()) * PA_VOLUME_NORM) : PA_VOLUME_NORM;
+    }
+
+    struct Level {
+        pa_volume_t volume = 0;
+        bool mute = false;
+        uint32_t index = PA_INVALID_INDEX;
+    };
+    std::optional<Level> SourceState(const std::string& source) {
+        Result r{server_.Loop()};
+        std::optional<Level> out;
+        r.each = [&](const void* p) {
+            const auto* i = static_cast<const pa_source_info*>(p);
+            out = Level{pa_cvolume_avg(&i->volume), i->mute != 0, i->index};
+        };
+        if (!server_.Run([&](pa_context* c) {
+                return pa_context_get_source_info_by_name(c, source.c_str(),
+                                                          &EachInfo<pa_source_info>, &r);
+            }))
+            return std::nullopt;
+        return out;
+    }
+    // The monitoring loopback's stream into the headset sink, when it is there.
+    std::optional<Level> MonitorState() {
+        Result r{server_.Loop()};
+        std::optional<Level> out;
+        r.each = [&](const void* p) {
+            const auto* i = static_cast<const pa_sink_input_info*>(p);
+            const char* media = pa_proplist_gets(i->proplist, PA_PROP_MEDIA_NAME);
+            if (media != nullptr && std::strcmp(media, kMonitorStream) == 0)
+                out = Level{pa_cvolume_avg(&i->volume), i->mute != 0, i->index};
+        };
+        if (!server_.Run([&](pa_context* c) {
+                return pa_context_get_sink_input_info_list(c, &EachInfo<pa_sink_input_info>, &r);
+            }))
+            return std::nullopt;
+        return out;
+    }
+
+    // ---- Writing -------------------------------------------------------------------------
+    bool Write(uint32_t list, const Endpoint& e, const std::string& name, int as_int,
+               float as_float) {
+        char text[64];
+        if (list == 1 && (name == "VolumeScalarControl" || name == "MuteControl")) {
+            pa_cvolume volume;
+            const float level = std::clamp(as_float, 0.0f, 1.0f);
+            pa_cvolume_set(&volume, e.channels, static_cast<pa_volume_t>(level * PA_VOLUME_NORM));
+            Result r{server_.Loop()};
+            const bool sent = server_.Run([&](pa_context* c) {
+                return name == "MuteControl"
+                           ? pa_context_set_source_mute_by_name(c, e.name.c_str(), as_int != 0,
+                                                                &SignalSuccess, &r)
+                           : pa_context_set_source_volume_by_name(c, e.name.c_str(), &volume,
+                                                                  &SignalSuccess, &r);
+            });
+            return sent && r.success;
+        }
+        if (list == 1 && (name == "AAVolumeScalarControl" || name == "AAMuteControl")) {
+            if (name == "AAVolumeScalarControl")
+                std::snprintf(text, sizeof text, "%f", std::clamp(as_float, 0.0f, 1.0f));
+            else
+                std::snprintf(text, sizeof text, "%d", as_int != 0);
+            stored_[{e.name, name}] = text;
+            return ApplyMonitor(e);
+        }
+        if (list == 0 && name == "Enable_EQ_GFX") {
+            stored_[{e.name, name}] = as_int != 0 ? "1" : "0";
+            return ApplyEqualiser(e);
+        }
+        if (list == 0 && name.rfind("EQ_Slider", 0) == 0) {
+            std::snprintf(text, sizeof text, "%d", std::clamp(as_int, kLowestGain, kHighestGain));
+            // The same gain again changes nothing in the server.
+            if (Stored(e, name) == std::optional<std::string>(text) && eq_module_ != PA_INVALID_INDEX)
+                return true;
+            stored_[{e.name, name}] = text;
+            return ApplyEqualiser(e);
+        }
+        std::snprintf(text, sizeof text, "%d", as_int);
+        stored_[{e.name, name}] = text;
+        return true;
+    }
+
+    uint32_t LoadModule(const std::string& module, const std::string& args) {
+        Result r{server_.Loop()};
+        if (!server_.Run([&](pa_context* c) {
+                return pa_context_load_module(c, module.c_str(), args.c_str(), &SignalIndex, &r);
+            }))
+            return PA_INVALID_INDEX;
+        return r.index;
+    }
+    void UnloadModule(uint32_t index) {
+        if (index == PA_INVALID_INDEX) return;
+        Result r{server_.Loop()};
+        (void)server_.Run(
+            [&](pa_context* c) { return pa_context_unload_module(c, index, &SignalSuccess, &r); });
+    }
+    std::vector<uint32_t> SinkInputsOn(const std::string& sink) {
+        uint32_t sink_index = PA_INVALID_INDEX;
+        Result s{server_.Loop()};
+        s.each = [&](const void* p) { sink_index = static_cast<const pa_sink_info*>(p)->index; };
+        (void)server_.Run([&](pa_context* c) {
+            return pa_context_get_sink_info_by_name(c, sink.c_str(), &EachInfo<pa_sink_info>, &s);
+        });
+        std::vector<uint32_t> inputs;
+        if (sink_index == PA_INVALID_INDEX) return inputs;
+        Result r{server_.Loop()};
+        r.each = [&](const void* p) {
+            const auto* i = static_cast<const pa_sink_input_info*>(p);
+            const char* media = pa_proplist_gets(i->proplist, PA_PROP_MEDIA_NAME);
+            const bool ours = media != nullptr && std::strcmp(media, kMonitorStream) == 0;
+            // The equaliser's own stream into its master stays where it is.
+            if (i->sink == sink_index && !ours && i->owner_module != eq_module_)
+                inputs.push_back(i->index);
+        };
+        (void)server_.Run([&](pa_context* c) {
+            return pa_context_get_sink_input_info_list(c, &EachInfo<pa_sink_input_info>, &r);
+        });
+        return inputs;
+    }
+    void MoveInputs(const std::vector<uint32_t>& inputs, const std::string& to) {
+        for (const uint32_t i : inputs) {
+            Result r{server_.Loop()};
+            (void)server_.Run([&](pa_context* c) {
+                return pa_context_move_sink_input_by_name(c, i, to.c_str(), &SignalSuccess, &r);
+            });
+        }
+    }
+
+    bool ApplyMonitor(const Endpoint& source) {
+        if (lists_[0].empty()) return false;
+        const bool muted = Stored(source, "AAMuteControl").value_or("1") != "0";
+        std::optional<Level> loop = MonitorState();
+        if (!loop && muted) return true;  // nothing to hear: no loopback until it is wanted
+        if (!loop) {
+            const std::string args = "source=" + source.name + " sink=" + lists_[0][0].name +
+                                     " source_dont_move=true sink_dont_move=true"
+                                     " sink_input_properties=media.name=" +
+                                     kMonitorStream;
+            if (LoadModule("module-loopback", args) == PA_INVALID_INDEX) return false;
+            loop = MonitorState();
+            if (!loop) return false;
+        }
+        pa_cvolume volume;
+        pa_cvolume_set(&volume, 2, StoredVolume(source));
+        Result v{server_.Loop()}, m{server_.Loop()};
+        const bool ok = server_.Run([&](pa_context* c) {
+            return pa_context_set_sink_input_volume(c, loop->index, &volume, &SignalSuccess, &v);
+        }) && server_.Run([&](pa_context* c) {
+            return pa_context_set_sink_input_mute(c, loop->index, muted, &SignalSuccess, &m);
+        });
+        return ok && v.success && m.success;
+    }
+
+    int Gain(const Endpoint& sink, int band) const {
+        const auto v = Stored(sink, "EQ_Slider" + std::to_string(band + 1));
+        return v ? std::atoi(v->c_str()) : 0;
+    }
+
+    std::string DefaultSink() {
+        std::string name;
+        Result r{server_.Loop()};
+        r.each = [&](const void* p) {
+            const auto* i = static_cast<const pa_server_info*>(p);
+            if (i->default_sink_name != nullptr) name = i->default_sink_name;
+        };
+        (void)server_.Run([&](pa_context* c) {
+            return pa_context_get_server_info(
+                c,
+                [](pa_context*, const pa_server_info* i, void* data) {
+                    auto* res = static_cast<Result*>(data);
+                    if (i != nullptr) res->each(i);
+                    res->success = i != nullptr;
+                    pa_threaded_mainloop_signal(res->loop, 0);
+                },
+                &r);
+        });
+        return name;
+    }
+    void SetDefaultSink(const std::string& name) {
+        Result r{server_.Loop()};
+        (void)server_.Run([&](pa_context* c) {
+            return pa_context_set_default_sink(c, name.c_str(), &SignalSuccess, &r);
+        });
+    }
+
+    // The equaliser as the stored switch and bands say: loaded (again, with the bands) or not.
+    // While it is on and the headset is the default output, the equaliser is, so that new
+    // streams meant for the headset go through it too.
+    bool ApplyEqualiser(const Endpoint& sink) {
+        const bool on = Stored(sink, "Enable_EQ_GFX").value_or("0") == "1";
+        if (!on) {
+            if (eq_module_ == PA_INVALID_INDEX) return true;
+            const bool was_default = DefaultSink() == kEqualiserSink;
+            MoveInputs(SinkInputsOn(kEqualiserSink), sink.name);
+            UnloadModule(eq_module_);
+            eq_module_ = PA_INVALID_INDEX;
+            if (was_default) SetDefaultSink(sink.name);
+            return true;
+        }
+        if (!plugin_) return true;  // stored: it applies once the plugin is there
+        std::array<int, kBands> wanted{};
+        for (int b = 0; b < kBands; ++b) wanted[static_cast<size_t>(b)] = Gain(sink, b);
+        if (!calibration_.Loaded()) (void)calibration_.Load(FindPlugin("caps.so"));
+        const std::array<double, kBands> values = calibration_.Controls(wanted, sink.rate);
+        std::string controls;
+        char number[16];
+        for (int b = 0; b < kBands; ++b) {
+            std::snprintf(number, sizeof number, "%.1f", values[static_cast<size_t>(b)]);
+            controls += (b > 0 ? "," : "") + std::string(number);
+        }
+        std::string gains;
+        for (int b = 0; b < kBands; ++b)
+            gains += (b > 0 ? "," : "") + std::to_string(wanted[static_cast<size_t>(b)]);
+        // The gains asked for travel with the sink, so that a later start takes them over.
+        const std::string args = std::string("sink_name=") + kEqualiserSink +
+                                 " sink_master=" + sink.name + " plugin=" + kPlugin +
+                                 " label=" + kPluginLabel + " control=" + controls +
+                                 " sink_properties=" + kGainsProperty + "=" + gains;
+        // The bands are the module's arguments: the module is loaded again under the same
+        // name, and the streams it had come back to it.
+        const std::string from = eq_module_ == PA_INVALID_INDEX ? sink.name : kEqualiserSink;
+        const std::vector<uint32_t> inputs = SinkInputsOn(from);
+        const std::string current_default = DefaultSink();
+        const bool make_default = current_default == sink.name || current_default == kEqualiserSink;
+        UnloadModule(eq_module_);
+        eq_module_ = LoadModule("module-ladspa-sink", args);
+        if (eq_module_ == PA_INVALID_INDEX) {
+            MoveInputs(inputs, sink.name);
+            return false;
+        }
+        MoveInputs(inputs, kEqualiserSink);
+        if (make_default) SetDefaultSink(kEqualiserSink);
+        return true;
+    }
+
+    // After a restart of the program: the equaliser it left in the server is taken over;
+    // its bands are stored by the headset's profile and written again by it.
+    void AdoptModules() {
+        Result r{server_.Loop()};
+        const Endpoint& sink = lists_[0][0];
+        r.each = [&](const void* p) {
+            const auto* m = static_cast<const pa_module_info*>(p);
+            const std::string args = m->argument != nullptr ? m->argument : "";
+            if (std::strcmp(m->name, "module-ladspa-sink") != 0 ||
+                args.find("sink_name=" + std::string(kEqualiserSink)) == std::string::npos)
+                return;
+            eq_module_ = m->index;
+            stored_[{sink.name, "Enable_EQ_GFX"}] = "1";
+            const std::string key = std::string(kGainsProperty) + "=";
+            const size_t c = args.find(key);
+            if (c == std::string::npos) return;
+            std::string gains = args.substr(c + key.size(), args.find(' ', c) - c - key.size());
+            for (int b = 0; b < kBands && !gains.empty(); ++b) {
+                const size_t comma = gains.find(',');
+                stored_[{sink.name, "EQ_Slider" + std::to_string(b + 1)}] =
+                    std::to_string(std::atoi(gains.substr(0, comma).c_str()));
+                gains = comma == std::string::npos ? "" : gains.substr(comma + 1);
+            }
+        };
+        (void)server_.Run([&](pa_context* c) {
+            return pa_context_get_module_info_list(c, &EachInfo<pa_module_info>, &r);
+        });
+    }
+
+    std::mutex mutex_;
+    Server server_;
+    bool plugin_ = false;
+    std::vector<Endpoint> lists_[2];
+    std::map<Key, std::string> stored_;
+    uint32_t eq_module_ = PA_INVALID_INDEX;
+    EqCalibration calibration_;
+};
+
+Library& Lib() {
+    static Library lib;
+    return lib;
+}
+
+}  // namespace
+
+int ConfLibInit() {
+    return Lib().Init();
+}
+int CreateDeviceList() {
+    return Lib().CreateList();
+}
+int GetDeviceCount(int list, uint32_t* count) {
+    return Lib().Count(list, count);
+}
+int GetDeviceById(int list, int index, AudioDeviceDescriptor* descriptor) {
+    return Lib().ById(list, index, descriptor);
+}
+int PropertyControl(AudioDeviceDescriptor descriptor, const wchar_t* name, void** value,
+                    void** param, int write) {
+    return Lib().Property(descriptor, name, value, param, write);
+}
+int RegisterCallbackFunction(void*) {
+    return 0;
+}
+int ShowAsioPanel() {
+    return 0;
+}
+int PlayTestSound() {
+    return 0;
+}
+int StopTestSound() {
+    return 0;
+}
+int CloseTestSound() {
+    return 0;
+}
+int ConfLibUnInit() {
+    return Lib().UnInit();
+}
+std::string MissingFeatures() {
+    return Lib().Missing();
+}
+
+const char* MissingText(const std::string& id) {
+    if (id == kMissingServer) return "no sound server: the headset's sound settings cannot be applied";
+    if (id == kMissingPlugin)
+        return "the equaliser plugin (caps) is not installed: the equaliser is only stored";
+    if (id == kMissingHeadset)
+        return "the headset is not among the sound server's devices: its sound settings are only "
+               "stored";
+    return "";
+}
+
+}  // namespace dz::audio

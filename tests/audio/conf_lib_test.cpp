@@ -1,0 +1,200 @@
+// The audio configuration library against a real sound server started by the test: a null
+// sink and a null source that carry the headset's USB ids stand for the headset. What the
+// library is asked to do must appear in the server: the source's volume and mute, the
+// monitoring loopback, the equaliser's module with its bands; without a server every call
+// answers failure.
+#include "platform/audio/conf_lib.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "support/pulse_server.h"
+
+namespace dz::audio {
+namespace {
+
+constexpr const char* kProps = "'device.vendor.id=0c76 device.product.id=1630'";
+
+std::vector<std::string> HeadsetModules() {
+    return {
+        // Another output first: the headset is found by its ids, not by its place.
+        "load-module module-null-sink sink_name=speakers",
+        std::string("load-module module-null-sink sink_name=hs_sink sink_properties=") + kProps,
+        // The microphone: a source of its own made from the sink's monitor (a null source
+        // takes no properties).
+        std::string("load-module module-remap-source master=hs_sink.monitor source_name=hs_mic "
+                    "source_properties=") +
+            kProps,
+        "set-default-sink speakers",
+    };
+}
+
+struct Buffers {
+    alignas(4) uint8_t value[kPropertyBufferSize]{};
+    alignas(4) uint8_t param[kPropertyBufferSize]{};
+    void* v = value;
+    void* p = param;
+};
+
+int WriteInt(AudioDeviceDescriptor d, const wchar_t* name, int value, const int* param = nullptr) {
+    Buffers b;
+    std::memcpy(b.value, &value, 4);
+    if (param != nullptr) std::memcpy(b.param, param, 4);
+    return PropertyControl(d, name, &b.v, param != nullptr ? &b.p : nullptr, 1);
+}
+int WriteFloat(AudioDeviceDescriptor d, const wchar_t* name, float value) {
+    Buffers b;
+    std::memcpy(b.value, &value, 4);
+    return PropertyControl(d, name, &b.v, nullptr, 1);
+}
+std::string Read(AudioDeviceDescriptor d, const wchar_t* name) {
+    Buffers b;
+    if (PropertyControl(d, name, &b.v, nullptr, 0) != 0) return "failed";
+    return reinterpret_cast<const char*>(b.value);
+}
+
+class ConfLibTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(server_.Start(HeadsetModules())) << server_.Error();
+        ASSERT_EQ(ConfLibInit(), 0);
+        ASSERT_EQ(CreateDeviceList(), 0);
+        uint32_t outputs = 0, inputs = 0;
+        ASSERT_EQ(GetDeviceCount(kOutputList, &outputs), 0);
+        ASSERT_EQ(GetDeviceCount(kInputList, &inputs), 0);
+        ASSERT_EQ(outputs, 1u) << "only the headset's sink";
+        ASSERT_EQ(inputs, 1u) << "only the headset's source, not a monitor";
+        ASSERT_EQ(GetDeviceById(kOutputList, 0, &out_), 0);
+        ASSERT_EQ(GetDeviceById(kInputList, 0, &in_), 0);
+    }
+    void TearDown() override { (void)ConfLibUnInit(); }
+    std::string Modules() const { return server_.Pactl("list short modules"); }
+
+    test::PulseServer server_;
+    AudioDeviceDescriptor out_, in_;
+};
+
+TEST_F(ConfLibTest, TheHeadsetsEndpointsCarryTheTypesTheChoiceRuleWants) {
+    EXPECT_EQ(out_.words[1], kTypeHeadsetOutput);
+    EXPECT_EQ(out_.words[3], kStatePresent);
+    EXPECT_EQ(in_.words[1], kTypeHeadsetInput);
+    AudioDeviceDescriptor none;
+    EXPECT_NE(GetDeviceById(kOutputList, 1, &none), 0);
+    const std::string features = Read(in_, L"GetSupportFeature");
+    EXPECT_EQ(std::count(features.begin(), features.end(), ','), 6) << features;
+    EXPECT_TRUE(std::stoul(features) & 0x20000);
+}
+
+TEST_F(ConfLibTest, TheMicrophonesLevelAndMuteAreTheSourcesOwn) {
+    ASSERT_EQ(WriteFloat(in_, L"VolumeScalarControl", 0.4f), 0);
+    EXPECT_NE(server_.Pactl("get-source-volume hs_mic").find("40%"), std::string::npos)
+        << server_.Pactl("get-source-volume hs_mic");
+    EXPECT_EQ(static_cast<int>(std::stod(Read(in_, L"VolumeScalarControl")) * 100 + 0.5), 40);
+    ASSERT_EQ(WriteInt(in_, L"MuteControl", 1), 0);
+    EXPECT_NE(server_.Pactl("get-source-mute hs_mic").find("yes"), std::string::npos);
+    EXPECT_EQ(Read(in_, L"MuteControl"), "1");
+    // Changed by someone else in the server: read back as it is there.
+    (void)server_.Pactl("set-source-mute hs_mic 0");
+    EXPECT_EQ(Read(in_, L"MuteControl"), "0");
+}
+
+TEST_F(ConfLibTest, MonitoringIsALoopbackFromTheSourceToTheSinkMadeWhenFirstWanted) {
+    EXPECT_EQ(Read(in_, L"AAMuteControl"), "1") << "off until switched on";
+    ASSERT_EQ(WriteFloat(in_, L"AAVolumeScalarControl", 0.3f), 0);
+    EXPECT_EQ(Modules().find("module-loopback"), std::string::npos) << "nothing to hear yet";
+    ASSERT_EQ(WriteInt(in_, L"AAMuteControl", 0), 0);
+    const std::string modules = Modules();
+    ASSERT_NE(modules.find("module-loopback"), std::string::npos) << modules;
+    EXPECT_NE(modules.find("source=hs_mic sink=hs_sink"), std::string::npos) << modules;
+    const std::string inputs = server_.Pactl("list sink-inputs");
+    EXPECT_NE(inputs.find("30%"), std::string::npos) << inputs;
+    EXPECT_EQ(Read(in_, L"AAMuteControl"), "0");
+    EXPECT_EQ(static_cast<int>(std::stod(Read(in_, L"AAVolumeScalarControl")) * 100 + 0.5), 30);
+    // Off again: the loopback stays, muted (one module, never a second).
+    ASSERT_EQ(WriteInt(in_, L"AAMuteControl", 1), 0);
+    ASSERT_EQ(WriteInt(in_, L"AAMuteControl", 0), 0);
+    const std::string again = Modules();
+    EXPECT_EQ(again.find("module-loopback"), again.rfind("module-loopback"));
+}
+
+TEST_F(ConfLibTest, TheEqualiserIsALadspaSinkOnTheHeadsetWithTheTenBands) {
+    for (int b = 1; b <= 10; ++b) {
+        const std::wstring name = L"EQ_Slider" + std::to_wstring(b);
+        ASSERT_EQ(WriteInt(out_, name.c_str(), b == 3 ? 6 : -b), 0);
+    }
+    EXPECT_EQ(Modules().find("module-ladspa-sink"), std::string::npos) << "off: not loaded";
+    EXPECT_EQ(Read(out_, L"EQ_Slider3"), "6");
+    ASSERT_EQ(WriteInt(out_, L"Enable_EQ_GFX", 1), 0);
+    std::string modules = Modules();
+    ASSERT_NE(modules.find("module-ladspa-sink"), std::string::npos) << modules;
+    EXPECT_NE(modules.find("sink_master=hs_sink plugin=caps label=Eq10X2 control="),
+              std::string::npos)
+        << modules;
+    EXPECT_NE(modules.find("dozadir.eq.gains=-1,-2,6,-4,-5,-6,-7,-8,-9,-10"), std::string::npos) << modules;
+    // A band moved: the equaliser runs with it, still one module.
+    ASSERT_EQ(WriteInt(out_, L"EQ_Slider10", 99), 0);
+    modules = Modules();
+    EXPECT_NE(modules.find("dozadir.eq.gains=-1,-2,6,-4,-5,-6,-7,-8,-9,24"), std::string::npos)
+        << "limited to +24 dB: " << modules;
+    EXPECT_EQ(modules.find("module-ladspa-sink"), modules.rfind("module-ladspa-sink"));
+    ASSERT_EQ(WriteInt(out_, L"Enable_EQ_GFX", 0), 0);
+    EXPECT_EQ(Modules().find("module-ladspa-sink"), std::string::npos);
+}
+
+TEST_F(ConfLibTest, OtherPropertiesAreStoredAndAnUnwrittenOneFails) {
+    EXPECT_EQ(Read(in_, L"MagicVoice_Selection"), "failed");
+    ASSERT_EQ(WriteInt(in_, L"MagicVoice_Selection", 2), 0);
+    EXPECT_EQ(Read(in_, L"MagicVoice_Selection"), "2");
+}
+
+TEST_F(ConfLibTest, AnUnpluggedHeadsetLeavesNothingBehind) {
+    ASSERT_EQ(WriteInt(in_, L"AAMuteControl", 0), 0);
+    ASSERT_EQ(WriteInt(out_, L"Enable_EQ_GFX", 1), 0);
+    ASSERT_NE(Modules().find("module-ladspa-sink"), std::string::npos);
+    // The headset goes: its sink's and source's modules are unloaded.
+    std::string modules = Modules();
+    for (const char* what : {"source_name=hs_mic", "sink_name=hs_sink"}) {
+        const size_t at = modules.find(what);
+        ASSERT_NE(at, std::string::npos);
+        const size_t line = modules.rfind('\n', at) + 1;
+        (void)server_.Pactl("unload-module " + modules.substr(line, modules.find('\t', line) - line));
+    }
+    modules = Modules();
+    EXPECT_EQ(modules.find("module-ladspa-sink"), std::string::npos) << modules;
+    EXPECT_EQ(modules.find("module-loopback"), std::string::npos) << modules;
+    ASSERT_EQ(CreateDeviceList(), 0);
+    uint32_t outputs = 9;
+    ASSERT_EQ(GetDeviceCount(kOutputList, &outputs), 0);
+    EXPECT_EQ(outputs, 0u);
+    EXPECT_NE(WriteInt(out_, L"Enable_EQ_GFX", 1), 0) << "no endpoint any more";
+}
+
+TEST_F(ConfLibTest, AServerThatGoesAwayFailsEveryCallAndOneThatComesBackIsFoundAgain) {
+    server_.Stop();
+    EXPECT_NE(WriteFloat(in_, L"VolumeScalarControl", 0.5f), 0);
+    EXPECT_NE(CreateDeviceList(), 0);
+    EXPECT_FALSE(MissingFeatures().empty());
+    ASSERT_TRUE(server_.Start(HeadsetModules())) << server_.Error();
+    ASSERT_EQ(CreateDeviceList(), 0);
+    ASSERT_EQ(GetDeviceById(kInputList, 0, &in_), 0);
+    EXPECT_EQ(WriteFloat(in_, L"VolumeScalarControl", 0.5f), 0);
+    EXPECT_TRUE(MissingFeatures().empty()) << MissingFeatures();
+}
+
+TEST(ConfLibWithoutServer, EveryCallAnswersFailure) {
+    ::setenv("PULSE_SERVER", "unix:/nonexistent/dz-no-server", 1);
+    EXPECT_NE(ConfLibInit(), 0);
+    EXPECT_NE(CreateDeviceList(), 0);
+    uint32_t count = 7;
+    EXPECT_EQ(GetDeviceCount(kOutputList, &count), 0);
+    EXPECT_EQ(count, 0u);
+    AudioDeviceDescriptor d;
+    EXPECT_NE(GetDeviceById(kOutputList, 0, &d), 0);
+    EXPECT_NE(WriteInt(d, L"Enable_EQ_GFX", 1), 0);
+    EXPECT_EQ(MissingFeatures(), kMissingServer);
+}
+
+}  // namespace
+}  // namespace dz::audio
