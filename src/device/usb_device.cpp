@@ -265,14 +265,7 @@ void CRezazodaUSBDevice::SetFunctionPage(int page_type) {
 lighting::EffectSettings CRezazodaUSBDevice::CurrentEffectSettings() const {
     const uint32_t w0 = light_words_[0].load(std::memory_order_relaxed);
     const uint32_t w1 = light_words_[1].load(std::memory_order_relaxed);
-    lighting::EffectSettings s;
-    s.brightness = static_cast<uint8_t>(w0 >> 8);
-    s.speed = static_cast<uint8_t>(w0 >> 16);
-    s.direction = static_cast<uint8_t>(w0 >> 24);
-    s.multicolour = static_cast<uint8_t>(w1);
-    s.colour = {static_cast<uint8_t>(w1 >> 8), static_cast<uint8_t>(w1 >> 16),
-                static_cast<uint8_t>(w1 >> 24)};
-    return s;
+    return lighting::SettingsOfLightWords(w0, w1);
 }
 
 void CRezazodaUSBDevice::EffectBreathWheel() {

@@ -64,14 +64,7 @@ void MouseLightingProgram::SetLightWords(uint32_t w0, uint32_t w1) {
 
 lighting::EffectSettings MouseLightingProgram::Settings() const {
     const uint32_t w0 = word0_.load(), w1 = word1_.load();
-    lighting::EffectSettings s;
-    s.brightness = static_cast<uint8_t>(w0 >> 8);
-    s.speed = static_cast<uint8_t>(w0 >> 16);
-    s.direction = static_cast<uint8_t>(w0 >> 24);
-    s.multicolour = static_cast<uint8_t>(w1);
-    s.colour = {static_cast<uint8_t>(w1 >> 8), static_cast<uint8_t>(w1 >> 16),
-                static_cast<uint8_t>(w1 >> 24)};
-    return s;
+    return lighting::SettingsOfLightWords(w0, w1);
 }
 
 std::chrono::milliseconds MouseLightingProgram::NextStepIn(std::chrono::milliseconds) {

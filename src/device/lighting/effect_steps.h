@@ -19,6 +19,19 @@ struct EffectSettings {
     Rgb colour{};  // the fixed colour
 };
 
+// The settings held in the first two words of a light-info record: word 0 is mode,
+// brightness, speed, direction (low byte first), word 1 multicolour, red, green, blue.
+[[nodiscard]] inline EffectSettings SettingsOfLightWords(uint32_t w0, uint32_t w1) {
+    EffectSettings s;
+    s.brightness = static_cast<uint8_t>(w0 >> 8);
+    s.speed = static_cast<uint8_t>(w0 >> 16);
+    s.direction = static_cast<uint8_t>(w0 >> 24);
+    s.multicolour = static_cast<uint8_t>(w1);
+    s.colour = {static_cast<uint8_t>(w1 >> 8), static_cast<uint8_t>(w1 >> 16),
+                static_cast<uint8_t>(w1 >> 24)};
+    return s;
+}
+
 // The counters the steps share; only the lighting thread touches them.
 struct EffectCounters {
     uint8_t level = 0;         // L
