@@ -276,8 +276,8 @@ pid_t FindCaptureProgram() {
 class SwellingTone {
   public:
     bool Start() {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 1};
-        stream_ = pa_simple_new(nullptr, "bench", PA_STREAM_PLAYBACK, nullptr, "tone", &spec,
+        const pa_sample_spec format{PA_SAMPLE_S16LE, 44100, 1};
+        stream_ = pa_simple_new(nullptr, "bench", PA_STREAM_PLAYBACK, nullptr, "tone", &format,
                                 nullptr, nullptr, nullptr);
         if (stream_ == nullptr) return false;
         thread_ = std::thread([this] {

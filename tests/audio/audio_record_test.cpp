@@ -106,9 +106,9 @@ TEST_F(AudioRecordTest, SendsPacketsOf500ValuesThatFollowWhatPlays) {
 
     // A tone at full scale: values up to 16-bit / 8 in magnitude.
     pulse_.Apply();
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 1};
+    const pa_sample_spec format{PA_SAMPLE_S16LE, 44100, 1};
     pa_simple* out =
-        pa_simple_new(nullptr, "tone", PA_STREAM_PLAYBACK, nullptr, "tone", &spec, nullptr, nullptr, nullptr);
+        pa_simple_new(nullptr, "tone", PA_STREAM_PLAYBACK, nullptr, "tone", &format, nullptr, nullptr, nullptr);
     ASSERT_NE(out, nullptr);
     std::atomic<bool> stop{false};
     std::thread player([&] {

@@ -51,7 +51,7 @@ class TonePlayer {
     explicit TonePlayer(double hz) : hz_(hz) {}
     ~TonePlayer() { Stop(); }
     bool Start() {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 1};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, 44100, 1};
         // No prebuffering and a short buffer: the tone is heard as soon as it is written.
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<uint32_t>(-1);
@@ -59,7 +59,7 @@ class TonePlayer {
         attr.prebuf = 0;
         attr.minreq = static_cast<uint32_t>(-1);
         int err = 0;
-        stream_ = pa_simple_new(nullptr, "tone", PA_STREAM_PLAYBACK, nullptr, "tone", &spec,
+        stream_ = pa_simple_new(nullptr, "tone", PA_STREAM_PLAYBACK, nullptr, "tone", &format,
                                 nullptr, &attr, &err);
         if (stream_ == nullptr) return false;
         thread_ = std::thread([this] {

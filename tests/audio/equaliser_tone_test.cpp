@@ -32,10 +32,10 @@ int WriteInt(AudioDeviceDescriptor d, const wchar_t* name, int value) {
 // The level (dB of RMS) of the loudest 100 ms of what reaches the headset's sink while a
 // sine of `hz` plays into the equaliser.
 double MeasureOnce(double hz) {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 1};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
     int error = 0;
     pa_simple* rec = pa_simple_new(nullptr, "dz test", PA_STREAM_RECORD, "hs_sink.monitor",
-                                   "measure", &spec, nullptr, nullptr, &error);
+                                   "measure", &format, nullptr, nullptr, &error);
     if (rec == nullptr) return NAN;
     const size_t frames = static_cast<size_t>(kRate * kSeconds);
     std::vector<float> recorded(frames + kRate / 2);
@@ -43,7 +43,7 @@ double MeasureOnce(double hz) {
         (void)pa_simple_read(rec, recorded.data(), recorded.size() * sizeof(float), &error);
     });
     pa_simple* play = pa_simple_new(nullptr, "dz test", PA_STREAM_PLAYBACK, kEqualiserSink,
-                                    "tone", &spec, nullptr, nullptr, &error);
+                                    "tone", &format, nullptr, nullptr, &error);
     if (play != nullptr) {
         std::vector<float> tone(frames);
         for (size_t i = 0; i < frames; ++i)

@@ -14,7 +14,7 @@ PulseCapture::~PulseCapture() {
 }
 
 bool PulseCapture::Open(const std::string& client_name) {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, kSampleRate, 1};
+    const pa_sample_spec format{PA_SAMPLE_S16LE, kSampleRate, 1};
     // One packet per fragment: the server hands each block over as soon as it is full,
     // which keeps the light's delay to a packet or two.
     pa_buffer_attr attr{};
@@ -22,7 +22,7 @@ bool PulseCapture::Open(const std::string& client_name) {
     attr.fragsize = static_cast<uint32_t>(kPacketSamples * sizeof(int16_t));
     int err = 0;
     stream_ = pa_simple_new(nullptr, client_name.c_str(), PA_STREAM_RECORD, "@DEFAULT_MONITOR@",
-                            "what the computer plays", &spec, nullptr, &attr, &err);
+                            "what the computer plays", &format, nullptr, &attr, &err);
     if (stream_ == nullptr) {
         error_ = pa_strerror(err);
         return false;
