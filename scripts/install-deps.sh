@@ -12,7 +12,6 @@ packages=(
   pulseaudio pulseaudio-utils libpulse-dev caps
   xvfb xauth dbus dbus-x11 xdotool imagemagick fonts-wqy-microhei
   python3 openssl appstream desktop-file-utils dpkg-dev
-  pulseaudio pulseaudio-utils libpulse-dev caps
 )
 missing=()
 for p in "${packages[@]}"; do
