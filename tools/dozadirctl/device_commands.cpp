@@ -1,5 +1,7 @@
 #include "device_commands.h"
 
+#include "platform/paths/paths.h"
+
 #include <json/value.h>
 
 #include <cstdio>
@@ -59,6 +61,12 @@ std::string DeviceCommandUsage() {
     std::string text;
     for (const DeviceCommand& c : DeviceCommands()) text += c.usage;
     return text;
+}
+
+std::vector<EffectListEntry> BuiltInEffects(int kind_code) {
+    PanelLists lists;
+    ReadPanelLists({{}, paths::DefaultLightFile(), {}}, kind_code, lists);
+    return lists.effects;
 }
 
 std::string HexBytes(std::span<const uint8_t> bytes) {

@@ -15,6 +15,7 @@
 #include "device/command_channel.h"
 #include "device/interface_scan.h"
 #include "models/device_exchange.h"
+#include "models/panel_lists.h"
 
 namespace Json {
 class Value;
@@ -46,6 +47,9 @@ int OnPath(Context& ctx, const std::vector<std::string>& args) {
 // the session lives.
 // Output helpers of the device commands: bytes as "0a 1b ...", bytes as a JSON array, and
 // how a transfer ended ("ok", "status 0xFE at WRITE_KEYMAP (-103)", ...).
+// The built-in effects (or modes) of a device kind, by index, as "default_light.json" lists
+// them.
+[[nodiscard]] std::vector<EffectListEntry> BuiltInEffects(int kind_code);
 [[nodiscard]] std::string HexBytes(std::span<const uint8_t> bytes);
 [[nodiscard]] Json::Value ByteArray(std::span<const uint8_t> bytes);
 [[nodiscard]] std::string TransferText(const DeviceTransfer& t);

@@ -36,9 +36,7 @@ constexpr int kKeyboardKindCode = 0;
 
 // The keyboard's built-in effects, by index (default_light.json).
 std::vector<EffectListEntry> KeyboardEffects() {
-    PanelLists lists;
-    ReadPanelLists({{}, paths::DefaultLightFile(), {}}, kKeyboardKindCode, lists);
-    return lists.effects;
+    return BuiltInEffects(kKeyboardKindCode);
 }
 
 // "status 0xFE at WRITE_KEYMAP" and the like; "ok" for success.

@@ -53,9 +53,7 @@ const LitKind kPad{"mousepad", TYPE_MOUSEPAD, 2, &MousepadLightingTable, &Mousep
 const LitKind kHeadset{"headset", TYPE_HEADSET, 3, &HeadsetLightingTable, &HeadsetLightingShared};
 
 std::vector<EffectListEntry> Modes(const LitKind& k) {
-    PanelLists lists;
-    ReadPanelLists({{}, paths::DefaultLightFile(), {}}, k.kind_code, lists);
-    return lists.effects;
+    return BuiltInEffects(k.kind_code);
 }
 
 std::string Hex(uint8_t r, uint8_t g, uint8_t b) {

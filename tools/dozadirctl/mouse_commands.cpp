@@ -53,9 +53,7 @@ namespace {
 constexpr int kMouseKindCode = 1;
 
 std::vector<EffectListEntry> MouseModes() {
-    PanelLists lists;
-    ReadPanelLists({{}, paths::DefaultLightFile(), {}}, kMouseKindCode, lists);
-    return lists.effects;
+    return BuiltInEffects(kMouseKindCode);
 }
 
 bool OpenMouse(Context& ctx, DeviceSession& session, bool receiver_only, int& status) {

@@ -95,9 +95,7 @@ bool LoadSelected(Context& ctx, const std::string& what, const PanelKind& k, Sel
 }
 
 std::vector<EffectListEntry> Effects(int kind_code) {
-    PanelLists lists;
-    ReadPanelLists({{}, paths::DefaultLightFile(), {}}, kind_code, lists);
-    return lists.effects;
+    return BuiltInEffects(kind_code);
 }
 
 bool OpenDevice(Context& ctx, DeviceSession& session, const PanelKind& k, int& status) {
