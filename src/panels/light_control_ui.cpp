@@ -72,7 +72,7 @@ struct CLightControlUI::Controls {
     QPointer<QWidget> effect_group, colour_group, palette_group, brightness_group, speed_group,
         direction_group;
     QPointer<QWidget> custom_group, sub_mode_group, light_colour_group, audio_mode_group,
-        colour_tabs;
+        host_colour_group, colour_tabs;
     std::vector<QPointer<QWidget>> swatches;
     // Audio sub-panel.
     QPointer<QWidget> audio_colourful, background_check, foreground_check;
@@ -132,6 +132,7 @@ void CLightControlUI::Initialise(Controls& c) {
     c.sub_mode_group = find("light_combo_ZZCCmodeSelectLayout");
     c.light_colour_group = find("light_color_layout");
     c.audio_mode_group = find("light_combo_AudiomodeSelectLayout");
+    c.host_colour_group = find("light_host_colour_layout");
     c.colour_tabs = find("light_color_tablayout");
     for (int n = 0; n < kSwatchLimit; ++n) {
         QWidget* swatch = findChild<QWidget*>(QStringLiteral("color_option_%1").arg(n));
@@ -256,6 +257,7 @@ void CLightControlUI::ApplyLayout(const LightLayout& l) {
     ui::SetVisible(c.sub_mode_group, l.sub_mode_shown);
     ui::SetEnabled(c.light_colour_group, l.light_colour);
     ui::SetVisible(c.audio_mode_group, l.audio_mode_shown);
+    ui::SetVisible(c.host_colour_group, l.host_colour_shown);
     (void)ui::SelectItem(c.colour_tabs, l.colour_page);
     ui::SetText(c.first_direction, QString::fromLatin1(l.first_direction_text));
     ui::SetText(c.second_direction, QString::fromLatin1(l.second_direction_text));

@@ -100,8 +100,11 @@ LightLayout KeyboardLayout(int mode) {
         case 4:
         case 11:
         case 27:
+            k.light_colour = false;
+            break;
         case 30:
             k.light_colour = false;
+            k.host_colour_shown = true;
             break;
         case 12:
             k.first_direction_text = "light_set_down_to_up_text";

@@ -25,6 +25,9 @@ struct LightLayout {
     bool sub_mode_shown = false;    // "light_combo_ZZCCmodeSelectLayout"
     bool light_colour = true;       // "light_color_layout" enabled
     bool audio_mode_shown = false;  // "light_combo_AudiomodeSelectLayout"
+    // "light_host_colour_layout": the direct colour sliders, whose colour only the host
+    // colour effect shows.
+    bool host_colour_shown = false;
     int colour_page = 0;            // page of "light_color_tablayout"
     // Language keys of the two direction options ("deng_FXL_check", "deng_FXR_check").
     const char* first_direction_text = nullptr;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QFocusEvent>
@@ -228,6 +230,42 @@ TEST_F(AudioPanelTest, WithNoStyleChosenASliderChangesStyleZeroAndClosingSavesNo
     EXPECT_EQ(test::ReadText(wnd_->Audio().Styles().UserFile()), before);
 }
 
+// The direct colour sliders belong to the host colour effect (30), the one effect that shows
+// their colour: their group is on the keyboard page only while it is chosen. Moving one
+// labels its value and leaves the keyboard's lighting and audio records as they were (the
+// colour goes to the capture program, here absent, so nothing is sent).
+TEST_F(AudioPanelTest, TheDirectColourSlidersShowWithTheHostColourEffectAndLabelTheirValue) {
+    auto* modes = On<QComboBox>("light_combo_modeSelect");
+    QWidget* group = On("light_host_colour_layout");
+    ASSERT_TRUE(modes != nullptr && group != nullptr);
+    for (const int mode : {1, 29, 30, 28, 30}) {
+        modes->setCurrentIndex(mode);
+        EXPECT_EQ(Keyboard()->GetLightRecord()[0], mode);
+        EXPECT_EQ(group->isVisibleTo(panel_), mode == 30) << "mode " << mode;
+    }
+    const LightRecord light = Keyboard()->GetLightRecord();
+    const auto audio = Keyboard()->GetAudioLightInfo();
+    EXPECT_FALSE(wnd_->Audio().Link().WindowKnown());
+    struct Case {
+        const char* slider;
+        const char* label;
+        int value;
+        const char* text;
+    };
+    for (const Case& c : {Case{"R_light_slider", "R_light_label", 200, "R 200"},
+                          Case{"G_light_slider", "G_light_label", 255, "G 255"},
+                          Case{"B_light_slider", "B_light_label", 7, "B 7"},
+                          Case{"R_light_slider", "R_light_label", 0, "R 0"}}) {
+        auto* slider = On<QSlider>(c.slider);
+        ASSERT_NE(slider, nullptr);
+        EXPECT_EQ(slider->maximum(), 255) << c.slider;
+        slider->setValue(c.value);
+        EXPECT_EQ(On<QLabel>(c.label)->text(), QString::fromLatin1(c.text));
+    }
+    EXPECT_EQ(Keyboard()->GetLightRecord(), light);
+    EXPECT_EQ(Keyboard()->GetAudioLightInfo(), audio);
+}
+
 // With DOZADIR_SHOT_DIR set: pictures of the style window and of the keyboard page on its
 // audio effect, in both languages, to look at.
 TEST_F(AudioPanelTest, Pictures) {
@@ -241,6 +279,15 @@ TEST_F(AudioPanelTest, Pictures) {
         Keyboard()->Lighting()->ShowLightRecord(r);
         QCoreApplication::processEvents();
         wnd_->grab().save(QStringLiteral("%1/keyboard_audio_%2.png").arg(shots, QLatin1String(lang)));
+        r[0] = 30;
+        Keyboard()->SetLightRecord(r);
+        Keyboard()->Lighting()->ShowLightRecord(r);
+        On<QSlider>("R_light_slider")->setValue(255);
+        On<QSlider>("G_light_slider")->setValue(128);
+        On<QSlider>("B_light_slider")->setValue(16);
+        QCoreApplication::processEvents();
+        wnd_->grab().save(
+            QStringLiteral("%1/keyboard_host_colour_%2.png").arg(shots, QLatin1String(lang)));
         WithStyleWindow([&](CMusicWnd& w) {
             QCoreApplication::processEvents();
             w.grab().save(QStringLiteral("%1/music_wnd_%2.png").arg(shots, QLatin1String(lang)));

@@ -12,6 +12,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QSlider>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusReply>
@@ -212,6 +215,50 @@ TEST_F(AudioWindowTest, ATonePlayedLightsTheAudioEffectAndItsEndDarkensIt) {
     const int after = wnd_->Audio().Deliveries();
     ASSERT_TRUE(WaitUntil([&] { return wnd_->Audio().Deliveries() > after + 10; }, 5000));
     EXPECT_EQ(LitLights(), 0);
+}
+
+// The direct colour sliders on the keyboard page, on its host colour effect: each value
+// goes to the capture program as command 6, 7 or 8, which answers with a colour packet,
+// and the keyboard's lights take the colour; the slider's label shows the value. The
+// keyboard's lighting record is not what changes.
+TEST_F(AudioWindowTest, TheDirectColourSlidersColourTheKeyboardThroughTheProgram) {
+    OpenWindow();
+    ASSERT_TRUE(WaitUntil([&] { return wnd_->Audio().Link().WindowKnown(); }, 5000));
+    CRezazodaKeyboardDevice* k = Keyboard();
+    auto* modes = k->findChild<QComboBox*>(QStringLiteral("light_combo_modeSelect"));
+    ASSERT_NE(modes, nullptr);
+    modes->setCurrentIndex(30);
+    ASSERT_EQ(k->GetLightRecord()[0], 30);
+    const LightRecord record = k->GetLightRecord();
+    // Every light in one colour, lit.
+    auto all_lights = [&](uint8_t r, uint8_t g, uint8_t b) {
+        const auto& leds = k->Leds();
+        for (size_t i = 0; i < leds.Size(); ++i) {
+            const lighting::LedRecord l = leds.Get(i);
+            if (l.red != r || l.green != g || l.blue != b || l.alpha == 0) return false;
+        }
+        return leds.Size() > 0;
+    };
+    struct Step {
+        const char* slider;
+        const char* label;
+        int value;
+        std::array<uint8_t, 3> shown;
+    };
+    for (const Step& s : {Step{"R_light_slider", "R_light_label", 200, {200, 0, 0}},
+                          Step{"G_light_slider", "G_light_label", 100, {200, 100, 0}},
+                          Step{"B_light_slider", "B_light_label", 30, {200, 100, 30}},
+                          Step{"R_light_slider", "R_light_label", 0, {0, 100, 30}}}) {
+        auto* slider = k->findChild<QSlider*>(QString::fromLatin1(s.slider));
+        ASSERT_NE(slider, nullptr) << s.slider;
+        ASSERT_TRUE(slider->isVisibleTo(wnd_.get())) << s.slider;
+        slider->setValue(s.value);
+        EXPECT_EQ(k->findChild<QLabel*>(QString::fromLatin1(s.label))->text(),
+                  QStringLiteral("%1 %2").arg(QLatin1Char(s.slider[0])).arg(s.value));
+        EXPECT_TRUE(WaitUntil([&] { return all_lights(s.shown[0], s.shown[1], s.shown[2]); }, 3000))
+            << s.slider << " " << s.value;
+    }
+    EXPECT_EQ(k->GetLightRecord(), record);
 }
 
 TEST_F(AudioWindowTest, AKilledProgramIsStartedAgainAndSendsToTheWindowAgain) {
