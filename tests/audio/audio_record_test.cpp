@@ -182,6 +182,18 @@ TEST_F(AudioRecordTest, WithoutASoundServerItSaysSoAndEnds) {
     EXPECT_FALSE(Registered(kPresence));
 }
 
+// The server ending under a running program: it says so, gives up its presence (so the
+// application's daemon can start a new one) and ends with code 3.
+TEST_F(AudioRecordTest, WhenTheSoundServerGoesAwayItSaysSoAndEnds) {
+    StartAndShakeHands();
+    ASSERT_TRUE(WaitUntil([&] { return !samples_.empty(); }, 5000));
+    pulse_.Stop();
+    ASSERT_TRUE(program_.waitForFinished(5000));
+    EXPECT_EQ(program_.exitCode(), 3);
+    EXPECT_TRUE(program_.readAllStandardError().contains("the sound server went away"));
+    EXPECT_FALSE(Registered(kPresence));
+}
+
 TEST_F(AudioRecordTest, ASecondProgramLeavesTheFirstInPlace) {
     StartProgram(QString::fromStdString(pulse_.Address()));
     ASSERT_TRUE(WaitUntil([] { return Registered(kPresence); }, 5000));

@@ -81,7 +81,7 @@ int64_t RecordProgram::OnCommand(const ipc::BusMessage& m) {
             break;
         }
         case 3:
-            flush_.store(true);
+            capture_.Flush();
             break;
         case 1:
             sending_.store(true);
@@ -132,31 +132,28 @@ void RecordProgram::SendColourPacket() {
 }
 
 void RecordProgram::CaptureLoop() {
-    SamplePacket packet{};
-    while (!stop_.load()) {
-        if (flush_.exchange(false)) capture_.Flush();
-        if (!capture_.Read(packet)) {
-            std::fprintf(stderr, "dozadir-audio-record: the sound server went away: %s\n",
-                         capture_.Error().c_str());
-            exit_code_.store(3);
-            QMetaObject::invokeMethod(this, [this] { Quit(3); }, Qt::QueuedConnection);
-            return;
-        }
-        if (!sending_.load()) continue;
+    // The packets go out from the loop's own thread as each is complete.
+    const bool stopped = capture_.Run([this](const SamplePacket& packet) {
+        if (!sending_.load()) return;
         QString target;
         {
             std::lock_guard<std::mutex> hold(target_lock_);
             target = target_;
         }
-        if (target.isEmpty()) continue;
+        if (target.isEmpty()) return;
         (void)ipc::CopyDataToService(
             bus_, target, kSampleTag,
             QByteArray(reinterpret_cast<const char*>(packet.data()), sizeof(packet)));
-    }
+    });
+    if (stopped) return;
+    std::fprintf(stderr, "dozadir-audio-record: the sound server went away: %s\n",
+                 capture_.Error().c_str());
+    exit_code_.store(3);
+    QMetaObject::invokeMethod(this, [this] { Quit(3); }, Qt::QueuedConnection);
 }
 
 void RecordProgram::StopCapture() {
-    stop_.store(true);
+    capture_.Stop();
     if (capture_thread_.joinable()) capture_thread_.join();
 }
 

@@ -64,9 +64,7 @@ class RecordProgram : public QObject {
     bool presence_held_ = false;
     PulseCapture capture_;
     std::thread capture_thread_;
-    std::atomic<bool> stop_{false};
     std::atomic<bool> sending_{false};
-    std::atomic<bool> flush_{false};
     std::atomic<int> exit_code_{0};
     std::mutex target_lock_;
     QString target_;  // the unique bus name the packets go to
