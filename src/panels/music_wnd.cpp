@@ -7,11 +7,6 @@
 
 namespace dz::panels {
 
-const std::array<const char*, 4>& DefaultStyleNames() {
-    static const std::array<const char*, 4> names{"第一组", "第二组", "第三组", "第四组"};
-    return names;
-}
-
 CMusicWnd::CMusicWnd(QWidget* parent)
     : ui::WindowBase(QStringLiteral("music.xml"), QStringLiteral("SET_WND"), parent,
                      Qt::Tool | Qt::FramelessWindowHint) {
@@ -29,7 +24,7 @@ void CMusicWnd::InitWindow() {
     close_btn_ = FindControl(QStringLiteral("closebtn"));
     for (QWidget* s : sliders_) {
         ui::SetMinValue(s, 0);
-        ui::SetMaxValue(s, 9);
+        ui::SetMaxValue(s, kStyleColourMaximum);
     }
 }
 

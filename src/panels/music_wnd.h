@@ -42,7 +42,5 @@ class CMusicWnd : public ui::WindowBase {
     bool showing_ = false;  // the sliders are being set from the record
 };
 
-// The default names of the four styles ("第一组" .. "第四组").
-[[nodiscard]] const std::array<const char*, 4>& DefaultStyleNames();
 
 }  // namespace dz::panels

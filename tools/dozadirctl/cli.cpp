@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 
+#include "audio_commands.h"
 #include "commands.h"
 #include "device/udev_rule.h"
 #include "device_commands.h"
@@ -51,7 +52,7 @@ constexpr const char* kUsageTail =
 
 void PrintUsage(std::ostream& s) {
     s << kUsage << sim::SimulateKindWords() << kUsageTail << DeviceCommandUsage() << kStoreUsage
-      << kSimUsage << kUpdateUsage;
+      << kSimUsage << kUpdateUsage << kAudioStyleUsage;
 }
 
 bool IsDeviceCommand(const std::vector<std::string>& words) {
@@ -107,6 +108,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             rest.push_back(a);
         } else if (!rest.empty() && rest[0] == "preview") {
             rest.push_back(a);  // the preview's own options and their values (dashes too)
+        } else if (!rest.empty() && rest[0] == "audio-style") {
+            rest.push_back(a);  // the style's options ("set 2 --red 9")
         } else if (!rest.empty() && rest[0] == "update" && a.rfind("--server", 0) == 0) {
             rest.push_back(a);
         } else if (a.size() > 1 && a[0] == '-' && rest.size() >= 2 && IsDeviceCommand(rest)) {
@@ -136,6 +139,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (command == "sim") {
         Context sim_ctx{out, err, json};
         return SimCommand(sim_ctx, std::vector<std::string>(rest.begin() + 1, rest.end()));
+    }
+    if (command == "audio-style") {
+        Context audio_ctx{out, err, json};
+        return AudioStyleCommand(audio_ctx, std::vector<std::string>(rest.begin() + 1, rest.end()));
     }
     if (command == "profile" || command == "macro") {
         Context store_ctx{out, err, json};

@@ -23,6 +23,11 @@ uint8_t ColourByte(int v) {
 
 }  // namespace
 
+const std::array<const char*, 4>& DefaultStyleNames() {
+    static const std::array<const char*, 4> names{"第一组", "第二组", "第三组", "第四组"};
+    return names;
+}
+
 AudioStyleRecord ReadAudioStyles(const Json::Value& device) {
     AudioStyleRecord r;
     const Json::Value& info = JsonMember(device, kInfo);

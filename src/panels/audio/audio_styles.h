@@ -21,6 +21,11 @@ struct AudioStyleRecord {
     friend bool operator==(const AudioStyleRecord&, const AudioStyleRecord&) = default;
 };
 
+// The name a style takes when its name is left empty in the style window.
+[[nodiscard]] const std::array<const char*, 4>& DefaultStyleNames();
+// The style window's colour sliders run from 0 to this.
+inline constexpr int kStyleColourMaximum = 9;
+
 // The record of a "Device" object; style 0, empty names and black without its
 // "AudioLightInfo". Values of the wrong type read as 0 or empty.
 [[nodiscard]] AudioStyleRecord ReadAudioStyles(const Json::Value& device);
