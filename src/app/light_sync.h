@@ -12,16 +12,14 @@
 #include <optional>
 
 #include "device/device_page.h"
+#include "models/same_mode.h"
 
 namespace dz::app {
 
-enum class SyncType : uint8_t { kBreathing = 0, kSteady = 1, kFlashing = 2, kColourCycle = 3, kOff = 4 };
-inline constexpr int kSyncTypeCount = 5;
-
-// The mode that shows each type on a device kind (kKind* of device_table.h), and the type of
-// a kind's mode; none when the mode has no synchronised counterpart.
-[[nodiscard]] int SyncModeFor(int kind_index, SyncType type);
-[[nodiscard]] std::optional<SyncType> SyncTypeOfMode(int kind_index, int mode);
+using dz::SyncModeFor;
+using dz::SyncType;
+using dz::SyncTypeOfMode;
+using dz::kSyncTypeCount;
 
 // Steps are counted in ticks of the millisecond clock as a thread waiting 1 ms per pass sees
 // them (a tick when more than 1 ms has gone by, so one every 2 ms); a step every 28, 23, 18,

@@ -32,10 +32,7 @@ void LightSynchroniser::SameMode(CRezazodaUSBDevice* current, const DeviceLists&
     for (int kind : {kKindKeyboard, kKindMouse, kKindMousePad, kKindHeadset}) {
         for (CRezazodaUSBDevice* d : by_kind[size_t(kind)]) {
             if (!d->ChannelOpen()) continue;
-            // The shared part of the record; the bytes past the colour are the device's own.
-            LightRecord own = d->GetLightRecord();
-            std::copy(record.begin() + 1, record.begin() + 8, own.begin() + 1);
-            own[0] = static_cast<uint8_t>(SyncModeFor(kind, *type));
+            const LightRecord own = SameModeRecord(record, d->GetLightRecord(), kind, *type);
             d->SetLightSync(true);
             if (LightingPanel* panel = d->Lighting()) panel->ShowLightRecord(own);
             d->SetLightRecord(own);

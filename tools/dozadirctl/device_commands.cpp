@@ -15,6 +15,7 @@
 #include "mouse_commands.h"
 #include "panel_commands.h"
 #include "preview_commands.h"
+#include "same_mode_commands.h"
 #include "shoot_commands.h"
 
 namespace dz::ctl {
@@ -53,6 +54,10 @@ std::span<const DeviceCommand> DeviceCommands() {
         {"key", "keyboard-rx", OnPath<KeyboardKeyCommand, true>, ""},
         {"key", "mouse", OnPath<MouseKeyCommand, false>, ""},
         {"key", "mouse-rx", OnPath<MouseKeyCommand, true>, ""},
+        {"same-mode", "keyboard", SameModeKeyboardCommand, kSameModeUsage},
+        {"same-mode", "mouse", SameModeMouseCommand, ""},
+        {"same-mode", "mousepad", SameModeMousepadCommand, ""},
+        {"same-mode", "headset", SameModeHeadsetCommand, ""},
     };
     return rows;
 }

@@ -4,7 +4,9 @@
 // emulator in place when --simulate is given, and talk to the device through a session on
 // its bound command interface.
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <span>
@@ -54,6 +56,20 @@ int OnPath(Context& ctx, const std::vector<std::string>& args) {
 [[nodiscard]] Json::Value ByteArray(std::span<const uint8_t> bytes);
 [[nodiscard]] std::string TransferText(const DeviceTransfer& t);
 [[nodiscard]] Json::Value TransferJson(const DeviceTransfer& t);
+
+// A lighting record given to a kind's connected device and its selected profile, as the
+// window gives it to a device that takes part in same mode (written, then saved): made by
+// `RecordOf` from the profile's own record. Not connected: `connected` false, the open's
+// exit code in `status`, and nothing read or changed.
+using RecordOf = std::function<std::array<uint8_t, 14>(const std::array<uint8_t, 14>& own)>;
+struct KindLightingWrite {
+    bool connected = false;
+    bool saved = false;
+    std::string profile;
+    std::array<uint8_t, 14> record{};
+    DeviceTransfer written;
+    int status = 0;
+};
 
 class DeviceSession {
   public:

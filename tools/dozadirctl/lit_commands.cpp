@@ -113,6 +113,18 @@ bool LoadProfile(Context& ctx, const LitKind& k, const std::string& what,
     return true;
 }
 
+// The profile's lighting into the device's page 0 (bytes 4 and 9 to 20 go back as the
+// device holds them).
+DeviceTransfer WriteLitLighting(CommandChannel& channel, const LitKind& k, const LoadedProfile& p,
+                                LightingPageBytes& wire) {
+    const std::vector<EffectListEntry> modes = Modes(k);
+    const LightingPageRead held = ReadLightingPage(channel, 0);
+    LightingPageBytes working = DecodeLightingPage(held.bytes, 0, modes);
+    FillLightingPage(working, p.data.CurrentLightInfo());
+    wire = EncodeLightingPage(working, modes);
+    return WriteLightingPage(channel, 0, wire);
+}
+
 int Sync(Context& ctx, const LitKind& k, const std::vector<std::string>& args) {
     const std::string what = std::string("sync ") + k.word;
     if (!args.empty()) return Fail(ctx, what, "takes no arguments", kExitUsage);
@@ -189,14 +201,8 @@ int Apply(Context& ctx, const LitKind& k, const std::vector<std::string>& args) 
         return status;
     DeviceSession session;
     if (!session.Open(ctx, {k.type}, k.word, status)) return status;
-    CommandChannel& channel = session.Channel();
-    const std::vector<EffectListEntry> modes = Modes(k);
-    // Bytes 4 and 9 to 20 go back as the device holds them.
-    const LightingPageRead held = ReadLightingPage(channel, 0);
-    LightingPageBytes working = DecodeLightingPage(held.bytes, 0, modes);
-    FillLightingPage(working, p.data.CurrentLightInfo());
-    const LightingPageBytes wire = EncodeLightingPage(working, modes);
-    const DeviceTransfer written = WriteLightingPage(channel, 0, wire);
+    LightingPageBytes wire{};
+    const DeviceTransfer written = WriteLitLighting(session.Channel(), k, p, wire);
     if (ctx.json) {
         Json::Value v(Json::objectValue);
         v["profile"] = p.Name();
@@ -336,6 +342,36 @@ int MousepadSyncCommand(Context& ctx, const std::vector<std::string>& args) {
 int HeadsetSyncCommand(Context& ctx, const std::vector<std::string>& args) {
     return Sync(ctx, kHeadset, args);
 }
+bool ReadLitKindLighting(Context& ctx, int kind_code, LightBytes& record, std::string& profile,
+                         int& status) {
+    const LitKind& k = kind_code == kHeadset.kind_code ? kHeadset : kPad;
+    LoadedProfile p;
+    if (!LoadProfile(ctx, k, std::string("same-mode ") + k.word, std::nullopt, p, status))
+        return false;
+    record = p.data.CurrentLightInfo().Bytes();
+    profile = p.Name();
+    return true;
+}
+
+KindLightingWrite WriteLitKindLighting(Context& ctx, int kind_code, const RecordOf& record_of) {
+    const LitKind& k = kind_code == kHeadset.kind_code ? kHeadset : kPad;
+    KindLightingWrite out;
+    DeviceSession session;
+    if (!session.Open(ctx, {k.type}, k.word, out.status)) return out;
+    out.connected = true;
+    LoadedProfile p;
+    if (!LoadProfile(ctx, k, std::string("same-mode ") + k.word, std::nullopt, p, out.status))
+        return out;
+    out.profile = p.Name();
+    out.record = record_of(p.data.CurrentLightInfo().Bytes());
+    p.data.WriteLightInfo(LightInfoRecord::FromBytes(out.record));
+    LightingPageBytes wire{};
+    out.written = WriteLitLighting(session.Channel(), k, p, wire);
+    out.saved = p.data.Save();
+    out.status = !out.saved ? kExitFileError : out.written.Ok() ? kExitOk : kExitDeviceError;
+    return out;
+}
+
 int MousepadApplyCommand(Context& ctx, const std::vector<std::string>& args) {
     return Apply(ctx, kPad, args);
 }

@@ -118,6 +118,22 @@ std::optional<int> WholeNumber(const std::string& text) {
     return static_cast<int>(ParseDecimal(text));
 }
 
+// The lighting settings of the profile's record, as the device object writes them.
+DeviceTransfer WriteLighting(CommandChannel& channel, const PanelKind& k, SelectedProfile& p,
+                             const std::vector<EffectListEntry>& effects) {
+    const LightInfoRecord& light = p.data->CurrentLightInfo();
+    if (k.kind_code == kKeyboardKindCode) {
+        auto& keyboard = static_cast<CKeyboardProfiledata&>(*p.data);
+        const KeyboardSystemSettings system =
+            KeyboardSystemSettings::FromWords(keyboard.GetSystemStages());
+        return WriteKeyboardSettings(channel, 0, EncodeKeyboardSettings(light, system, effects, 0));
+    }
+    auto& mouse = static_cast<CMouseProfiledata&>(*p.data);
+    const MouseProfileSections sections = ReadMouseProfileSections(mouse);
+    const auto [width, height] = MouseScreen(channel);
+    return WriteMouseSettingsPage(channel, 0, MouseSettingsPageOf(sections, effects, width, height));
+}
+
 // ---- lighting ---------------------------------------------------------------------------
 
 int Lighting(Context& ctx, const std::vector<std::string>& args, const PanelKind& k) {
@@ -169,8 +185,7 @@ int Lighting(Context& ctx, const std::vector<std::string>& args, const PanelKind
     }
 
     // As the panel's actions: the record into the profile, saved, then written.
-    const LightInfoRecord light = LightInfoRecord::FromBytes(record);
-    p.data->WriteLightInfo(light);
+    p.data->WriteLightInfo(LightInfoRecord::FromBytes(record));
     if (!p.data->Save()) return Fail(ctx, what, "the profile could not be saved", kExitFileError);
 
     DeviceSession session;
@@ -179,21 +194,7 @@ int Lighting(Context& ctx, const std::vector<std::string>& args, const PanelKind
                 << " keeps the lighting; it was not written\n";
         return status;
     }
-    CommandChannel& channel = session.Channel();
-    DeviceTransfer written;
-    if (k.kind_code == kKeyboardKindCode) {
-        auto& keyboard = static_cast<CKeyboardProfiledata&>(*p.data);
-        const KeyboardSystemSettings system =
-            KeyboardSystemSettings::FromWords(keyboard.GetSystemStages());
-        written =
-            WriteKeyboardSettings(channel, 0, EncodeKeyboardSettings(light, system, effects, 0));
-    } else {
-        auto& mouse = static_cast<CMouseProfiledata&>(*p.data);
-        const MouseProfileSections sections = ReadMouseProfileSections(mouse);
-        const auto [width, height] = MouseScreen(channel);
-        written = WriteMouseSettingsPage(channel, 0,
-                                         MouseSettingsPageOf(sections, effects, width, height));
-    }
+    const DeviceTransfer written = WriteLighting(session.Channel(), k, p, effects);
 
     const size_t mode = record[kLightByteMode];
     Json::Value v(Json::objectValue);
@@ -381,6 +382,34 @@ constexpr PanelKind kMouse{"mouse", kMouseKindCode, TYPE_MOUSE, false};
 constexpr PanelKind kMouseRx{"mouse", kMouseKindCode, TYPE_MOUSE_RX, true};
 
 }  // namespace
+
+bool ReadPanelKindLighting(Context& ctx, int kind_code, LightBytes& record, std::string& profile,
+                           int& status) {
+    const PanelKind& k = kind_code == kKeyboardKindCode ? kKeyboard : kMouse;
+    SelectedProfile p;
+    if (!LoadSelected(ctx, std::string("same-mode ") + k.word, k, p, status)) return false;
+    record = p.data->ReadLightInfo().Bytes();
+    profile = p.Name();
+    return true;
+}
+
+KindLightingWrite WritePanelKindLighting(Context& ctx, int kind_code, const RecordOf& record_of) {
+    const PanelKind& k = kind_code == kKeyboardKindCode ? kKeyboard : kMouse;
+    KindLightingWrite out;
+    DeviceSession session;
+    if (!OpenDevice(ctx, session, k, out.status)) return out;
+    out.connected = true;
+    SelectedProfile p;
+    if (!LoadSelected(ctx, std::string("same-mode ") + k.word, k, p, out.status)) return out;
+    out.profile = p.Name();
+    out.record = record_of(p.data->ReadLightInfo().Bytes());
+    // As the window: the record shown and written, then the profile saved.
+    p.data->WriteLightInfo(LightInfoRecord::FromBytes(out.record));
+    out.written = WriteLighting(session.Channel(), k, p, Effects(k.kind_code));
+    out.saved = p.data->Save();
+    out.status = !out.saved ? kExitFileError : out.written.Ok() ? kExitOk : kExitDeviceError;
+    return out;
+}
 
 int KeyboardLightingCommand(Context& ctx, const std::vector<std::string>& args, bool receiver) {
     return Lighting(ctx, args, receiver ? kKeyboardRx : kKeyboard);
