@@ -313,6 +313,7 @@ void CMainWnd::StartWorkers() {
 void CMainWnd::OnBandSelectEnd(int picture) {
     auto* device = dynamic_cast<CRezazodaUSBDevice*>(CurrentDevicePage());
     if (device == nullptr) return;
+    if (picture == kBandSelectShownPicture) picture = device->KindIndex() == kKindMouse ? 1 : 0;
     int selected = 0;
     int lights = 0;
     int lights_selected = 0;

@@ -17,7 +17,9 @@ class ShellHandlers {
     [[nodiscard]] virtual AudioLighting* AudioHandlers() { return nullptr; }
     virtual void OnWindowInit() {}
     virtual void OnRootSized() {}
-    virtual void OnBandSelectEnd(int /*0 keyboard picture, 1 mouse picture*/) {}
+    // 0 the keyboard picture, 1 the mouse picture, kBandSelectShownPicture the picture of
+    // the page shown (the mouse picture on the mouse page, else the keyboard picture).
+    virtual void OnBandSelectEnd(int /*picture*/) {}
     virtual void OnCloseBtn() {}
     virtual void OnNoDeviceOk() {}
     virtual void OnToggleLightStatus() {}

@@ -208,6 +208,9 @@ constexpr Row kFocusRows[] = {
 constexpr Row kSelectEndRows[] = {
     {M::kWhole, "device_key_light", A::BandSelectEnd, 0},
     {M::kWhole, "mouse_device_key_light", A::BandSelectEnd, 1},
+    // The device pages name their picture "SelectPanel" (the device object binds its keys
+    // by that name): the picture of the page shown.
+    {M::kWhole, "SelectPanel", A::BandSelectEnd, kBandSelectShownPicture},
 };
 
 constexpr Row kMenuRows[] = {

@@ -9,6 +9,9 @@
 
 namespace dz::app {
 
+// The argument of BandSelectEnd for a band drawn on the picture of the page shown.
+inline constexpr int kBandSelectShownPicture = -1;
+
 // clang-format off
 #define DZ_ROUTE_ACTIONS(X) \
     X(WindowInit) X(RootSized) X(BandSelectEnd) X(CloseBtn) X(NoDeviceOk) X(ToggleLightStatus) \

@@ -104,6 +104,7 @@ const std::vector<Case> kCases = {
     {"windowsize", "other", {}},
     {"click_select_end", "device_key_light", {{A::BandSelectEnd, 0, 0}}},
     {"click_select_end", "mouse_device_key_light", {{A::BandSelectEnd, 0, 1}}},
+    {"click_select_end", "SelectPanel", {{A::BandSelectEnd, 0, kBandSelectShownPicture}}},
     {"msenter", "closebtn", {}},
     {"textchanged", "key_1", {}},
     {"timer", "closebtn", {}},
