@@ -10,7 +10,13 @@
 
 namespace dz {
 
-enum class SyncType : uint8_t { kBreathing = 0, kSteady = 1, kFlashing = 2, kColourCycle = 3, kOff = 4 };
+enum class SyncType : uint8_t {
+    kBreathing = 0,
+    kSteady = 1,
+    kFlashing = 2,
+    kColourCycle = 3,
+    kOff = 4
+};
 inline constexpr int kSyncTypeCount = 5;
 
 // The mode that shows each type on a device kind (kKind* of device_table.h), and the type of

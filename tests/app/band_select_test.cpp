@@ -15,8 +15,8 @@
 #include "device/device_table.h"
 #include "device/usb_device.h"
 #include "models/keyboard_device.h"
-#include "models/mouse_device.h"
 #include "models/keyboard_settings.h"
+#include "models/mouse_device.h"
 #include "models/mouse_settings_page.h"
 #include "platform/hid/hid_backend.h"
 #include "sim/emulator.h"
@@ -48,7 +48,8 @@ QDBusConnection NoBus() {
                                          QStringLiteral("none"));
 }
 
-void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+           Qt::MouseButtons held) {
     QMouseEvent e{type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held, {}};
     QApplication::sendEvent(w, &e);
 }
@@ -151,7 +152,8 @@ TEST_F(BandSelectTest, OnTheMousePictureABandOverEveryLightTakesTheProfilesLight
     QWidget* light = device_->LightButton(0);
     ASSERT_NE(light, nullptr);
     const QRect lit = light->geometry();
-    const QPoint corner = lit.left() > 10 ? QPoint(1, 1) : QPoint(picture_->width() - 2, picture_->height() - 2);
+    const QPoint corner =
+        lit.left() > 10 ? QPoint(1, 1) : QPoint(picture_->width() - 2, picture_->height() - 2);
     Band(picture_, corner, corner + (lit.left() > 10 ? QPoint(4, 4) : QPoint(-4, -4)));
     Settle();
     EXPECT_FALSE(qobject_cast<ui::DeviceKeyButton*>(light)->SelectedByBand());
@@ -178,7 +180,8 @@ TEST_F(BandSelectTest, OnTheKeyboardPictureNothingPersists) {
     Band(picture_, QPoint(0, 0), QPoint(picture_->width() - 1, picture_->height() - 1));
     Settle();
     int selected = 0;
-    for (auto* key : device_->findChildren<ui::DeviceKeyButton*>()) selected += key->SelectedByBand();
+    for (auto* key : device_->findChildren<ui::DeviceKeyButton*>())
+        selected += key->SelectedByBand();
     EXPECT_GT(selected, 10) << "the band took the keys";
     EXPECT_EQ(device_->GetLightRecord(), edited);
     EXPECT_EQ(emulator_->Model(DeviceKind::kKeyboard).ProfileSettings(0), block);

@@ -67,8 +67,8 @@ TEST_F(AudioStyleCommandTest, SetChangesOneStyleAsTheStyleWindowAndKeepsTheFiles
     file["Device"]["Other"] = "kept";
     ASSERT_TRUE(TryWriteJsonFile(UserFile(), file));
 
-    const Json::Value v = RunJson(
-        {"audio-style", "set", "2", "--red", "9", "--blue", "0", "--name", "", "--use"});
+    const Json::Value v =
+        RunJson({"audio-style", "set", "2", "--red", "9", "--blue", "0", "--name", "", "--use"});
     EXPECT_EQ(v["style"].asInt(), 2);
     EXPECT_EQ(v["name"].asString(), "第二组") << "an empty name is the default one";
     const Json::Value info = Info();

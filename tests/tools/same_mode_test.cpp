@@ -85,8 +85,8 @@ TEST_F(SameModeCommandTest, TheKeyboardsBreathingGoesToEveryDeviceInItsOwnMode) 
     ASSERT_EQ(r.code, ctl::kExitOk) << r.err;
     EXPECT_EQ(r.json["type"].asString(), "breathing");
     struct Want {
-        const char* kind;     // as the command names it
-        const char* folder;   // its profiles' folder
+        const char* kind;    // as the command names it
+        const char* folder;  // its profiles' folder
         int mode;
     };
     for (const Want& w : {Want{"keyboard", "keyboard", 5}, Want{"mouse", "mouse", 2},

@@ -128,7 +128,8 @@ bool PulseCapture::Run(const std::function<void(const SamplePacket&)>& packet) {
     bool ok = true;
     while (!stop_.load()) {
         if (flush_.exchange(false)) {
-            if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
+            if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr))
+                pa_operation_unref(op);
             filled_ = 0;
         }
         if (pa_mainloop_iterate(loop_, 1, nullptr) < 0) (void)Failed("main loop ended");

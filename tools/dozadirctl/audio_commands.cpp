@@ -94,7 +94,8 @@ int Set(Context& ctx, panels::AudioStyleFile& file, const std::vector<std::strin
     // The style window starts from what the file's "Device" holds.
     panels::AudioStyleRecord r = file.ReadDevice();
     const std::optional<int> style = FindStyle(r, args[1]);
-    if (!style) return Fail(ctx, kWhat, "no style \"" + args[1] + "\" (1..4 or a name)", kExitUsage);
+    if (!style)
+        return Fail(ctx, kWhat, "no style \"" + args[1] + "\" (1..4 or a name)", kExitUsage);
     const size_t s = static_cast<size_t>(*style);
     for (size_t i = 2; i < args.size(); ++i) {
         const std::string& option = args[i];
@@ -109,10 +110,13 @@ int Set(Context& ctx, panels::AudioStyleFile& file, const std::vector<std::strin
             r.names[s] = value.empty() ? panels::DefaultStyleNames()[s] : value;
             continue;
         }
-        const int channel = option == "--red" ? 0 : option == "--green" ? 1 : option == "--blue" ? 2 : -1;
+        const int channel = option == "--red"     ? 0
+                            : option == "--green" ? 1
+                            : option == "--blue"  ? 2
+                                                  : -1;
         if (channel < 0) return Fail(ctx, kWhat, "unknown option \"" + option + "\"", kExitUsage);
-        const bool digit = value.size() == 1 && value[0] >= '0' &&
-                           value[0] - '0' <= panels::kStyleColourMaximum;
+        const bool digit =
+            value.size() == 1 && value[0] >= '0' && value[0] - '0' <= panels::kStyleColourMaximum;
         if (!digit)
             return Fail(ctx, kWhat, option + " takes 0..9, not \"" + value + "\"", kExitUsage);
         r.colours[s][size_t(channel)] = static_cast<uint8_t>(value[0] - '0');

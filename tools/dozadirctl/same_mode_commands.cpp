@@ -134,8 +134,7 @@ int SameMode(Context& ctx, const SameKind& from, const std::vector<std::string>&
         d["saved"] = w.saved;
         v["devices"].append(d);
         text << k.word << ": effect " << int(w.record[kLightByteMode]) << ", profile " << w.profile
-             << (w.saved ? "" : " (not saved)") << ", written: " << TransferText(w.written)
-             << "\n";
+             << (w.saved ? "" : " (not saved)") << ", written: " << TransferText(w.written) << "\n";
     }
     if (ctx.json)
         PrintJson(ctx.out, v);
