@@ -37,10 +37,15 @@ std::mutex& AudioMutex() {
     return m;
 }
 
-// What the panel's line says is missing, asked on the sound worker.
+// What the panel's line says is missing, asked on the sound worker. A headset the library
+// finds again while ours has no endpoints (it came back) is taken up again here.
 std::string MissingNow() {
     std::string missing = Library().Missing();
-    if (missing.empty() && !SharedAudio().HasOutput()) missing = audio::kMissingHeadset;
+    if (missing.empty() && !SharedAudio().HasOutput()) {
+        HeadsetSystemValues scratch{};
+        (void)SharedAudio().InitAudio(scratch);
+        if (!SharedAudio().HasOutput()) missing = audio::kMissingHeadset;
+    }
     return missing;
 }
 
@@ -97,17 +102,21 @@ void CRezazodaDO6533Device::OnSound(std::function<Result(HeadsetAudio&)> work,
 }
 
 void CRezazodaDO6533Device::ShowMissing(const std::string& missing) {
-    const bool server_back = missing_ == audio::kMissingServer && missing != audio::kMissingServer;
+    const auto away = [](const std::string& m) {
+        return m == audio::kMissingServer || m == audio::kMissingHeadset;
+    };
+    const bool back = away(missing_) && !away(missing);
     missing_ = missing;
     if (HeadsetSoundPanel* panel = SoundPanel()) panel->ShowAvailability(missing);
-    if (missing == audio::kMissingServer) {
+    if (away(missing)) {
         if (!server_watch_.isActive()) server_watch_.start();
         return;
     }
     server_watch_.stop();
-    if (!server_back || !audio_started_) return;
-    // A sound server that started again has nothing of ours: the endpoints are found again
-    // and what the profile says is written again (its own read-back is not taken over).
+    if (!back || !audio_started_) return;
+    // A sound server that started again (or a headset plugged in again) has nothing of ours:
+    // the endpoints are found again and what the profile says is written again (the
+    // server's fresh state is not read back over it).
     OnSound<int>(
         [reapply = sound_.ReapplyWork()](HeadsetAudio& audio) {
             HeadsetSystemValues scratch{};

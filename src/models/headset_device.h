@@ -117,7 +117,7 @@ class CRezazodaDO6533Device : public CRezazodaLitDevice, public HeadsetPanels {
     // The answers on their way to the UI thread; those still waiting when the object goes
     // go with it.
     ui::UiCallQueue sound_answers_;
-    // While the sound server is away: asks now and then whether it is back.
+    // While the sound server or the headset is away: asks now and then whether it is back.
     QTimer server_watch_;
 
     // Shared with the worker task that sends the reports (outlives the object's task).

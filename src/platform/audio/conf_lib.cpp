@@ -178,7 +178,7 @@ class Library {
   public:
     int Init() {
         std::lock_guard lock(mutex_);
-        if (!server_.Ensure()) {
+        if (!EnsureServer()) {
             log::DebugLine("audio: no sound server");
             return kFailed;
         }
@@ -192,9 +192,33 @@ class Library {
 
     int CreateList() {
         std::lock_guard lock(mutex_);
+        return ListEndpoints();
+    }
+
+  private:
+    // The connection; a server connected anew (it went away and came back) has nothing of
+    // ours, and the module index of before may be another's there.
+    bool EnsureServer() {
+        if (server_.Ready()) return true;
+        eq_module_ = PA_INVALID_INDEX;
+        return server_.Connect();
+    }
+
+    // Whether the headset's sink is still in the server.
+    bool SinkThere(const std::string& name) {
+        bool found = false;
+        Result r{server_.Loop()};
+        r.each = [&](const void*) { found = true; };
+        (void)server_.Run([&](pa_context* c) {
+            return pa_context_get_sink_info_by_name(c, name.c_str(), &EachInfo<pa_sink_info>, &r);
+        });
+        return found;
+    }
+
+    int ListEndpoints() {
         lists_[0].clear();
         lists_[1].clear();
-        if (!server_.Ensure()) return kFailed;
+        if (!EnsureServer()) return kFailed;
         Result sinks{server_.Loop()};
         sinks.each = [this](const void* p) {
             const auto* i = static_cast<const pa_sink_info*>(p);
@@ -215,6 +239,8 @@ class Library {
         if (!lists_[0].empty()) AdoptModules();
         return ok ? 0 : kFailed;
     }
+
+  public:
 
     int Count(int list, uint32_t* count) {
         std::lock_guard lock(mutex_);
@@ -262,7 +288,12 @@ class Library {
 
     std::string Missing() {
         std::lock_guard lock(mutex_);
-        if (!server_.Ensure()) return kMissingServer;
+        if (!EnsureServer()) return kMissingServer;
+        // A headset that went (or has come back) is looked for again; it is there once both
+        // its sink and its source are (the server adds them one after the other).
+        if (lists_[0].empty() || lists_[1].empty() || !SinkThere(lists_[0][0].name))
+            (void)ListEndpoints();
+        if (lists_[0].empty() || lists_[1].empty()) return kMissingHeadset;
         if (!PluginInstalled()) return kMissingPlugin;
         return {};
     }
@@ -565,6 +596,7 @@ class Library {
     // After a restart of the program: the equaliser it left in the server is taken over;
     // its bands are stored by the headset's profile and written again by it.
     void AdoptModules() {
+        eq_module_ = PA_INVALID_INDEX;  // unless it is still there
         Result r{server_.Loop()};
         const Endpoint& sink = lists_[0][0];
         r.each = [&](const void* p) {
