@@ -15,7 +15,8 @@
 // in the server's device properties. A descriptor's words: 0 the endpoint's place in its
 // list, 1 its type (1 the headset's output, 2 its input), 2 the list, 3 its state (1 there).
 //
-// All calls come from one thread at a time (the UI thread, or a test).
+// Calls are serialised inside; they may wait on the server, so the window makes them on the
+// headset's sound worker, never on the UI thread (dozadirctl and tests call them directly).
 
 #include <cstdint>
 #include <string>
