@@ -42,7 +42,7 @@
 #include "platform/paths/paths.h"
 #include "profile/json_file.h"
 #include "profile/profile_store.h"
-#include "support/pulse_sink_server.h"
+#include "support/pulse_server.h"
 
 namespace {
 
@@ -319,10 +319,10 @@ int main(int argc, char** argv) {
         --argc;
         ++argv;
     }
-    dz::test::PulseSinkServer pulse;
+    dz::test::PulseServer pulse;
     SwellingTone tone;
     if (audio) {
-        if (!pulse.Start()) {
+        if (!pulse.Start(dz::test::PulseServer::OneSink())) {
             std::fprintf(stderr, "app_cpu_bench: no sound server: %s\n", pulse.Error().c_str());
             return 1;
         }

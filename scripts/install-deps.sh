@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-tools-dev-tools libqt6opengl6-dev libxkbcommon-dev
   libqt6svg6
   libx11-dev libxi-dev libxtst-dev
-  pulseaudio pulseaudio-utils libpulse-dev caps
+  pulseaudio pulseaudio-utils libpulse-dev ladspa-sdk
   xvfb xauth dbus dbus-x11 xdotool imagemagick fonts-wqy-microhei
   python3 openssl appstream desktop-file-utils dpkg-dev
 )

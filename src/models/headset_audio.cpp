@@ -209,9 +209,13 @@ void HeadsetAudio::ReadAudioState(HeadsetSystemValues& values) {
             values[kMagicType] = static_cast<int>(*v) + 1;
 }
 
-void HeadsetAudio::ApplyGains(const EqGains& gains) {
-    (void)WriteInt(true, L"Enable_EQ_GFX", 1);
-    for (int b = 0; b < kEqBands; ++b) (void)SetBand(b, gains[static_cast<size_t>(b)]);
+int HeadsetAudio::ApplyGains(const EqGains& gains) {
+    (void)library_.BeginPropertyGroup();
+    int failed = WriteInt(true, L"Enable_EQ_GFX", 1) != 0 ? 1 : 0;
+    for (int b = 0; b < kEqBands; ++b)
+        if (SetBand(b, gains[static_cast<size_t>(b)]) != 0) ++failed;
+    if (library_.EndPropertyGroup() != 0) ++failed;
+    return failed == 0 ? 0 : -1;
 }
 
 int HeadsetAudio::SetBand(int band, int gain) {
@@ -251,6 +255,12 @@ int SoundServerLibrary::PropertyControl(AudioDescriptor d, const wchar_t* name, 
 
 std::string SoundServerLibrary::Missing() {
     return audio::MissingFeatures();
+}
+int SoundServerLibrary::BeginPropertyGroup() {
+    return audio::BeginPropertyGroup();
+}
+int SoundServerLibrary::EndPropertyGroup() {
+    return audio::EndPropertyGroup();
 }
 
 }  // namespace dz

@@ -50,6 +50,9 @@ class AudioLibrary {
                                 int write) = 0;
     // One line on what this system cannot apply (empty when everything is there).
     [[nodiscard]] virtual std::string Missing() { return {}; }
+    // Writes between these two may be applied together at the end (0 success).
+    virtual int BeginPropertyGroup() { return 0; }
+    virtual int EndPropertyGroup() { return 0; }
 };
 
 class HeadsetAudio {
@@ -71,8 +74,8 @@ class HeadsetAudio {
                                                   const int* param = nullptr,
                                                   size_t param_bytes = 4);
 
-    // The equaliser on with these ten gains.
-    void ApplyGains(const EqGains& gains);
+    // The equaliser on with these ten gains, written as one group (0 success).
+    int ApplyGains(const EqGains& gains);
     // Band i (0..9).
     int SetBand(int band, int gain);
 
@@ -108,6 +111,8 @@ class SoundServerLibrary : public AudioLibrary {
     int PropertyControl(AudioDescriptor d, const wchar_t* name, void** value, void** param,
                         int write) override;
     [[nodiscard]] std::string Missing() override;
+    int BeginPropertyGroup() override;
+    int EndPropertyGroup() override;
 };
 
 }  // namespace dz

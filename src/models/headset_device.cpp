@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <mutex>
 
 #include "models/headset_leds.h"
 #include "platform/audio/conf_lib.h"
@@ -30,6 +31,32 @@ HeadsetAudio& SharedAudio() {
     return *a;
 }
 
+// The endpoints and property buffers are shared: one sound task of any headset at a time.
+std::mutex& AudioMutex() {
+    static std::mutex m;
+    return m;
+}
+
+// What the panel's line says is missing, asked on the sound worker. A headset the library
+// finds again while ours has no endpoints (it came back) is taken up again here.
+std::string MissingNow() {
+    std::string missing = Library().Missing();
+    if (missing.empty() && !SharedAudio().HasOutput()) {
+        HeadsetSystemValues scratch{};
+        (void)SharedAudio().InitAudio(scratch);
+        if (!SharedAudio().HasOutput()) missing = audio::kMissingHeadset;
+    }
+    return missing;
+}
+
+constexpr int kServerWatchMs = 2000;
+
+// What InitAudio brings back from the worker.
+struct AudioStart {
+    std::vector<std::string> messages;
+    HeadsetSystemValues values{};
+};
+
 }  // namespace
 
 void UseHeadsetAudioLibrary(AudioLibrary* library) {
@@ -39,9 +66,65 @@ void UseHeadsetAudioLibrary(AudioLibrary* library) {
 
 CRezazodaDO6533Device::CRezazodaDO6533Device(QWidget* parent)
     : CRezazodaLitDevice(std::make_unique<CDo6533Profiledata>(), HeadsetLightingTable(),
-                         HeadsetLightingShared(), parent) {}
+                         HeadsetLightingShared(), parent) {
+    (void)SharedAudio();  // made here, on the UI thread, before any task uses it
+    server_watch_.setInterval(kServerWatchMs);
+    connect(&server_watch_, &QTimer::timeout, this, [this] {
+        // Nothing to apply: the answer's line says whether the server is back.
+        if (SoundIdle()) OnSound([](HeadsetAudio&) { return 0; });
+    });
+}
 
-CRezazodaDO6533Device::~CRezazodaDO6533Device() = default;
+// The sound task that runs finishes first (it uses the object to post its answer).
+CRezazodaDO6533Device::~CRezazodaDO6533Device() {
+    sound_worker_.Stop();
+}
+
+template <class Result>
+void CRezazodaDO6533Device::OnSound(std::function<Result(HeadsetAudio&)> work,
+                                    std::function<void(Result)> done) {
+    ++sound_posted_;
+    sound_worker_.Post([this, work = std::move(work), done = std::move(done)]() mutable {
+        Result result{};
+        std::string missing;
+        {
+            std::lock_guard lock(AudioMutex());
+            result = work(SharedAudio());
+            missing = MissingNow();
+        }
+        sound_answers_.Post([this, done = std::move(done), result = std::move(result),
+                  missing = std::move(missing)]() mutable {
+            ++sound_answered_;
+            ShowMissing(missing);
+            if (done) done(std::move(result));
+        });
+    });
+}
+
+void CRezazodaDO6533Device::ShowMissing(const std::string& missing) {
+    const auto away = [](const std::string& m) {
+        return m == audio::kMissingServer || m == audio::kMissingHeadset;
+    };
+    const bool back = away(missing_) && !away(missing);
+    missing_ = missing;
+    if (HeadsetSoundPanel* panel = SoundPanel()) panel->ShowAvailability(missing);
+    if (away(missing)) {
+        if (!server_watch_.isActive()) server_watch_.start();
+        return;
+    }
+    server_watch_.stop();
+    if (!back || !audio_started_) return;
+    // A sound server that started again (or a headset plugged in again) has nothing of ours:
+    // the endpoints are found again and what the profile says is written again (the
+    // server's fresh state is not read back over it).
+    OnSound<int>(
+        [reapply = sound_.ReapplyWork()](HeadsetAudio& audio) {
+            HeadsetSystemValues scratch{};
+            (void)audio.InitAudio(scratch);
+            return reapply(audio);
+        },
+        {});
+}
 
 CDo6533Profiledata* CRezazodaDO6533Device::HeadsetProfile() const {
     return dynamic_cast<CDo6533Profiledata*>(ProfileData());
@@ -110,6 +193,10 @@ void CRezazodaDO6533Device::ShowGains() {
 
 void CRezazodaDO6533Device::RefreshPage() {
     CRezazodaLitDevice::RefreshPage();
+    ShowSoundPanels();
+}
+
+void CRezazodaDO6533Device::ShowSoundPanels() {
     const HeadsetSystemValues& v = sound_.Values();
     if (VoiceChangerPanel* voice = VoicePanel()) {
         voice->SetMagicSwitch(v[kMagicEnable] != 0);
@@ -138,28 +225,57 @@ void CRezazodaDO6533Device::BuildModelPage() {
 }
 
 // ---- Sound ----------------------------------------------------------------------------------
+// The values change on the UI thread at once, as the panels show them; the library calls
+// that apply them run on the sound worker, and what depends on their answer (a level or a
+// switch the library refused) is settled when the answer comes.
+
+// The values read back are taken over where the read answered: the six the library reports.
+static void TakeReadBack(HeadsetSystemValues& values, const HeadsetSystemValues& read) {
+    for (const size_t i : {kMagicEnable, kMagicType, kMicInSelect, kMicInValue, kMonitorSelect,
+                           kMonitorValue})
+        values[i] = read[i];
+}
 
 void CRezazodaDO6533Device::InitAudio() {
-    const std::vector<std::string> messages = SharedAudio().InitAudio(sound_.Values());
-    HeadsetSoundPanel* panel = SoundPanel();
-    std::string missing = Library().Missing();
-    if (missing.empty() && !SharedAudio().HasOutput()) missing = audio::kMissingHeadset;
-    if (panel != nullptr) panel->ShowAvailability(missing);
-    for (const std::string& m : messages) {
-        log::DebugLine(m.c_str());
-        // Without a sound server the panel's line says so; a box at every start (before the
-        // window is even shown) would only be in the way.
-        if (panel != nullptr && missing != audio::kMissingServer) panel->ShowMessage(m, false);
-    }
+    OnSound<AudioStart>(
+        [values = sound_.Values()](HeadsetAudio& audio) {
+            AudioStart start;
+            start.values = values;
+            start.messages = audio.InitAudio(start.values);
+            return start;
+        },
+        [this](AudioStart start) {
+            audio_started_ = true;
+            TakeReadBack(sound_.Values(), start.values);
+            ShowSoundPanels();
+            HeadsetSoundPanel* panel = SoundPanel();
+            for (const std::string& m : start.messages) {
+                log::DebugLine(m.c_str());
+                // Without a sound server the panel's line says so; a box at every start
+                // (before the window is even shown) would only be in the way.
+                if (panel != nullptr && missing_ != audio::kMissingServer) panel->ShowMessage(m, false);
+            }
+        });
 }
 
 void CRezazodaDO6533Device::ReadAudioState() {
-    SharedAudio().ReadAudioState(sound_.Values());
+    OnSound<HeadsetSystemValues>(
+        [values = sound_.Values()](HeadsetAudio& audio) {
+            HeadsetSystemValues read = values;
+            audio.ReadAudioState(read);
+            return read;
+        },
+        [this](HeadsetSystemValues read) {
+            TakeReadBack(sound_.Values(), read);
+            ShowSoundPanels();
+        });
 }
 
 void CRezazodaDO6533Device::ApplyEqPreset(int preset) {
     CDo6533Profiledata* profile = HeadsetProfile();
-    if (profile == nullptr || !sound_.ApplyPreset(SharedAudio(), *profile, preset)) return;
+    if (profile == nullptr) return;
+    SoundWork work = sound_.PresetWork(*profile, preset);
+    if (!work) return;
     HeadsetSoundPanel* panel = SoundPanel();
     if (preset == kCustomEqType) {
         if (panel != nullptr) {
@@ -173,6 +289,7 @@ void CRezazodaDO6533Device::ApplyEqPreset(int preset) {
             panel->SelectEqOption(preset);
             panel->ShowCustomEqControls(false);
         }
+        OnSound(std::move(work));
     }
     SaveProfile();
 }
@@ -181,8 +298,10 @@ void CRezazodaDO6533Device::ApplyCustomEq() {
     HeadsetSoundPanel* panel = SoundPanel();
     CDo6533Profiledata* profile = HeadsetProfile();
     if (panel == nullptr || profile == nullptr) return;
-    if (!sound_.ApplyCustom(SharedAudio(), *profile, panel->GetCustomEqIndex())) return;
+    SoundWork work = sound_.CustomWork(*profile, panel->GetCustomEqIndex());
+    if (!work) return;
     ShowGains();
+    OnSound(std::move(work));
     SaveProfile();
 }
 
@@ -195,24 +314,38 @@ void CRezazodaDO6533Device::SetEqBand(int band) {
         panel->SelectCustomEq(-1);
         panel->ShowCustomEqControls(true);
     }
-    (void)sound_.SetBand(SharedAudio(), band, panel->GetBandValue(band));
+    if (SoundWork work = sound_.BandWork(band, panel->GetBandValue(band))) OnSound(std::move(work));
 }
 
 void CRezazodaDO6533Device::SetLevel(bool monitor) {
     HeadsetSoundPanel* panel = SoundPanel();
-    CDo6533Profiledata* profile = HeadsetProfile();
-    if (panel == nullptr || profile == nullptr) return;
+    if (panel == nullptr || HeadsetProfile() == nullptr) return;
     const int v = monitor ? panel->GetMonitorValue() : panel->GetMicInValue();
-    // Not taken: the values and the profile stay as they were.
-    if (sound_.SetLevel(SharedAudio(), *profile, monitor, v)) SaveProfile();
+    SoundWork work = HeadsetSound::LevelWork(monitor, v);
+    if (!work) return;
+    OnSound<int>(std::move(work), [this, monitor, v](int result) {
+        CDo6533Profiledata* profile = HeadsetProfile();
+        if (result == 0 && profile != nullptr) {
+            sound_.StoreLevel(*profile, monitor, v);
+            SaveProfile();
+            return;
+        }
+        // Not taken: the values and the profile stay as they were, and so does the slider.
+        if (HeadsetSoundPanel* p = SoundPanel()) {
+            const int stored = sound_.Values()[monitor ? kMonitorValue : kMicInValue];
+            if (monitor)
+                p->SetMonitorValue(stored);
+            else
+                p->SetMicInValue(stored);
+        }
+    });
 }
 
 void CRezazodaDO6533Device::Toggle(bool monitor) {
-    CDo6533Profiledata* profile = HeadsetProfile();
-    if (profile == nullptr) return;
+    if (HeadsetProfile() == nullptr) return;
     const bool was_on = sound_.Values()[monitor ? kMonitorSelect : kMicInSelect] != 0;
-    HeadsetSoundPanel* panel = SoundPanel();
-    auto show = [&](bool on) {
+    auto show = [this, monitor](bool on) {
+        HeadsetSoundPanel* panel = SoundPanel();
         if (panel == nullptr) return;
         if (monitor)
             panel->SetMonitorSwitch(on);
@@ -220,11 +353,15 @@ void CRezazodaDO6533Device::Toggle(bool monitor) {
             panel->SetMicInSwitch(on);
     };
     show(!was_on);
-    if (!sound_.SetSwitch(SharedAudio(), *profile, monitor, !was_on)) {
-        show(was_on);  // not applied: the switch shows what is so
-        return;
-    }
-    SaveProfile();
+    OnSound<int>(HeadsetSound::SwitchWork(monitor, !was_on), [this, monitor, was_on, show](int result) {
+        CDo6533Profiledata* profile = HeadsetProfile();
+        if (result != 0 || profile == nullptr) {
+            show(was_on);  // not applied: the switch shows what is so
+            return;
+        }
+        sound_.StoreSwitch(*profile, monitor, !was_on);
+        SaveProfile();
+    });
 }
 
 void CRezazodaDO6533Device::SetMicInLevel() {
@@ -246,14 +383,17 @@ void CRezazodaDO6533Device::SetMagicVoiceEnabled() {
     VoiceChangerPanel* voice = VoicePanel();
     const bool on = voice != nullptr && voice->IsMagicSwitchOn() != 0;
     if (voice != nullptr) voice->SetMagicSwitch(on);
-    sound_.SetVoiceEnabled(SharedAudio(), *profile, on);
+    OnSound(sound_.VoiceEnabledWork(*profile, on));
     SaveProfile();
 }
 
 void CRezazodaDO6533Device::SelectMagicVoice(int n) {
     CDo6533Profiledata* profile = HeadsetProfile();
-    if (profile == nullptr || !sound_.SelectVoice(SharedAudio(), *profile, n)) return;
+    if (profile == nullptr) return;
+    SoundWork work = sound_.VoiceWork(*profile, n);
+    if (!work) return;
     if (VoiceChangerPanel* voice = VoicePanel()) voice->SelectMagicOption(n);
+    OnSound(std::move(work));
     SaveProfile();
 }
 
@@ -283,7 +423,9 @@ void CRezazodaDO6533Device::DeleteCustomEq() {
     CDo6533Profiledata* profile = HeadsetProfile();
     if (panel == nullptr || profile == nullptr) return;
     const int k = panel->GetCustomEqIndex();
-    if (k == -1 || !sound_.DeleteCustom(SharedAudio(), *profile, k)) return;
+    if (k == -1) return;
+    SoundWork work = sound_.DeleteWork(*profile, k);
+    if (!work) return;
     panel->RemoveCustomEqAt(k);
     if (panel->GetCustomEqCount() == 0) {
         panel->SelectEqOption(1);
@@ -293,6 +435,7 @@ void CRezazodaDO6533Device::DeleteCustomEq() {
         panel->SelectCustomEq(0);
         ShowGains();
     }
+    OnSound(std::move(work));
     SaveProfile();
 }
 

@@ -5,10 +5,15 @@
 // the audio configuration library (HeadsetAudio): the equaliser, the custom equalisers, the
 // microphone, monitoring and the voice changer, shown in the page's two sound panels.
 
+#include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "device/device_worker.h"
+#include "ui/ui_call_queue.h"
 
 #include "models/headset_audio.h"
 #include "models/headset_sound.h"
@@ -77,6 +82,10 @@ class CRezazodaDO6533Device : public CRezazodaLitDevice, public HeadsetPanels {
     [[nodiscard]] int LedSetsSent() const { return led_sets_sent_; }
     [[nodiscard]] int LedSetsDropped() const { return led_sets_dropped_; }
     [[nodiscard]] int PowerReadsDone() const { return power_reads_done_; }
+    // True when every sound task posted has had its answer on the UI thread.
+    [[nodiscard]] bool SoundIdle() const { return sound_answered_ == sound_posted_; }
+    // What the sound panel's line says now (a text id; empty: everything is there).
+    [[nodiscard]] const std::string& SoundMissing() const { return missing_; }
 
   protected:
     const char* LightContainerName() const override { return "do6533_device_key_light"; }
@@ -85,12 +94,31 @@ class CRezazodaDO6533Device : public CRezazodaLitDevice, public HeadsetPanels {
     void AfterFirstSync() override { ReadAudioState(); }
 
   private:
+    // Runs `work` on the sound worker (never on the UI thread: a sound server call may wait),
+    // then `done` with its answer on the UI thread, after the panel's line is brought up to
+    // date.
+    template <class Result>
+    void OnSound(std::function<Result(HeadsetAudio&)> work, std::function<void(Result)> done);
+    void OnSound(SoundWork work) { OnSound<int>(std::move(work), {}); }
+    void ShowMissing(const std::string& missing);
+    void ShowSoundPanels();
     [[nodiscard]] CDo6533Profiledata* HeadsetProfile() const;
     void ShowGains();
     void Toggle(bool monitor);
     void SetLevel(bool monitor);
 
     HeadsetSound sound_;
+    // One task at a time against the sound library, in order.
+    DeviceWorker sound_worker_;
+    int sound_posted_ = 0;
+    int sound_answered_ = 0;
+    std::string missing_;
+    bool audio_started_ = false;
+    // The answers on their way to the UI thread; those still waiting when the object goes
+    // go with it.
+    ui::UiCallQueue sound_answers_;
+    // While the sound server or the headset is away: asks now and then whether it is back.
+    QTimer server_watch_;
 
     // Shared with the worker task that sends the reports (outlives the object's task).
     std::shared_ptr<std::atomic<bool>> leds_in_flight_ =

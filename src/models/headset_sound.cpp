@@ -39,74 +39,135 @@ void HeadsetSound::Load(CDo6533Profiledata& profile) {
                                                : StoredGains(profile, false, values_[kEqType]);
 }
 
-bool HeadsetSound::ApplyPreset(HeadsetAudio& audio, CDo6533Profiledata& profile, int preset) {
+SoundWork HeadsetSound::PresetWork(CDo6533Profiledata& profile, int preset) {
     if (preset == kCustomEqType) {
         values_[kEqType] = kCustomEqType;
         StoreValues(profile);
-        return true;
+        return [](HeadsetAudio&) { return 0; };
     }
-    if (preset < 1 || preset > kEqPresetCount) return false;
+    if (preset < 1 || preset > kEqPresetCount) return {};
     gains_ = EqPresets()[static_cast<size_t>(preset - 1)];
-    audio.ApplyGains(gains_);
     values_[kEqType] = preset;
     StoreValues(profile);
     profile.SetEqBands(preset, Row(gains_));
-    return true;
+    return [gains = gains_](HeadsetAudio& audio) { return audio.ApplyGains(gains); };
+}
+
+SoundWork HeadsetSound::CustomWork(CDo6533Profiledata& profile, int k) {
+    if (k < 0 || k >= static_cast<int>(names_.size())) return {};
+    gains_ = StoredGains(profile, true, k);
+    values_[kCustomEqSelect] = k;
+    StoreValues(profile);
+    return [gains = gains_](HeadsetAudio& audio) { return audio.ApplyGains(gains); };
+}
+
+SoundWork HeadsetSound::BandWork(int band, int gain, bool* switched) {
+    if (band < 0 || band >= kEqBands) return {};
+    const bool to_custom = values_[kEqType] != kCustomEqType;
+    if (to_custom) values_[kEqType] = kCustomEqType;
+    if (switched != nullptr) *switched = to_custom;
+    gains_[static_cast<size_t>(band)] = gain;
+    return [band, gain](HeadsetAudio& audio) { return audio.SetBand(band, gain); };
+}
+
+SoundWork HeadsetSound::LevelWork(bool monitor, int level) {
+    if (level < 0 || level > 100) return {};
+    return [monitor, level](HeadsetAudio& audio) {
+        const int param = monitor ? kMonitorParam : kMicParam;
+        const int r = audio.WriteFloat(false, monitor ? L"AAVolumeScalarControl" : L"VolumeScalarControl",
+                                       static_cast<float>(level) / 100.0f, &param);
+        if (r == 0) (void)audio.Read(false, monitor ? L"AAVolumeControl" : L"VolumeControl", &param);
+        return r;
+    };
+}
+
+void HeadsetSound::StoreLevel(CDo6533Profiledata& profile, bool monitor, int level) {
+    values_[monitor ? kMonitorValue : kMicInValue] = level;
+    StoreValues(profile);
+}
+
+SoundWork HeadsetSound::SwitchWork(bool monitor, bool on) {
+    return [monitor, on](HeadsetAudio& audio) {
+        return audio.WriteInt(false, monitor ? L"AAMuteControl" : L"MuteControl", on ? 0 : 1);
+    };
+}
+
+void HeadsetSound::StoreSwitch(CDo6533Profiledata& profile, bool monitor, bool on) {
+    values_[monitor ? kMonitorSelect : kMicInSelect] = on ? 1 : 0;
+    StoreValues(profile);
+}
+
+SoundWork HeadsetSound::VoiceEnabledWork(CDo6533Profiledata& profile, bool on) {
+    values_[kMagicEnable] = on ? 1 : 0;
+    StoreValues(profile);
+    return [on](HeadsetAudio& audio) {
+        const int r = audio.WriteInt(false, L"Enable_MAGICVOICE", on ? 1 : 0);
+        if (on) (void)audio.WriteInt(false, L"Enable_MICECHO", 0);
+        return r;
+    };
+}
+
+SoundWork HeadsetSound::VoiceWork(CDo6533Profiledata& profile, int n) {
+    if (n < 1 || n > 4) return {};
+    values_[kMagicType] = n;
+    StoreValues(profile);
+    return [n](HeadsetAudio& audio) { return audio.WriteInt(false, L"MagicVoice_Selection", n - 1); };
+}
+
+SoundWork HeadsetSound::ReapplyWork() const {
+    return [v = values_, gains = gains_](HeadsetAudio& audio) {
+        int failed = 0;
+        for (const bool monitor : {false, true}) {
+            if (LevelWork(monitor, v[monitor ? kMonitorValue : kMicInValue])(audio) != 0) ++failed;
+            if (SwitchWork(monitor, v[monitor ? kMonitorSelect : kMicInSelect] != 0)(audio) != 0)
+                ++failed;
+        }
+        if (audio.ApplyGains(gains) != 0) ++failed;
+        return failed == 0 ? 0 : -1;
+    };
+}
+
+bool HeadsetSound::ApplyPreset(HeadsetAudio& audio, CDo6533Profiledata& profile, int preset) {
+    const SoundWork work = PresetWork(profile, preset);
+    if (work) (void)work(audio);
+    return static_cast<bool>(work);
 }
 
 bool HeadsetSound::ApplyCustom(HeadsetAudio& audio, CDo6533Profiledata& profile, int k) {
-    if (k < 0 || k >= static_cast<int>(names_.size())) return false;
-    gains_ = StoredGains(profile, true, k);
-    audio.ApplyGains(gains_);
-    values_[kCustomEqSelect] = k;
-    StoreValues(profile);
-    return true;
+    const SoundWork work = CustomWork(profile, k);
+    if (work) (void)work(audio);
+    return static_cast<bool>(work);
 }
 
 bool HeadsetSound::SetBand(HeadsetAudio& audio, int band, int gain) {
-    if (band < 0 || band >= kEqBands) return false;
-    const bool switched = values_[kEqType] != kCustomEqType;
-    if (switched) values_[kEqType] = kCustomEqType;
-    gains_[static_cast<size_t>(band)] = gain;
-    (void)audio.SetBand(band, gain);
+    bool switched = false;
+    if (const SoundWork work = BandWork(band, gain, &switched)) (void)work(audio);
     return switched;
 }
 
 bool HeadsetSound::SetLevel(HeadsetAudio& audio, CDo6533Profiledata& profile, bool monitor,
                             int level) {
-    if (level < 0 || level > 100) return false;
-    const int param = monitor ? kMonitorParam : kMicParam;
-    if (audio.WriteFloat(false, monitor ? L"AAVolumeScalarControl" : L"VolumeScalarControl",
-                         static_cast<float>(level) / 100.0f, &param) != 0)
-        return false;
-    (void)audio.Read(false, monitor ? L"AAVolumeControl" : L"VolumeControl", &param);
-    values_[monitor ? kMonitorValue : kMicInValue] = level;
-    StoreValues(profile);
+    const SoundWork work = LevelWork(monitor, level);
+    if (!work || work(audio) != 0) return false;
+    StoreLevel(profile, monitor, level);
     return true;
 }
 
 bool HeadsetSound::SetSwitch(HeadsetAudio& audio, CDo6533Profiledata& profile, bool monitor,
                              bool on) {
-    if (audio.WriteInt(false, monitor ? L"AAMuteControl" : L"MuteControl", on ? 0 : 1) != 0)
-        return false;
-    values_[monitor ? kMonitorSelect : kMicInSelect] = on ? 1 : 0;
-    StoreValues(profile);
+    if (SwitchWork(monitor, on)(audio) != 0) return false;
+    StoreSwitch(profile, monitor, on);
     return true;
 }
 
 void HeadsetSound::SetVoiceEnabled(HeadsetAudio& audio, CDo6533Profiledata& profile, bool on) {
-    (void)audio.WriteInt(false, L"Enable_MAGICVOICE", on ? 1 : 0);
-    if (on) (void)audio.WriteInt(false, L"Enable_MICECHO", 0);
-    values_[kMagicEnable] = on ? 1 : 0;
-    StoreValues(profile);
+    (void)VoiceEnabledWork(profile, on)(audio);
 }
 
 bool HeadsetSound::SelectVoice(HeadsetAudio& audio, CDo6533Profiledata& profile, int n) {
-    if (n < 1 || n > 4) return false;
-    (void)audio.WriteInt(false, L"MagicVoice_Selection", n - 1);
-    values_[kMagicType] = n;
-    StoreValues(profile);
-    return true;
+    const SoundWork work = VoiceWork(profile, n);
+    if (work) (void)work(audio);
+    return static_cast<bool>(work);
 }
 
 int HeadsetSound::FindCustom(const std::string& name) const {
@@ -139,7 +200,13 @@ bool HeadsetSound::OverwriteCustom(CDo6533Profiledata& profile, int k, const EqG
 }
 
 bool HeadsetSound::DeleteCustom(HeadsetAudio& audio, CDo6533Profiledata& profile, int k) {
-    if (k < 0 || k >= static_cast<int>(names_.size())) return false;
+    const SoundWork work = DeleteWork(profile, k);
+    if (work) (void)work(audio);
+    return static_cast<bool>(work);
+}
+
+SoundWork HeadsetSound::DeleteWork(CDo6533Profiledata& profile, int k) {
+    if (k < 0 || k >= static_cast<int>(names_.size())) return {};
     // The stored gains move up with their names, so that each name keeps its own.
     std::vector<EqGains> kept;
     for (int i = 0; i < static_cast<int>(names_.size()); ++i)
@@ -157,8 +224,7 @@ bool HeadsetSound::DeleteCustom(HeadsetAudio& audio, CDo6533Profiledata& profile
     StoreValues(profile);
     profile.SetCustomEqNames(names_);
     // What is shown is what the headset plays.
-    audio.ApplyGains(gains_);
-    return true;
+    return [gains = gains_](HeadsetAudio& audio) { return audio.ApplyGains(gains); };
 }
 
 }  // namespace dz

@@ -4,6 +4,7 @@
 // the profile data and applied through HeadsetAudio. The headset object adds what its panels
 // show; dozadirctl calls the same operations with the values from its command line. Qt-free.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,10 @@ namespace dz {
 
 inline constexpr int kMaxCustomEqs = 20;
 
+// The library calls of one operation, run wherever the caller makes its library calls (the
+// headset object's sound worker, dozadirctl's own thread); 0 success. Captures values only.
+using SoundWork = std::function<int(HeadsetAudio&)>;
+
 class HeadsetSound {
   public:
     HeadsetSound() = default;
@@ -22,10 +27,30 @@ class HeadsetSound {
     // 20; a chosen custom equaliser beyond the list becomes 0).
     void Load(CDo6533Profiledata& profile);
 
+    // Each operation below comes in two forms: ...Work changes the values (and the profile
+    // data) at once and answers the library work that applies them, empty when the
+    // operation does nothing; the plain form runs that work at once (dozadirctl).
+
     // Preset 1 to 12: the equaliser on with its gains, stored as the preset's; 13: the custom
     // equaliser (ApplyCustom follows with the chosen one). Any other value does nothing;
     // false then.
     bool ApplyPreset(HeadsetAudio& audio, CDo6533Profiledata& profile, int preset);
+    SoundWork PresetWork(CDo6533Profiledata& profile, int preset);
+    SoundWork CustomWork(CDo6533Profiledata& profile, int k);
+    // `switched` answers whether the equaliser became the custom one for it.
+    SoundWork BandWork(int band, int gain, bool* switched = nullptr);
+    SoundWork VoiceEnabledWork(CDo6533Profiledata& profile, bool on);
+    SoundWork VoiceWork(CDo6533Profiledata& profile, int n);
+    SoundWork DeleteWork(CDo6533Profiledata& profile, int k);
+    // The levels and switches are stored only once the library took them: the work first,
+    // then Store... when it answered 0.
+    [[nodiscard]] static SoundWork LevelWork(bool monitor, int level);
+    void StoreLevel(CDo6533Profiledata& profile, bool monitor, int level);
+    [[nodiscard]] static SoundWork SwitchWork(bool monitor, bool on);
+    void StoreSwitch(CDo6533Profiledata& profile, bool monitor, bool on);
+    // Everything the values say written again: the microphone's and monitoring's levels and
+    // switches, and the equaliser's gains (a sound server that started again has none).
+    [[nodiscard]] SoundWork ReapplyWork() const;
     // Custom equaliser k: its stored gains, the equaliser on. False when there is no such one.
     bool ApplyCustom(HeadsetAudio& audio, CDo6533Profiledata& profile, int k);
     // Band i to `gain`; answers whether the equaliser switched to 13 for it (no custom one

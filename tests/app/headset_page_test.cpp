@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QTimer>
+#include <cstring>
 
 #include "app/app_setup.h"
 #include "app/device_area.h"
@@ -63,16 +64,28 @@ app::CMsgWnd* OpenBox() {
 
 constexpr const char* kProps = "'device.vendor.id=0c76 device.product.id=1630'";
 
+std::vector<std::string> HeadsetModules() {
+    return {
+        std::string("load-module module-null-sink sink_name=hs_sink sink_properties=") + kProps,
+        std::string("load-module module-remap-source master=hs_sink.monitor "
+                    "source_name=hs_mic source_properties=") + kProps,
+    };
+}
+
+// The modules of ours in a `pactl list short modules` listing.
+int Ours(const std::string& modules) {
+    int n = 0;
+    for (const char* what : {"module-ladspa-sink", "module-loopback"})
+        for (size_t at = modules.find(what); at != std::string::npos; at = modules.find(what, at + 1)) ++n;
+    return n;
+}
+
 class HeadsetPageTest : public ::testing::Test {
   protected:
     void SetUp() override {
         App();
         ::setenv("DOZADIR_DATA_HOME", home_.path().c_str(), 1);
-        ASSERT_TRUE(server_.Start({
-            std::string("load-module module-null-sink sink_name=hs_sink sink_properties=") + kProps,
-            std::string("load-module module-remap-source master=hs_sink.monitor "
-                        "source_name=hs_mic source_properties=") + kProps,
-        })) << server_.Error();
+        ASSERT_TRUE(server_.Start(HeadsetModules())) << server_.Error();
         app::SetupResources(app::ProgramFolder());
     }
     void TearDown() override {
@@ -117,7 +130,11 @@ class HeadsetPageTest : public ::testing::Test {
     panels::CVoice6533ControlUI* Sound() {
         return Headset()->findChild<panels::CVoice6533ControlUI*>();
     }
-    static void Settle() {
+    // The events of what the test did, then the sound worker's answers.
+    void Settle() {
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+        EXPECT_TRUE(WaitUntil([&] { return Headset() == nullptr || Headset()->SoundIdle(); }, 15000))
+            << "the sound worker did not answer";
         for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
     }
     void Release(QSlider* s, int v) {
@@ -178,7 +195,7 @@ TEST_F(HeadsetPageTest, APresetLoadsTheEqualiserWithItsGainsAndABandMovedSwitche
         EXPECT_EQ(Button(QStringLiteral("6533_eq_option_%1").arg(n))->isChecked(), n == 3) << n;
     EXPECT_EQ(Slider(QStringLiteral("6533_eq_hz_slider_0"))->value(), 10);
     std::string modules = Modules();
-    EXPECT_NE(modules.find("sink_master=hs_sink plugin=caps label=Eq10X2 control="),
+    EXPECT_NE(modules.find("label=dozadir_octave_eq control=10,4,0,-3,-4,-3,-2,-1,0,0"),
               std::string::npos)
         << modules;
     EXPECT_NE(modules.find("dozadir.eq.gains=10,4,0,-3,-4,-3,-2,-1,0,0"), std::string::npos) << modules;
@@ -227,6 +244,86 @@ TEST_F(HeadsetPageTest, TheMicrophoneAndMonitoringReachTheSoundServerAndComeBack
     const std::string again = Modules();
     EXPECT_EQ(again.find("module-loopback"), again.rfind("module-loopback"))
         << "the loopback of before is taken over, not doubled";
+}
+
+TEST_F(HeadsetPageTest, TheSoundServerGoesAwayAndComesBackWhileThePageIsOpen) {
+    Start();
+    Button(QStringLiteral("6533_eq_option_3"))->click();
+    Release(Slider(QStringLiteral("6533_MicIn_slider")), 40);
+    QWidget* line = Control(QStringLiteral("6533_availability_label"));
+    ASSERT_FALSE(line->isVisibleTo(Sound()));
+
+    server_.Stop();
+    // A level while it is away: refused, the slider goes back, the line says why.
+    Release(Slider(QStringLiteral("6533_MicIn_slider")), 70);
+    EXPECT_EQ(Headset()->SoundMissing(), audio::kMissingServer);
+    EXPECT_TRUE(line->isVisibleTo(Sound()));
+    EXPECT_EQ(ui::Text(line), ui::ResourceManager::Instance().Text(QString::fromLatin1(audio::kMissingServer)));
+    EXPECT_EQ(Slider(QStringLiteral("6533_MicIn_slider"))->value(), 40);
+    EXPECT_EQ(Stages()["MicInValue"].asInt(), 40);
+    // The equaliser is stored meanwhile.
+    Button(QStringLiteral("6533_eq_option_7"))->click();
+    Settle();
+    EXPECT_EQ(Stages()["EqType"].asInt(), 7);
+
+    ASSERT_TRUE(server_.Start(HeadsetModules())) << server_.Error();
+    // The page finds it again by itself and writes what the profile says.
+    ASSERT_TRUE(WaitUntil([&] { return Headset()->SoundMissing().empty() && Headset()->SoundIdle(); }, 10000))
+        << Headset()->SoundMissing();
+    Settle();
+    EXPECT_FALSE(line->isVisibleTo(Sound()));
+    EXPECT_NE(server_.Pactl("get-source-volume hs_mic").find("40%"), std::string::npos);
+    std::string modules = Modules();
+    EXPECT_NE(modules.find("dozadir.eq.gains=14,10,4,0,-4,-3,-1,1,2,3"), std::string::npos) << modules;
+    // And works again: one equaliser, with the new preset.
+    Button(QStringLiteral("6533_eq_option_2"))->click();
+    Settle();
+    modules = Modules();
+    EXPECT_NE(modules.find("dozadir.eq.gains=7,11,6,-3,-11,-1,6,13,6,13"), std::string::npos) << modules;
+    EXPECT_EQ(modules.find("module-ladspa-sink"), modules.rfind("module-ladspa-sink")) << modules;
+}
+
+TEST_F(HeadsetPageTest, AHeadsetUnpluggedWithItsLoopbackAndEqualiserLeavesNothingOfOursBehind) {
+    Start();
+    Button(QStringLiteral("6533_eq_option_4"))->click();
+    Release(Slider(QStringLiteral("6533_MicMoniter_slider")), 30);
+    // Monitoring on (the library of this process may remember it from an earlier test).
+    if (!Button(QStringLiteral("6533_MicMoniter_option"))->isChecked())
+        Button(QStringLiteral("6533_MicMoniter_option"))->click();
+    Settle();
+    ASSERT_EQ(Ours(Modules()), 2) << Modules();
+
+    // Unplugged: its HID side from the emulator, its sound side (sink and source) from the
+    // server, as the server does when a USB headset goes.
+    ASSERT_TRUE(emulator_->Unplug(sim::DeviceKind::kHeadset, sim::Link::kCable));
+    std::string modules = Modules();
+    for (const char* what : {"source_name=hs_mic", "sink_name=hs_sink"}) {
+        const size_t at = modules.find(what);
+        ASSERT_NE(at, std::string::npos) << modules;
+        const size_t start = modules.rfind('\n', at) + 1;
+        (void)server_.Pactl("unload-module " + modules.substr(start, modules.find('\t', start) - start));
+    }
+    // The page goes on: an action answers that the headset is not there.
+    Button(QStringLiteral("6533_eq_option_5"))->click();
+    Settle();
+    EXPECT_EQ(Headset()->SoundMissing(), audio::kMissingHeadset);
+    EXPECT_EQ(Ours(Modules()), 0) << "left in the server: " << Modules();
+    EXPECT_EQ(server_.Pactl("list short sink-inputs"), "") << "no stream of ours";
+
+    // Plugged in again: taken up again, the profile's equaliser and monitoring with it, once.
+    for (std::string line : HeadsetModules()) {
+        // Through the shell the property list keeps its quotes for the server.
+        const size_t at = line.find(kProps);
+        line.replace(at, std::strlen(kProps), std::string("\"") + kProps + "\"");
+        (void)server_.Pactl(line);
+    }
+    ASSERT_TRUE(emulator_->Plug(sim::DeviceKind::kHeadset, sim::Link::kCable));
+    ASSERT_TRUE(WaitUntil([&] { return Headset()->SoundMissing().empty() && Headset()->SoundIdle(); }, 10000))
+        << Headset()->SoundMissing();
+    Settle();
+    modules = Modules();
+    EXPECT_EQ(Ours(modules), 2) << modules;
+    EXPECT_NE(modules.find("dozadir.eq.gains=0,0,0,0,0,0,0,0,0,0"), std::string::npos) << modules;
 }
 
 TEST_F(HeadsetPageTest, TheCustomEqualiserList) {

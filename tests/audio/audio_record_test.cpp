@@ -19,7 +19,7 @@
 #include "platform/ipc/bus_names.h"
 #include "platform/ipc/registered_messages.h"
 #include "platform/ipc/window_endpoint.h"
-#include "support/pulse_sink_server.h"
+#include "support/pulse_server.h"
 #include "support/qt_wait.h"
 
 namespace {
@@ -54,7 +54,7 @@ class AudioRecordTest : public ::testing::Test {
         App();
         (void)dz::ipc::RegisterMessage(kCommand);
         ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
-        ASSERT_TRUE(pulse_.Start()) << pulse_.Error();
+        ASSERT_TRUE(pulse_.Start(dz::test::PulseServer::OneSink())) << pulse_.Error();
         main_ = std::make_unique<dz::ipc::WindowEndpoint>(QStringLiteral("MainWnd"),
                                                           QDBusConnection::sessionBus());
         main_->SetCopyDataHandler([this](const QString&, int64_t tag, const QByteArray& b) {
@@ -91,7 +91,7 @@ class AudioRecordTest : public ::testing::Test {
         return v;
     }
 
-    dz::test::PulseSinkServer pulse_;
+    dz::test::PulseServer pulse_;
     std::unique_ptr<dz::ipc::WindowEndpoint> main_;
     QProcess program_;
     std::vector<QByteArray> samples_;

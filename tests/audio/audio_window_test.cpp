@@ -33,7 +33,7 @@
 #include "platform/hid/hid_backend.h"
 #include "platform/paths/paths.h"
 #include "sim/emulator.h"
-#include "support/pulse_sink_server.h"
+#include "support/pulse_server.h"
 #include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
@@ -106,7 +106,7 @@ class AudioWindowTest : public ::testing::Test {
         test::TestApplication();
         ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run under xvfb-run";
         ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
-        ASSERT_TRUE(pulse_.Start()) << pulse_.Error();
+        ASSERT_TRUE(pulse_.Start(dz::test::PulseServer::OneSink())) << pulse_.Error();
         pulse_.Apply();
         // The program beside the application in the build tree.
         qputenv("DOZADIR_AUDIO_RECORD", DZ_AUDIO_RECORD_BIN);
@@ -173,7 +173,7 @@ class AudioWindowTest : public ::testing::Test {
         return lit;
     }
 
-    test::PulseSinkServer pulse_;
+    test::PulseServer pulse_;
     test::TempFolder data_;
     std::unique_ptr<sim::Emulator> emulator_;
     std::unique_ptr<CMainWnd> wnd_;

@@ -129,7 +129,10 @@ TEST_F(ConfLibTest, TheEqualiserIsALadspaSinkOnTheHeadsetWithTheTenBands) {
     ASSERT_EQ(WriteInt(out_, L"Enable_EQ_GFX", 1), 0);
     std::string modules = Modules();
     ASSERT_NE(modules.find("module-ladspa-sink"), std::string::npos) << modules;
-    EXPECT_NE(modules.find("sink_master=hs_sink plugin=caps label=Eq10X2 control="),
+    // The program's own plugin by its absolute path; each control is its band's gain.
+    EXPECT_NE(modules.find("sink_master=hs_sink plugin=\"/"), std::string::npos) << modules;
+    EXPECT_NE(modules.find("dozadir_octave_eq.so\" label=dozadir_octave_eq "
+                           "control=-1,-2,6,-4,-5,-6,-7,-8,-9,-10"),
               std::string::npos)
         << modules;
     EXPECT_NE(modules.find("dozadir.eq.gains=-1,-2,6,-4,-5,-6,-7,-8,-9,-10"), std::string::npos) << modules;
@@ -141,6 +144,30 @@ TEST_F(ConfLibTest, TheEqualiserIsALadspaSinkOnTheHeadsetWithTheTenBands) {
     EXPECT_EQ(modules.find("module-ladspa-sink"), modules.rfind("module-ladspa-sink"));
     ASSERT_EQ(WriteInt(out_, L"Enable_EQ_GFX", 0), 0);
     EXPECT_EQ(Modules().find("module-ladspa-sink"), std::string::npos);
+}
+
+// The module's index in the server: each load takes a new one.
+long EqualiserModule(const std::string& modules) {
+    const size_t at = modules.find("module-ladspa-sink");
+    if (at == std::string::npos) return -1;
+    const size_t line = modules.rfind('\n', at) + 1;
+    return std::stol(modules.substr(line, modules.find('\t', line) - line));
+}
+
+TEST_F(ConfLibTest, AGroupOfEqualiserWritesIsOneReload) {
+    ASSERT_EQ(WriteInt(out_, L"Enable_EQ_GFX", 1), 0);
+    const long before = EqualiserModule(Modules());
+    ASSERT_GE(before, 0);
+    ASSERT_EQ(BeginPropertyGroup(), 0);
+    ASSERT_EQ(WriteInt(out_, L"Enable_EQ_GFX", 1), 0);
+    for (int b = 1; b <= 10; ++b)
+        ASSERT_EQ(WriteInt(out_, (L"EQ_Slider" + std::to_wstring(b)).c_str(), b), 0);
+    EXPECT_EQ(EqualiserModule(Modules()), before) << "nothing reloaded inside the group";
+    ASSERT_EQ(EndPropertyGroup(), 0);
+    const std::string modules = Modules();
+    EXPECT_EQ(EqualiserModule(modules), before + 1) << "one reload: " << modules;
+    EXPECT_NE(modules.find("dozadir.eq.gains=1,2,3,4,5,6,7,8,9,10"), std::string::npos) << modules;
+    EXPECT_NE(EndPropertyGroup(), 0) << "an end without a begin";
 }
 
 TEST_F(ConfLibTest, OtherPropertiesAreStoredAndAnUnwrittenOneFails) {

@@ -5,6 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <algorithm>
+#include <cstring>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "device/command_path.h"
 #include "device/emulated_device.h"
@@ -250,6 +255,87 @@ TEST_F(LitDeviceTest, TheHeadsetPaintsItsLedsWithReportsAndReadsItsPower) {
     ASSERT_TRUE(test::WaitUntil([&] { return d->PowerReadsDone() == 1; }, 3000));
     EXPECT_EQ(power_->status, (std::vector<uint8_t>{100, 2, 0, 0, 1, 0}));
     d->Shutdown();
+}
+
+// A sound library that holds every call until the test lets it go and notes which thread
+// made it.
+class HeldLibrary : public AudioLibrary {
+  public:
+    int ConfLibInit() override { return Call("init"); }
+    int CreateDeviceList() override { return Call("list"); }
+    int GetDeviceCount(int, uint32_t* count) override {
+        *count = 1;
+        return Call("count");
+    }
+    int GetDeviceById(int list, int, AudioDescriptor* d) override {
+        d->words[1] = list == 0 ? 1 : 2;
+        d->words[3] = 1;
+        return Call("device");
+    }
+    int PropertyControl(AudioDescriptor, const wchar_t* name, void** value, void**, int write) override {
+        std::string n;
+        for (const wchar_t* c = name; *c != 0; ++c) n.push_back(static_cast<char>(*c));
+        if (write == 0) std::memcpy(*value, "0", 2);
+        return Call((write == 1 ? "w " : "r ") + n);
+    }
+    int BeginPropertyGroup() override { return Call("begin"); }
+    int EndPropertyGroup() override { return Call("end"); }
+
+    void Open() {
+        std::lock_guard lock(mutex);
+        held = false;
+        wake.notify_all();
+    }
+    std::vector<std::string> Calls() {
+        std::lock_guard lock(mutex);
+        return calls;
+    }
+    bool AnyOn(std::thread::id id) {
+        std::lock_guard lock(mutex);
+        for (const auto& t : threads)
+            if (t == id) return true;
+        return false;
+    }
+
+  private:
+    int Call(std::string what) {
+        std::unique_lock lock(mutex);
+        wake.wait(lock, [&] { return !held; });
+        calls.push_back(std::move(what));
+        threads.push_back(std::this_thread::get_id());
+        return 0;
+    }
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool held = true;
+    std::vector<std::string> calls;
+    std::vector<std::thread::id> threads;
+};
+
+TEST_F(LitDeviceTest, TheHeadsetsSoundCallsRunOffTheUiThreadAndAPresetIsOneGroup) {
+    HeldLibrary library;
+    UseHeadsetAudioLibrary(&library);
+    auto* d = Make<CRezazodaDO6533Device>(kHeadset);
+    (void)d->LoadProfile();
+    // The library answers nothing yet: the UI thread goes on all the same.
+    d->ApplyEqPreset(3);
+    EXPECT_EQ(d->SoundValues()[kEqType], 3) << "the value is the panel's at once";
+    EXPECT_EQ(d->CurrentGains(), EqPresets()[2]);
+    EXPECT_FALSE(d->SoundIdle());
+    EXPECT_TRUE(library.Calls().empty());
+    library.Open();
+    ASSERT_TRUE(test::WaitUntil([&] { return d->SoundIdle(); }, 5000));
+    EXPECT_FALSE(library.AnyOn(std::this_thread::get_id())) << "a library call on the UI thread";
+    const std::vector<std::string> calls = library.Calls();
+    const auto begin = std::find(calls.begin(), calls.end(), "begin");
+    ASSERT_NE(begin, calls.end());
+    std::vector<std::string> group(begin + 1, std::find(begin, calls.end(), "end"));
+    std::vector<std::string> expected{"w Enable_EQ_GFX"};
+    for (int b = 1; b <= 10; ++b) expected.push_back("w EQ_Slider" + std::to_string(b));
+    EXPECT_EQ(group, expected) << "the preset's eleven writes in one group";
+    d->Shutdown();
+    window_.reset();
+    UseHeadsetAudioLibrary(nullptr);
 }
 
 }  // namespace

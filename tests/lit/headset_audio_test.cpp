@@ -2,6 +2,7 @@
 // library may: endpoint choice by type and state, the feature words and their message, the
 // read-back of the voice changer, the preset gains written.
 #include "models/headset_audio.h"
+#include "models/headset_sound.h"
 
 #include <gtest/gtest.h>
 
@@ -138,12 +139,63 @@ TEST(HeadsetAudio, DefaultsGoWhereAReadFailsAndPreset5WritesTenZerosWithTheEqual
     }
     EXPECT_EQ(sliders, 9u);
     lib.writes.clear();
-    audio.ApplyGains(EqPresets()[4]);
+    (void)audio.ApplyGains(EqPresets()[4]);
     ASSERT_EQ(lib.writes.size(), 11u);
     EXPECT_EQ(lib.writes[0], std::make_tuple(13u, std::wstring(L"Enable_EQ_GFX"), 1));
     for (int b = 1; b <= 10; ++b)
         EXPECT_EQ(lib.writes[static_cast<size_t>(b)],
                   std::make_tuple(13u, L"EQ_Slider" + std::to_wstring(b), 0));
+}
+
+// A profile's custom list as a hand-edited or older file may have it: each name's gains are
+// its position's (band 1 holds the position).
+void FillCustom(CDo6533Profiledata& profile, const std::vector<std::string>& names, int chosen) {
+    profile.SetCustomEqNames(names);
+    for (int k = 0; k < static_cast<int>(names.size()); ++k)
+        profile.SetCustomEqBands(k, {k, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    HeadsetSystemValues v{0, 1, kCustomEqType, chosen, 1, 0, 0, 0};
+    profile.SetSystemSetStages(v);
+}
+
+// 25 names: the first 20 are the list (the rest stay in the file until the list next
+// changes); a chosen one beyond them becomes the first.
+TEST(HeadsetSound, AProfileWith25CustomNamesKeepsTheFirst20) {
+    std::vector<std::string> names;
+    for (int k = 0; k < 25; ++k) names.push_back("eq" + std::to_string(k));
+    CDo6533Profiledata profile;
+    FillCustom(profile, names, 22);
+    HeadsetSound sound;
+    sound.Load(profile);
+    ASSERT_EQ(sound.Names().size(), 20u);
+    EXPECT_EQ(sound.Names().back(), "eq19");
+    EXPECT_EQ(sound.Values()[kCustomEqSelect], 0);
+    EXPECT_EQ(sound.Gains()[0], 0) << "the first one's gains";
+    EXPECT_EQ(sound.AddCustom(profile, "new", EqGains{}), -1) << "the list is full";
+    EXPECT_EQ(sound.FindCustom("eq22"), -1);
+    ASSERT_TRUE(sound.DeleteWork(profile, 19));
+    EXPECT_EQ(profile.GetCustomEqNames().size(), 19u) << "the list as shown is what is stored";
+    EXPECT_EQ(sound.AddCustom(profile, "new", EqGains{}), 1);
+}
+
+// Names that are the same ignoring case (the panel never makes them, a file may have them):
+// both stay, each with its own gains; a new name like them is refused; by name, the first
+// is found; deleting one leaves the other with its gains.
+TEST(HeadsetSound, DuplicateCustomNamesInAProfileStayApart) {
+    CDo6533Profiledata profile;
+    FillCustom(profile, {"Rock", "rock", "Jazz"}, 1);
+    HeadsetSound sound;
+    sound.Load(profile);
+    ASSERT_EQ(sound.Names(), (std::vector<std::string>{"Rock", "rock", "Jazz"}));
+    EXPECT_EQ(sound.Gains()[0], 1) << "the chosen second one's own gains";
+    EXPECT_EQ(sound.FindCustom("ROCK"), 0);
+    EXPECT_EQ(sound.AddCustom(profile, "rOcK", EqGains{}), 0);
+    EXPECT_EQ(sound.Names().size(), 3u);
+    ASSERT_TRUE(sound.CustomWork(profile, 1));
+    EXPECT_EQ(sound.Gains()[0], 1);
+    ASSERT_TRUE(sound.DeleteWork(profile, 0));
+    EXPECT_EQ(sound.Names(), (std::vector<std::string>{"rock", "Jazz"}));
+    EXPECT_EQ(HeadsetSound::StoredGains(profile, true, 0)[0], 1) << "the gains moved with the name";
+    EXPECT_EQ(HeadsetSound::StoredGains(profile, true, 1)[0], 2);
 }
 
 }  // namespace

@@ -16,6 +16,15 @@ extern char** environ;
 
 namespace dz::test {
 
+std::vector<std::string> PulseServer::OneSink() {
+    return {std::string("load-module module-null-sink sink_name=") + kSinkName + " rate=44100 channels=2",
+            std::string("set-default-sink ") + kSinkName};
+}
+
+void PulseServer::Apply() const {
+    for (const auto& [k, v] : Environment()) ::setenv(k.c_str(), v.c_str(), 1);
+}
+
 PulseServer::PulseServer() {
     std::string pattern = (std::filesystem::temp_directory_path() / "dz-pulse-XXXXXX").string();
     if (::mkdtemp(pattern.data()) != nullptr) dir_ = pattern;
@@ -95,7 +104,7 @@ bool PulseServer::Start(const std::vector<std::string>& modules,
         }
     }
     ::close(watch);
-    ::setenv("PULSE_SERVER", Address().c_str(), 1);
+    Apply();
     return true;
 }
 

@@ -13,8 +13,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/audio/eq_calibration.h"
 #include "platform/log/debug_log.h"
+#include "platform/paths/paths.h"
 
 namespace dz::audio {
 namespace {
@@ -23,8 +23,7 @@ constexpr int kFailed = -1;
 constexpr int kBands = 10;
 constexpr int kLowestGain = -48;
 constexpr int kHighestGain = 24;
-constexpr const char* kPlugin = "caps";
-constexpr const char* kPluginLabel = "Eq10X2";
+constexpr const char* kPluginLabel = "dozadir_octave_eq";
 constexpr const char* kGainsProperty = "dozadir.eq.gains";
 
 struct Endpoint {
@@ -164,37 +163,25 @@ std::string Text(const wchar_t* name) {
     return s;
 }
 
-bool PluginInstalled() {
-    std::vector<std::string> dirs;
-    if (const char* path = std::getenv("LADSPA_PATH")) {
-        std::string all = path;
-        size_t from = 0;
-        while (from <= all.size()) {
-            const size_t colon = all.find(':', from);
-            dirs.push_back(all.substr(from, colon - from));
-            if (colon == std::string::npos) break;
-            from = colon + 1;
-        }
-    }
-    for (const char* d : {"/usr/lib/ladspa", "/usr/local/lib/ladspa", "/usr/lib64/ladspa",
-                          "/usr/lib/x86_64-linux-gnu/ladspa"})
-        dirs.emplace_back(d);
+// The program's own equaliser plugin, given to the server by its absolute path.
+std::string PluginFile() {
     std::error_code ec;
-    for (const std::string& d : dirs)
-        if (!d.empty() && std::filesystem::exists(std::filesystem::path(d) / "caps.so", ec))
-            return true;
-    return false;
+    const std::filesystem::path file = paths::EqualiserPluginFile();
+    return std::filesystem::is_regular_file(file, ec) ? file.string() : std::string();
+}
+
+bool PluginInstalled() {
+    return !PluginFile().empty();
 }
 
 class Library {
   public:
     int Init() {
         std::lock_guard lock(mutex_);
-        if (!server_.Ensure()) {
+        if (!EnsureServer()) {
             log::DebugLine("audio: no sound server");
             return kFailed;
         }
-        plugin_ = PluginInstalled();
         return 0;
     }
     int UnInit() {
@@ -205,9 +192,33 @@ class Library {
 
     int CreateList() {
         std::lock_guard lock(mutex_);
+        return ListEndpoints();
+    }
+
+  private:
+    // The connection; a server connected anew (it went away and came back) has nothing of
+    // ours, and the module index of before may be another's there.
+    bool EnsureServer() {
+        if (server_.Ready()) return true;
+        eq_module_ = PA_INVALID_INDEX;
+        return server_.Connect();
+    }
+
+    // Whether the headset's sink is still in the server.
+    bool SinkThere(const std::string& name) {
+        bool found = false;
+        Result r{server_.Loop()};
+        r.each = [&](const void*) { found = true; };
+        (void)server_.Run([&](pa_context* c) {
+            return pa_context_get_sink_info_by_name(c, name.c_str(), &EachInfo<pa_sink_info>, &r);
+        });
+        return found;
+    }
+
+    int ListEndpoints() {
         lists_[0].clear();
         lists_[1].clear();
-        if (!server_.Ensure()) return kFailed;
+        if (!EnsureServer()) return kFailed;
         Result sinks{server_.Loop()};
         sinks.each = [this](const void* p) {
             const auto* i = static_cast<const pa_sink_info*>(p);
@@ -228,6 +239,8 @@ class Library {
         if (!lists_[0].empty()) AdoptModules();
         return ok ? 0 : kFailed;
     }
+
+  public:
 
     int Count(int list, uint32_t* count) {
         std::lock_guard lock(mutex_);
@@ -275,7 +288,12 @@ class Library {
 
     std::string Missing() {
         std::lock_guard lock(mutex_);
-        if (!server_.Ensure()) return kMissingServer;
+        if (!EnsureServer()) return kMissingServer;
+        // A headset that went (or has come back) is looked for again; it is there once both
+        // its sink and its source are (the server adds them one after the other).
+        if (lists_[0].empty() || lists_[1].empty() || !SinkThere(lists_[0][0].name))
+            (void)ListEndpoints();
+        if (lists_[0].empty() || lists_[1].empty()) return kMissingHeadset;
         if (!PluginInstalled()) return kMissingPlugin;
         return {};
     }
@@ -393,7 +411,7 @@ class Library {
         }
         if (list == 0 && name == "Enable_EQ_GFX") {
             stored_[{e.name, name}] = as_int != 0 ? "1" : "0";
-            return ApplyEqualiser(e);
+            return ApplyEqualiserOrDefer(e);
         }
         if (list == 0 && name.rfind("EQ_Slider", 0) == 0) {
             std::snprintf(text, sizeof text, "%d", std::clamp(as_int, kLowestGain, kHighestGain));
@@ -401,13 +419,36 @@ class Library {
             if (Stored(e, name) == std::optional<std::string>(text) && eq_module_ != PA_INVALID_INDEX)
                 return true;
             stored_[{e.name, name}] = text;
-            return ApplyEqualiser(e);
+            return ApplyEqualiserOrDefer(e);
         }
         std::snprintf(text, sizeof text, "%d", as_int);
         stored_[{e.name, name}] = text;
         return true;
     }
 
+    // Inside a group the equaliser waits for the group's end: a preset is one reload.
+    bool ApplyEqualiserOrDefer(const Endpoint& sink) {
+        if (group_depth_ == 0) return ApplyEqualiser(sink);
+        deferred_sink_ = sink;
+        return true;
+    }
+
+  public:
+    int BeginGroup() {
+        std::lock_guard lock(mutex_);
+        ++group_depth_;
+        return 0;
+    }
+    int EndGroup() {
+        std::lock_guard lock(mutex_);
+        if (group_depth_ == 0) return kFailed;
+        if (--group_depth_ > 0 || !deferred_sink_) return 0;
+        const Endpoint sink = *deferred_sink_;
+        deferred_sink_.reset();
+        return ApplyEqualiser(sink) ? 0 : kFailed;
+    }
+
+  private:
     uint32_t LoadModule(const std::string& module, const std::string& args) {
         Result r{server_.Loop()};
         if (!server_.Run([&](pa_context* c) {
@@ -525,24 +566,15 @@ class Library {
             if (was_default) SetDefaultSink(sink.name);
             return true;
         }
-        if (!plugin_) return true;  // stored: it applies once the plugin is there
-        std::array<int, kBands> wanted{};
-        for (int b = 0; b < kBands; ++b) wanted[static_cast<size_t>(b)] = Gain(sink, b);
-        if (!calibration_.Loaded()) (void)calibration_.Load(FindPlugin("caps.so"));
-        const std::array<double, kBands> values = calibration_.Controls(wanted, sink.rate);
-        std::string controls;
-        char number[16];
-        for (int b = 0; b < kBands; ++b) {
-            std::snprintf(number, sizeof number, "%.1f", values[static_cast<size_t>(b)]);
-            controls += (b > 0 ? "," : "") + std::string(number);
-        }
+        const std::string plugin = PluginFile();
+        if (plugin.empty()) return true;  // stored: it applies once the plugin is there
+        // The plugin's bands are chained peaking filters: each control is its band's gain.
         std::string gains;
-        for (int b = 0; b < kBands; ++b)
-            gains += (b > 0 ? "," : "") + std::to_string(wanted[static_cast<size_t>(b)]);
+        for (int b = 0; b < kBands; ++b) gains += (b > 0 ? "," : "") + std::to_string(Gain(sink, b));
         // The gains asked for travel with the sink, so that a later start takes them over.
         const std::string args = std::string("sink_name=") + kEqualiserSink +
-                                 " sink_master=" + sink.name + " plugin=" + kPlugin +
-                                 " label=" + kPluginLabel + " control=" + controls +
+                                 " sink_master=" + sink.name + " plugin=\"" + plugin + "\"" +
+                                 " label=" + kPluginLabel + " control=" + gains +
                                  " sink_properties=" + kGainsProperty + "=" + gains;
         // The bands are the module's arguments: the module is loaded again under the same
         // name, and the streams it had come back to it.
@@ -564,6 +596,7 @@ class Library {
     // After a restart of the program: the equaliser it left in the server is taken over;
     // its bands are stored by the headset's profile and written again by it.
     void AdoptModules() {
+        eq_module_ = PA_INVALID_INDEX;  // unless it is still there
         Result r{server_.Loop()};
         const Endpoint& sink = lists_[0][0];
         r.each = [&](const void* p) {
@@ -592,11 +625,11 @@ class Library {
 
     std::mutex mutex_;
     Server server_;
-    bool plugin_ = false;
     std::vector<Endpoint> lists_[2];
     std::map<Key, std::string> stored_;
     uint32_t eq_module_ = PA_INVALID_INDEX;
-    EqCalibration calibration_;
+    int group_depth_ = 0;
+    std::optional<Endpoint> deferred_sink_;
 };
 
 Library& Lib() {
@@ -637,6 +670,12 @@ int StopTestSound() {
 int CloseTestSound() {
     return 0;
 }
+int BeginPropertyGroup() {
+    return Lib().BeginGroup();
+}
+int EndPropertyGroup() {
+    return Lib().EndGroup();
+}
 int ConfLibUnInit() {
     return Lib().UnInit();
 }
@@ -647,7 +686,7 @@ std::string MissingFeatures() {
 const char* MissingText(const std::string& id) {
     if (id == kMissingServer) return "no sound server: the headset's sound settings cannot be applied";
     if (id == kMissingPlugin)
-        return "the equaliser plugin (caps) is not installed: the equaliser is only stored";
+        return "the equaliser plugin is not installed: the equaliser is only stored";
     if (id == kMissingHeadset)
         return "the headset is not among the sound server's devices: its sound settings are only "
                "stored";

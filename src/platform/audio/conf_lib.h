@@ -5,16 +5,18 @@
 //   - the microphone level and mute: the headset source's volume and mute;
 //   - monitoring: a loopback from the headset source to the headset sink, created on first
 //     use ("AAVolumeScalarControl", "AAMuteControl");
-//   - the equaliser: the ten bands of a LADSPA equaliser (caps' Eq10X2, octave bands 31 Hz
-//     to 16 kHz) loaded with module-ladspa-sink on the headset's sink; switching it on moves
-//     the headset's streams onto it, switching it off moves them back.
+//   - the equaliser: the ten bands (-48 to +24 dB) of the program's own LADSPA equaliser
+//     (platform/audio/equaliser: chained peaking filters at the octaves 31.25 Hz to 16 kHz)
+//     loaded with module-ladspa-sink on the headset's sink; switching it on moves the
+//     headset's streams onto it, switching it off moves them back.
 // Every other property is stored, so that reading it answers what was written.
 //
 // Endpoints are the headset's own sink (list 0) and source (list 1), found by its USB ids
 // in the server's device properties. A descriptor's words: 0 the endpoint's place in its
 // list, 1 its type (1 the headset's output, 2 its input), 2 the list, 3 its state (1 there).
 //
-// All calls come from one thread at a time (the UI thread, or a test).
+// Calls are serialised inside; they may wait on the server, so the window makes them on the
+// headset's sound worker, never on the UI thread (dozadirctl and tests call them directly).
 
 #include <cstdint>
 #include <string>
@@ -48,6 +50,10 @@ int GetDeviceById(int list, int index, AudioDeviceDescriptor* descriptor);
 // 1 writes the value in the first 4 bytes of the value buffer, 0 reads it as decimal text.
 int PropertyControl(AudioDeviceDescriptor descriptor, const wchar_t* name, void** value,
                     void** param, int write);
+// The equaliser's writes between these two are applied together at the end, as one reload
+// of its module (a preset's ten bands). Groups nest; an end without a begin fails.
+int BeginPropertyGroup();
+int EndPropertyGroup();
 // Present for the callers that look them up; they do nothing.
 int RegisterCallbackFunction(void* callback);
 int ShowAsioPanel();

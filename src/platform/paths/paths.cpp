@@ -115,4 +115,16 @@ fs::path DefaultLightFile() {
     return DefaultDataFolder() / "default_light.json";
 }
 
+fs::path EqualiserPluginFile() {
+    if (const char* value = EnvValue("DOZADIR_EQ_PLUGIN")) return value;
+    const fs::path exe_folder = ExecutableFolder();
+    if (IsInside(exe_folder, DZ_BUILD_TREE_DIR)) return DZ_BUILD_EQ_PLUGIN;
+    std::error_code ec;
+    if (!exe_folder.empty()) {
+        const fs::path beside = (exe_folder / DZ_INSTALL_EQ_PLUGIN_RELATIVE).lexically_normal();
+        if (fs::exists(beside, ec)) return beside;
+    }
+    return DZ_INSTALL_EQ_PLUGIN;
+}
+
 }  // namespace dz::paths

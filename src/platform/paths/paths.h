@@ -39,4 +39,9 @@ inline constexpr std::string_view kProductFolderName = "Dozadir Keyboard";
 // DefaultData + "default_light.json".
 [[nodiscard]] std::filesystem::path DefaultLightFile();
 
+// The headset's equaliser plugin (a LADSPA shared object the sound server loads):
+// DOZADIR_EQ_PLUGIN when set, the build tree's while the program runs from there, else the
+// one installed beside the program.
+[[nodiscard]] std::filesystem::path EqualiserPluginFile();
+
 }  // namespace dz::paths
