@@ -41,7 +41,10 @@ CRezazodaDO6533Device::CRezazodaDO6533Device(QWidget* parent)
     : CRezazodaLitDevice(std::make_unique<CDo6533Profiledata>(), HeadsetLightingTable(),
                          HeadsetLightingShared(), parent) {}
 
-CRezazodaDO6533Device::~CRezazodaDO6533Device() = default;
+// The lighting thread sends this model's reports: it stops before any of the object goes.
+CRezazodaDO6533Device::~CRezazodaDO6533Device() {
+    Shutdown();
+}
 
 CDo6533Profiledata* CRezazodaDO6533Device::HeadsetProfile() const {
     return dynamic_cast<CDo6533Profiledata*>(ProfileData());
@@ -67,29 +70,25 @@ void CRezazodaDO6533Device::ReadPowerStatus() {
     });
 }
 
-void CRezazodaDO6533Device::PushLightFrame() {
-    CRezazodaLitDevice::PushLightFrame();
-    if (HostLighting()) (void)StreamLeds();
+bool CRezazodaDO6533Device::SendPicture() {
+    return HostLighting() && StreamLeds() == 1;
 }
 
 int CRezazodaDO6533Device::StreamLeds() {
     if (!Channel().IsOpen()) return 0;
     // The reports block in the kernel while the headset is busy: one set at a time, and a
     // frame that comes meanwhile is left out rather than queued.
-    if (leds_in_flight_->exchange(true)) {
-        ++led_sets_dropped_;
+    if (leds_->in_flight.exchange(true)) {
+        ++leds_->dropped;
         return 0;
     }
     const HeadsetLedReports reports = BuildHeadsetLedReports(Leds());
-    OnDevice(
-        [reports, flag = leds_in_flight_](CommandChannel& channel) {
-            const int sent = SendHeadsetLedReports(channel, reports);
-            flag->store(false);
-            return sent;
-        },
-        [this](int sent) {
-            if (sent == 1) ++led_sets_sent_;
-        });
+    // Counted where they go, so that the UI thread is not woken for every set.
+    OnDevice([reports, sets = leds_](CommandChannel& channel) {
+        if (SendHeadsetLedReports(channel, reports) == 1) ++sets->sent;
+        sets->in_flight.store(false);
+        return 0;
+    });
     return 1;
 }
 
