@@ -4,6 +4,9 @@
 // from its lighting thread and its power read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include <QApplication>
 
 #include "device/command_path.h"
@@ -249,6 +252,33 @@ TEST_F(LitDeviceTest, TheHeadsetPaintsItsLedsWithReportsAndReadsItsPower) {
     d->ReadPowerStatus();
     ASSERT_TRUE(test::WaitUntil([&] { return d->PowerReadsDone() == 1; }, 3000));
     EXPECT_EQ(power_->status, (std::vector<uint8_t>{100, 2, 0, 0, 1, 0}));
+    d->Shutdown();
+}
+
+// The headset's lights follow its animation on the headset itself, whether its page is
+// shown or not, without the selector's timer: every new picture of the lighting thread
+// goes as its twelve reports.
+TEST_F(LitDeviceTest, TheHeadsetsReportsFollowItsAnimationWhileItsPageIsHidden) {
+    auto* d = Make<CRezazodaDO6533Device>(kHeadset);
+    Open(d, kHeadset);
+    d->FirstSync();
+    ASSERT_TRUE(test::WaitUntil([&] { return d->SyncsDone() == 1; }, 5000));
+    window_->hide();
+    ASSERT_FALSE(d->isVisible());
+    SetLight(d, kLitWave, 4);
+    const sim::FirmwareModel& model = emu_.Model(kHeadset.sim);
+    std::set<int> reds;
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            reds.insert(model.HeadsetLeds(0x22)[0][0]);
+            return reds.size() >= 5;
+        },
+        5000))
+        << "the headset's first light took " << reds.size() << " colours";
+    EXPECT_EQ(std::count_if(entry_->timers.begin(), entry_->timers.end(),
+                            [](const auto& t) { return t.first == kTimerLightFrame; }),
+              0)
+        << "no frame timer was asked";
     d->Shutdown();
 }
 
