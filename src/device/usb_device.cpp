@@ -51,10 +51,16 @@ class StaticColourProgram : public LightingProgram {
 class SyncGate : public LightingProgram {
   public:
     SyncGate(const std::unique_ptr<LightingProgram>& program, const std::atomic<bool>& synced,
-             std::function<void()> stepped)
-        : program_(program), synced_(synced), stepped_(std::move(stepped)) {}
+             std::function<bool()> observed, std::function<void()> stepped)
+        : program_(program),
+          synced_(synced),
+          observed_(std::move(observed)),
+          stepped_(std::move(stepped)) {}
     bool Step() override {
         if (synced_.load()) return false;  // still until the flag is cleared (a wake)
+        // A picture nobody sees and the device does not take is not made: the thread sleeps
+        // until the page is shown or the device takes pictures again (a wake).
+        if (!observed_()) return false;
         const bool moving = program_->Step();
         stepped_();
         return moving;
@@ -71,6 +77,7 @@ class SyncGate : public LightingProgram {
   private:
     const std::unique_ptr<LightingProgram>& program_;  // replaced only while the thread stops
     const std::atomic<bool>& synced_;
+    std::function<bool()> observed_;
     std::function<void()> stepped_;  // after every step, on the lighting thread
 };
 
@@ -82,8 +89,9 @@ std::atomic<bool>& ProfileListChangedFlag() {
 CRezazodaUSBDevice::CRezazodaUSBDevice(QWidget* parent)
     : QWidget(parent),
       lighting_program_(std::make_unique<StaticColourProgram>(*this)),
-      lighting_gate_(std::make_unique<SyncGate>(lighting_program_, light_sync_,
-                                                [this] { PictureMoved(); })) {
+      lighting_gate_(std::make_unique<SyncGate>(
+          lighting_program_, light_sync_, [this] { return page_shown_.load() || SendsPictures(); },
+          [this] { PictureMoved(); })) {
     device_type_.store(1);  // the keyboard object starts as a keyboard
     ui::MakeOptionGroupScope(this);
 }
@@ -249,6 +257,7 @@ void CRezazodaUSBDevice::SetHostLighting(bool on) {
         std::lock_guard lock(picture_lock_);
         host_flag_.Store(value);
     }
+    if (on) lighting_.Wake();  // it may have slept while its pictures went nowhere
     if (HostLightingFlag::Sends(value, device_type_.load()))
         OnDevice([](CommandChannel& channel) { return channel.HostLighting(); });
 }
@@ -380,6 +389,11 @@ void CRezazodaUSBDevice::SendPictureIfDue(bool keep_alive) {
     last_sent_at_ = now;
 }
 
+bool CRezazodaUSBDevice::SendsPictures() const {
+    return host_flag_.IsSet() && channel_.IsOpen() && !channel_.IsReceiverMode() &&
+           StreamsLightFrames();
+}
+
 bool CRezazodaUSBDevice::SendPicture() {
     if (!channel_.IsOpen() || channel_.IsReceiverMode() || !StreamsLightFrames()) return false;
     BuildLightFrame(leds_, LightCount(), LightVisibleFn(), PaintButtonFn(), send_frame_);
@@ -399,6 +413,8 @@ std::chrono::milliseconds CRezazodaUSBDevice::RepaintInterval() const {
 void CRezazodaUSBDevice::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     page_shown_.store(true);
+    // A thread that slept while nobody looked makes the picture again.
+    lighting_.Wake();
     // While hidden the page took no pictures: it catches up.
     if (channel_.IsOpen())
         if (SelectorEntry* entry = Entry())

@@ -278,6 +278,8 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     // Any thread (a lighting step, the synchronisation thread, the selector's pace), under
     // the picture lock; it never waits on the device. True when the picture went.
     virtual bool SendPicture();
+    // Whether SendPicture sends anything now. Any thread.
+    [[nodiscard]] virtual bool SendsPictures() const;
     // Gives the page's light buttons the LED array's picture when it changed and the page
     // is visible. UI thread; a model with more lights on its page shows them too.
     virtual void PaintPicture();

@@ -70,6 +70,10 @@ void CRezazodaDO6533Device::ReadPowerStatus() {
     });
 }
 
+bool CRezazodaDO6533Device::SendsPictures() const {
+    return HostLighting() && Channel().IsOpen();
+}
+
 bool CRezazodaDO6533Device::SendPicture() {
     return HostLighting() && StreamLeds() == 1;
 }

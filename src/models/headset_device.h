@@ -32,6 +32,7 @@ class CRezazodaDO6533Device : public CRezazodaLitDevice, public HeadsetPanels {
     // While the host paints the LEDs, the LED array to the headset as its twelve LED
     // reports (never a CMD_LIGHT_FRAME).
     bool SendPicture() override;
+    [[nodiscard]] bool SendsPictures() const override;
     // The LED reports of the LED array now, on the device worker; a set still on its way
     // makes this one be left out. 1 when it went to the worker.
     int StreamLeds();
