@@ -170,7 +170,7 @@ Measurement Measure(pid_t pid, int seconds) {
 void Print(const char* what, const Measurement& m) {
     std::printf("%s: %.2f %% of one core, %.1f wake-ups/s over %.1f s\n", what, m.cpu_percent,
                 m.wakeups_per_s, m.wall_s);
-    const size_t shown = std::min<size_t>(m.threads.size(), 8);
+    const size_t shown = std::min<size_t>(m.threads.size(), 16);
     for (size_t i = 0; i < shown; ++i)
         std::printf("    thread %d (%s): %.1f wake-ups/s, %.2f %%\n", m.threads[i].tid,
                     m.threads[i].name.c_str(), m.threads[i].wakeups_per_s,

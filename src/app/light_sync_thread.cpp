@@ -81,7 +81,9 @@ void LightSynchroniser::Run(const StopEvent& stop) {
         if (ticks >= threshold) {
             ticks = 0;
             const uint32_t word = effect_.Step(params_, now);
+            // Every device's lights first, so that they change together; then the pictures go.
             for (CRezazodaUSBDevice* d : flagged) d->ShowSyncColour(word);
+            for (CRezazodaUSBDevice* d : flagged) d->PictureMoved();
             steps_.fetch_add(1);
         }
         wait = kSyncTick * std::max(1, threshold - ticks);

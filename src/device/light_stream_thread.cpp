@@ -74,6 +74,11 @@ uint64_t LightStreamThread::DroppedCount() const {
     return dropped_;
 }
 
+bool LightStreamThread::Idle() const {
+    std::lock_guard lock(mutex_);
+    return !has_pending_ && taken_ + replaced_ + repeats_skipped_ == submitted_;
+}
+
 void LightStreamThread::Run() {
     pthread_setname_np(pthread_self(), "light stream");
     LightFrameBytes frame{};

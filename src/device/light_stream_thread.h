@@ -42,6 +42,8 @@ class LightStreamThread {
     [[nodiscard]] uint64_t RepeatsSkipped() const;
     [[nodiscard]] uint64_t TakenCount() const;
     [[nodiscard]] uint64_t DroppedCount() const;
+    // No frame waits and none is on its way: every frame handed over is accounted for.
+    [[nodiscard]] bool Idle() const;
 
   private:
     void Run();

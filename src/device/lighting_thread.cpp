@@ -10,12 +10,14 @@ LightingThread::~LightingThread() {
     Stop();
 }
 
-void LightingThread::Start(LightingProgram& program, std::chrono::milliseconds interval) {
+void LightingThread::Start(LightingProgram& program, std::chrono::milliseconds interval,
+                           std::string name) {
     std::lock_guard lock(mutex_);
     if (thread_.joinable()) return;
     stop_ = false;
     wake_ = false;
-    thread_ = std::thread([this, &program, interval] { Loop(program, interval); });
+    thread_ = std::thread(
+        [this, &program, interval, name = std::move(name)] { Loop(program, interval, name); });
 }
 
 bool LightingThread::Running() const {
@@ -31,8 +33,9 @@ void LightingThread::Wake() {
     cv_.notify_all();
 }
 
-void LightingThread::Loop(LightingProgram& program, std::chrono::milliseconds interval) {
-    pthread_setname_np(pthread_self(), "lighting");
+void LightingThread::Loop(LightingProgram& program, std::chrono::milliseconds interval,
+                          const std::string& name) {
+    pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
     auto next = std::chrono::steady_clock::now();
     std::unique_lock lock(mutex_);
     while (!stop_) {

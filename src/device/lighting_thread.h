@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 
 namespace dz {
@@ -46,8 +47,10 @@ class LightingThread {
     LightingThread& operator=(const LightingThread&) = delete;
 
     // Runs `program` every `interval` while it animates; nothing when running already.
-    // The program must outlive the thread (Stop).
-    void Start(LightingProgram& program, std::chrono::milliseconds interval);
+    // The program must outlive the thread (Stop). `name` names the thread for the system's
+    // tools (at most 15 characters are kept).
+    void Start(LightingProgram& program, std::chrono::milliseconds interval,
+               std::string name = "lighting");
     // A step now (the settings changed).
     void Wake();
     // Ends the thread after the step in progress; a step never waits on anything, so the
@@ -58,7 +61,8 @@ class LightingThread {
     [[nodiscard]] bool Animating() const { return animating_.load(std::memory_order_relaxed); }
 
   private:
-    void Loop(LightingProgram& program, std::chrono::milliseconds interval);
+    void Loop(LightingProgram& program, std::chrono::milliseconds interval,
+              const std::string& name);
 
     mutable std::mutex mutex_;
     std::condition_variable cv_;

@@ -50,11 +50,20 @@ class StaticColourProgram : public LightingProgram {
 // The model's program, except while the synchronisation thread owns the lights.
 class SyncGate : public LightingProgram {
   public:
-    SyncGate(const std::unique_ptr<LightingProgram>& program, const std::atomic<bool>& synced)
-        : program_(program), synced_(synced) {}
+    SyncGate(const std::unique_ptr<LightingProgram>& program, const std::atomic<bool>& synced,
+             std::function<bool()> observed, std::function<void()> stepped)
+        : program_(program),
+          synced_(synced),
+          observed_(std::move(observed)),
+          stepped_(std::move(stepped)) {}
     bool Step() override {
         if (synced_.load()) return false;  // still until the flag is cleared (a wake)
-        return program_->Step();
+        // A picture nobody sees and the device does not take is not made: the thread sleeps
+        // until the page is shown or the device takes pictures again (a wake).
+        if (!observed_()) return false;
+        const bool moving = program_->Step();
+        stepped_();
+        return moving;
     }
     std::chrono::milliseconds NextStepIn(std::chrono::milliseconds interval) override {
         return program_->NextStepIn(interval);
@@ -68,6 +77,8 @@ class SyncGate : public LightingProgram {
   private:
     const std::unique_ptr<LightingProgram>& program_;  // replaced only while the thread stops
     const std::atomic<bool>& synced_;
+    std::function<bool()> observed_;
+    std::function<void()> stepped_;  // after every step, on the lighting thread
 };
 
 std::atomic<bool>& ProfileListChangedFlag() {
@@ -78,7 +89,9 @@ std::atomic<bool>& ProfileListChangedFlag() {
 CRezazodaUSBDevice::CRezazodaUSBDevice(QWidget* parent)
     : QWidget(parent),
       lighting_program_(std::make_unique<StaticColourProgram>(*this)),
-      lighting_gate_(std::make_unique<SyncGate>(lighting_program_, light_sync_)) {
+      lighting_gate_(std::make_unique<SyncGate>(
+          lighting_program_, light_sync_, [this] { return page_shown_.load() || SendsPictures(); },
+          [this] { PictureMoved(); })) {
     device_type_.store(1);  // the keyboard object starts as a keyboard
     ui::MakeOptionGroupScope(this);
 }
@@ -239,7 +252,12 @@ void CRezazodaUSBDevice::SetInterfaceRecord(const SupportedDeviceRecord& record)
 
 void CRezazodaUSBDevice::SetHostLighting(bool on) {
     const int value = on ? 1 : 0;
-    host_flag_.Store(value);
+    {
+        // Once it is clear no picture is sent any more, not even one a step is making.
+        std::lock_guard lock(picture_lock_);
+        host_flag_.Store(value);
+    }
+    if (on) lighting_.Wake();  // it may have slept while its pictures went nowhere
     if (HostLightingFlag::Sends(value, device_type_.load()))
         OnDevice([](CommandChannel& channel) { return channel.HostLighting(); });
 }
@@ -300,48 +318,89 @@ uint32_t CRezazodaUSBDevice::GetLedColour(int led) const {
 
 void CRezazodaUSBDevice::PushLightFrame() {
     if (!host_flag_.IsSet()) return;
-    const int count = LightCount();
+    PaintPicture();
+    // The selector's pace keeps a still picture going to the device.
+    SendPictureIfDue(true);
+}
+
+void CRezazodaUSBDevice::PaintPicture() {
+    // A step made from now on asks for the next picture again.
+    repaint_pending_.store(false);
     const uint64_t version = leds_.Version();
-    const bool streams = channel_.IsOpen() && !channel_.IsReceiverMode() && StreamsLightFrames();
-    // The buttons take a new picture at most once per refresh of the screen, and none while
-    // the page is hidden; a picture that stands still is neither rebuilt nor repainted (the
-    // stream re-sends it on its own schedule).
+    if (version == painted_version_ || !isVisible()) return;
+    // At most one picture per refresh of the screen: the selector's timer comes back when
+    // the next is due (FrameInterval).
     const auto now = std::chrono::steady_clock::now();
-    const bool repaint = version != painted_version_ && isVisible() &&
-                         now - last_paint_ >= RepaintInterval() - std::chrono::milliseconds(1);
-    if (repaint || (streams && version != frame_version_)) {
-        frame_version_ = version;
-        LightFrameBytes& frame = last_frame_;
-        frame.fill(0);
-        BuildLightFrame(
-            leds_, count,
-            [this](int i) {
-                const QWidget* b = light_buttons_[static_cast<size_t>(i)];
-                return b != nullptr && b->isVisible();
-            },
-            repaint ? PaintButtonFn([this](int i, uint32_t colour, uint8_t alpha) {
-                // Only changed colours are set.
-                const QRgb shown =
-                    qRgba(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 16) & 0xFF),
-                          static_cast<int>((colour >> 8) & 0xFF), alpha);
-                QRgb& last = shown_colours_[static_cast<size_t>(i)];
-                if (last == shown) return;
-                last = shown;
-                QWidget* button = light_buttons_[static_cast<size_t>(i)];
-                if (auto* key = qobject_cast<ui::DeviceKeyButton*>(button)) {
-                    key->SetLightColor(shown);
-                } else {
-                    ui::SetBkColor(button, shown);
-                }
-            })
-                    : PaintButtonFn(),
-            frame);
-        if (repaint) {
-            painted_version_ = version;
-            last_paint_ = now;
-        }
-    }
-    if (streams) SubmitStreamedFrame();
+    if (now - last_paint_ < RepaintInterval() - std::chrono::milliseconds(1)) return;
+    BuildLightFrame(
+        leds_, LightCount(),
+        [this](int i) {
+            const QWidget* b = light_buttons_[static_cast<size_t>(i)];
+            return b != nullptr && b->isVisible();
+        },
+        PaintButtonFn([this](int i, uint32_t colour, uint8_t alpha) {
+            // Only changed colours are set.
+            const QRgb shown =
+                qRgba(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 16) & 0xFF),
+                      static_cast<int>((colour >> 8) & 0xFF), alpha);
+            QRgb& last = shown_colours_[static_cast<size_t>(i)];
+            if (last == shown) return;
+            last = shown;
+            QWidget* button = light_buttons_[static_cast<size_t>(i)];
+            if (auto* key = qobject_cast<ui::DeviceKeyButton*>(button)) {
+                key->SetLightColor(shown);
+            } else {
+                ui::SetBkColor(button, shown);
+            }
+        }),
+        painted_frame_);
+    painted_version_ = version;
+    last_paint_ = now;
+}
+
+void CRezazodaUSBDevice::PictureMoved() {
+    if (!host_flag_.IsSet()) return;
+    SendPictureIfDue(false);
+    // The page takes the picture on the UI thread at its own pace; one request is enough
+    // until it has been painted. Through a receiver the page follows the selector's pace.
+    if (!page_shown_.load() || channel_.IsReceiverMode()) return;
+    if (repaint_pending_.exchange(true)) return;
+    PostToUi([this] { RepaintSoon(); });
+}
+
+void CRezazodaUSBDevice::RepaintSoon() {
+    if (!channel_.IsOpen()) return;
+    if (SelectorEntry* entry = Entry()) entry->StartTimer(kTimerLightFrame, FrameInterval());
+}
+
+void CRezazodaUSBDevice::SendPictureIfDue(bool keep_alive) {
+    std::lock_guard lock(picture_lock_);
+    if (!host_flag_.IsSet()) return;
+    const uint64_t version = leds_.Version();
+    const auto now = std::chrono::steady_clock::now();
+    if (version == sent_version_ &&
+        (!keep_alive || now - last_sent_at_ < std::chrono::milliseconds(kFrameIntervalStillMs) -
+                                                  std::chrono::milliseconds(1)))
+        return;
+    // A picture the model did not send (not streamed now, or a set still on its way) is
+    // tried again at the next step.
+    if (!SendPicture()) return;
+    sent_version_ = version;
+    last_sent_at_ = now;
+}
+
+bool CRezazodaUSBDevice::SendsPictures() const {
+    return host_flag_.IsSet() && channel_.IsOpen() && !channel_.IsReceiverMode() &&
+           StreamsLightFrames();
+}
+
+bool CRezazodaUSBDevice::SendPicture() {
+    if (!channel_.IsOpen() || channel_.IsReceiverMode() || !StreamsLightFrames()) return false;
+    BuildLightFrame(leds_, LightCount(), LightVisibleFn(), PaintButtonFn(), send_frame_);
+    const int lights = StreamedFrame(send_frame_, streamed_frame_);
+    if (lights <= 0) return false;
+    stream_.Submit(streamed_frame_, lights);
+    return true;
 }
 
 std::chrono::milliseconds CRezazodaUSBDevice::RepaintInterval() const {
@@ -353,16 +412,18 @@ std::chrono::milliseconds CRezazodaUSBDevice::RepaintInterval() const {
 
 void CRezazodaUSBDevice::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // While hidden the frames may have slowed to their still pace: the picture catches up.
+    page_shown_.store(true);
+    // A thread that slept while nobody looked makes the picture again.
+    lighting_.Wake();
+    // While hidden the page took no pictures: it catches up.
     if (channel_.IsOpen())
         if (SelectorEntry* entry = Entry())
             entry->StartTimer(kTimerLightFrame, kFrameIntervalMovingMs);
 }
 
-void CRezazodaUSBDevice::SubmitStreamedFrame() {
-    if (!channel_.IsOpen() || channel_.IsReceiverMode()) return;
-    const int lights = StreamedFrame(last_frame_, streamed_frame_);
-    if (lights > 0) stream_.Submit(streamed_frame_, lights);
+void CRezazodaUSBDevice::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    page_shown_.store(false);
 }
 
 int CRezazodaUSBDevice::StreamedFrame(const LightFrameBytes& shown, LightFrameBytes& streamed) {
@@ -372,20 +433,17 @@ int CRezazodaUSBDevice::StreamedFrame(const LightFrameBytes& shown, LightFrameBy
 
 int CRezazodaUSBDevice::FrameInterval() const {
     if (channel_.IsReceiverMode()) return kFrameIntervalStillMs;
-    const bool streams = StreamsLightFrames();
-    const bool behind = leds_.Version() != (streams ? frame_version_ : painted_version_);
-    if (!lighting_.Animating() && !behind) return kFrameIntervalStillMs;
-    // Frames for the device come at their own pace; frames only for the page at the screen's,
-    // and none while it is hidden.
-    if (streams) return kFrameIntervalMovingMs;
-    return isVisible() ? static_cast<int>(RepaintInterval().count()) : kFrameIntervalStillMs;
+    // The device's frames follow the lighting steps; this pace only keeps a still one
+    // going. The page's picture, when it is behind, comes at the screen's pace.
+    if (leds_.Version() == painted_version_ || !isVisible()) return kFrameIntervalStillMs;
+    const auto due = last_paint_ + RepaintInterval() - std::chrono::steady_clock::now();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(due).count();
+    return static_cast<int>(std::clamp<long long>(ms, 1, kFrameIntervalStillMs));
 }
 
 void CRezazodaUSBDevice::WakeLighting() {
+    // The step it makes sends and shows the new picture.
     lighting_.Wake();
-    if (channel_.IsOpen() && !channel_.IsReceiverMode())
-        if (SelectorEntry* entry = Entry())
-            entry->StartTimer(kTimerLightFrame, kFrameIntervalMovingMs);
 }
 
 void CRezazodaUSBDevice::SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
@@ -436,7 +494,7 @@ void CRezazodaUSBDevice::SetLightingProgram(std::unique_ptr<LightingProgram> pro
 
 void CRezazodaUSBDevice::StartLightingThread(std::chrono::milliseconds interval) {
     lighting_interval_ = interval;
-    lighting_.Start(*lighting_gate_, interval);
+    lighting_.Start(*lighting_gate_, interval, "light " + kind_name_.toStdString());
 }
 
 void CRezazodaUSBDevice::SetLightSync(bool on) {

@@ -241,7 +241,12 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     void SetLightSync(bool on) override;
     [[nodiscard]] bool LightSync() const { return light_sync_.load(); }
     // Any thread: `word` (red | green << 8 | blue << 16 | brightness << 24) on every light.
+    // PictureMoved then sends it.
     void ShowSyncColour(uint32_t word);
+    // Any thread, after the LED array changed (a step of the lighting thread, a colour of
+    // the synchronisation thread): the new picture goes to the device at once, and the
+    // page is asked to show it.
+    void PictureMoved();
     void SetLightRecord(const LightRecord& record) override;
     void SetPowerReadPause(bool pause) override { power_read_pause_.store(pause); }
     // An operation tab: the page shows that feature and the profile bar marks the tab.
@@ -263,12 +268,22 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     // The model's lighting program (before the thread starts); the base shows the
     // lighting settings' colour. The object owns it and stops the thread before it goes.
     void SetLightingProgram(std::unique_ptr<LightingProgram> program);
-    // Wakes the lighting thread for a step now (the settings changed) and the light-frame
-    // timer, which may be at its still pace. UI thread.
+    // Wakes the lighting thread for a step now (the settings changed); the step sends and
+    // shows the new picture. UI thread.
     void WakeLighting();
     // Called on the UI thread for each notification usage above 0x0402.
     virtual void OnDeviceNotification(uint16_t /*usage*/) {}
-    // What PushLightFrame streams of the frame `shown` (3 bytes per light, scaled by alpha):
+    // Sends the LED array's picture to the device: by default the CMD_LIGHT_FRAME frame
+    // over a cable while the model streams; a model with reports of its own sends those.
+    // Any thread (a lighting step, the synchronisation thread, the selector's pace), under
+    // the picture lock; it never waits on the device. True when the picture went.
+    virtual bool SendPicture();
+    // Whether SendPicture sends anything now. Any thread.
+    [[nodiscard]] virtual bool SendsPictures() const;
+    // Gives the page's light buttons the LED array's picture when it changed and the page
+    // is visible. UI thread; a model with more lights on its page shows them too.
+    virtual void PaintPicture();
+    // What SendPicture streams of the frame `shown` (3 bytes per light, scaled by alpha):
     // the lights to stream, with their bytes in `streamed`; 0 streams nothing. By default
     // the frame as it is, every light of the page.
     // Asked at every frame, so that it may depend on more than the lights.
@@ -284,6 +299,7 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     // streams only some effects says so, and its frames then follow the page alone.
     [[nodiscard]] virtual bool StreamsLightFrames() const { return true; }
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     [[nodiscard]] lighting::EffectSettings CurrentEffectSettings() const;
     // The page's profile bar, or null when the page has none.
     [[nodiscard]] ProfileBar* ProfileBarControl() const;
@@ -306,8 +322,11 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     void OnNotification(uint16_t usage, int path_index);  // UI thread
     void BindProfileBar();
     void StartResyncTimer();
-    // Hands what StreamedFrame makes of the last frame to the stream (cable only).
-    void SubmitStreamedFrame();
+    // UI thread: the selector's timer brings the page's next picture when it is due.
+    void RepaintSoon();
+    // SendPicture when the picture changed since the last one sent, or (keep_alive) when
+    // the last one went a still interval ago.
+    void SendPictureIfDue(bool keep_alive);
     // How often the page's picture is drawn again while it moves: one refresh of its screen
     // (60 Hz when it says nothing), but no more than 25 pictures a second, which look smooth
     // and cost a fraction of 60.
@@ -359,10 +378,16 @@ class CRezazodaUSBDevice : public QWidget, public DevicePage, public SelectorDev
     std::vector<QPointer<QWidget>> key_buttons_;
     std::vector<QPointer<QWidget>> light_buttons_;
     std::vector<QRgb> shown_colours_;   // what each light button shows now
-    LightFrameBytes last_frame_{};      // built from the LED array at frame_version_
-    LightFrameBytes streamed_frame_{};  // what StreamedFrame makes of it
-    uint64_t frame_version_ = ~uint64_t{0};
+    LightFrameBytes painted_frame_{};  // UI thread
     uint64_t painted_version_ = ~uint64_t{0};  // what the buttons show
+    std::atomic<bool> page_shown_{false};
+    std::atomic<bool> repaint_pending_{false};  // a picture asked of the page, not yet painted
+    // What went to the device last; under the picture lock.
+    std::mutex picture_lock_;
+    LightFrameBytes send_frame_{};
+    LightFrameBytes streamed_frame_{};  // what StreamedFrame makes of send_frame_
+    uint64_t sent_version_ = ~uint64_t{0};
+    std::chrono::steady_clock::time_point last_sent_at_{};
     std::chrono::steady_clock::time_point last_paint_{};
     QPointer<QWidget> profile_bar_;  // a ProfileBar
     QPointer<QWidget> function_switch_;

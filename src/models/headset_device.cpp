@@ -75,8 +75,10 @@ CRezazodaDO6533Device::CRezazodaDO6533Device(QWidget* parent)
     });
 }
 
-// The sound task that runs finishes first (it uses the object to post its answer).
+// The lighting thread sends this model's reports, and the sound task that runs posts its
+// answer through the object: both finish before any of the object goes.
 CRezazodaDO6533Device::~CRezazodaDO6533Device() {
+    Shutdown();
     sound_worker_.Stop();
 }
 
@@ -150,29 +152,29 @@ void CRezazodaDO6533Device::ReadPowerStatus() {
     });
 }
 
-void CRezazodaDO6533Device::PushLightFrame() {
-    CRezazodaLitDevice::PushLightFrame();
-    if (HostLighting()) (void)StreamLeds();
+bool CRezazodaDO6533Device::SendsPictures() const {
+    return HostLighting() && Channel().IsOpen();
+}
+
+bool CRezazodaDO6533Device::SendPicture() {
+    return HostLighting() && StreamLeds() == 1;
 }
 
 int CRezazodaDO6533Device::StreamLeds() {
     if (!Channel().IsOpen()) return 0;
     // The reports block in the kernel while the headset is busy: one set at a time, and a
     // frame that comes meanwhile is left out rather than queued.
-    if (leds_in_flight_->exchange(true)) {
-        ++led_sets_dropped_;
+    if (leds_->in_flight.exchange(true)) {
+        ++leds_->dropped;
         return 0;
     }
     const HeadsetLedReports reports = BuildHeadsetLedReports(Leds());
-    OnDevice(
-        [reports, flag = leds_in_flight_](CommandChannel& channel) {
-            const int sent = SendHeadsetLedReports(channel, reports);
-            flag->store(false);
-            return sent;
-        },
-        [this](int sent) {
-            if (sent == 1) ++led_sets_sent_;
-        });
+    // Counted where they go, so that the UI thread is not woken for every set.
+    OnDevice([reports, sets = leds_](CommandChannel& channel) {
+        if (SendHeadsetLedReports(channel, reports) == 1) ++sets->sent;
+        sets->in_flight.store(false);
+        return 0;
+    });
     return 1;
 }
 

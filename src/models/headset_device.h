@@ -34,9 +34,10 @@ class CRezazodaDO6533Device : public CRezazodaLitDevice, public HeadsetPanels {
     ~CRezazodaDO6533Device() override;
 
     void ReadPowerStatus() override;
-    // The light buttons, then, while the host paints the LEDs, the LED array to the
-    // headset as its twelve LED reports (never a CMD_LIGHT_FRAME).
-    void PushLightFrame() override;
+    // While the host paints the LEDs, the LED array to the headset as its twelve LED
+    // reports (never a CMD_LIGHT_FRAME).
+    bool SendPicture() override;
+    [[nodiscard]] bool SendsPictures() const override;
     // The LED reports of the LED array now, on the device worker; a set still on its way
     // makes this one be left out. 1 when it went to the worker.
     int StreamLeds();
@@ -79,8 +80,8 @@ class CRezazodaDO6533Device : public CRezazodaLitDevice, public HeadsetPanels {
     [[nodiscard]] const HeadsetSystemValues& SoundValues() const { return sound_.Values(); }
     [[nodiscard]] const EqGains& CurrentGains() const { return sound_.Gains(); }
     [[nodiscard]] const std::vector<std::string>& CustomEqNames() const { return sound_.Names(); }
-    [[nodiscard]] int LedSetsSent() const { return led_sets_sent_; }
-    [[nodiscard]] int LedSetsDropped() const { return led_sets_dropped_; }
+    [[nodiscard]] int LedSetsSent() const { return leds_->sent.load(); }
+    [[nodiscard]] int LedSetsDropped() const { return leds_->dropped.load(); }
     [[nodiscard]] int PowerReadsDone() const { return power_reads_done_; }
     // True when every sound task posted has had its answer on the UI thread.
     [[nodiscard]] bool SoundIdle() const { return sound_answered_ == sound_posted_; }
@@ -121,10 +122,12 @@ class CRezazodaDO6533Device : public CRezazodaLitDevice, public HeadsetPanels {
     QTimer server_watch_;
 
     // Shared with the worker task that sends the reports (outlives the object's task).
-    std::shared_ptr<std::atomic<bool>> leds_in_flight_ =
-        std::make_shared<std::atomic<bool>>(false);
-    int led_sets_sent_ = 0;
-    int led_sets_dropped_ = 0;
+    struct LedSets {
+        std::atomic<bool> in_flight{false};
+        std::atomic<int> sent{0};
+        std::atomic<int> dropped{0};
+    };
+    std::shared_ptr<LedSets> leds_ = std::make_shared<LedSets>();
     int power_reads_done_ = 0;
 };
 

@@ -330,6 +330,10 @@ void CRezazodaKeyboardDevice::FirstSync() {
             LogFailure("first read", read.tables.transfer);
             if (read.tables.info_read) Info() = read.tables.tables.info;
             tables_ = std::move(read.tables.tables);
+            {
+                std::lock_guard lock(stream_maps_lock_);
+                stream_maps_ = tables_.maps;
+            }
             tables_read_ = true;
             (void)LoadProfile();
             // Keys the profile gave other functions are found by those.
@@ -722,7 +726,11 @@ int CRezazodaKeyboardDevice::StreamedFrame(const LightFrameBytes& shown,
     // Only the host-driven effects are streamed: the keyboard runs the others itself.
     const int effect = EffectIndex();
     if (effect != kAudioEffectIndex && effect != kHostColourEffectIndex) return 0;
-    const KeyboardFrame frame = BuildKeyboardFrame(shown, tables_.maps);
+    KeyboardFrame frame;
+    {
+        std::lock_guard lock(stream_maps_lock_);
+        frame = BuildKeyboardFrame(shown, stream_maps_);
+    }
     streamed.fill(0);
     std::copy(frame.begin(), frame.end(), streamed.begin());
     return kKeyboardPositions;

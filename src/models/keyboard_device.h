@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 #include "models/keyboard_io.h"
@@ -149,6 +150,10 @@ class CRezazodaKeyboardDevice : public CRezazodaModelDevice, public KeyboardSett
     void ReportWrite(const char* what, const DeviceTransfer& transfer);
 
     KeyboardTables tables_;
+    // The position maps for the frames the lighting thread streams (the UI thread replaces
+    // tables_ after a read).
+    std::mutex stream_maps_lock_;
+    KeyboardMaps stream_maps_;
     bool tables_read_ = false;  // a first read ran (the keys the page shows follow it)
     PanelLists lists_;
     std::vector<KeyAssignmentEntry> keys_;

@@ -41,7 +41,9 @@ CRezazodaLitDevice::CRezazodaLitDevice(std::unique_ptr<CBasicProfiledata> profil
 }
 
 // The base ends the threads; nothing they run is this object's own.
-CRezazodaLitDevice::~CRezazodaLitDevice() = default;
+CRezazodaLitDevice::~CRezazodaLitDevice() {
+    Shutdown();
+}
 
 void CRezazodaLitDevice::FirstSync() {
     if (!FirstSyncExchanges()) {

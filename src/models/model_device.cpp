@@ -16,7 +16,11 @@ CRezazodaModelDevice::CRezazodaModelDevice(std::unique_ptr<CBasicProfiledata> pr
     SetProfileData(std::move(profile_data));
 }
 
-CRezazodaModelDevice::~CRezazodaModelDevice() = default;
+// The threads ask the model's overrides: they stop before any of the object goes (each
+// model's destructor does the same for its own part).
+CRezazodaModelDevice::~CRezazodaModelDevice() {
+    Shutdown();
+}
 
 void CRezazodaModelDevice::BindPage() {
     CRezazodaUSBDevice::BindPage();

@@ -66,7 +66,10 @@ CRezazodaMouseDevice::CRezazodaMouseDevice(QWidget* parent)
 
 // The device's threads are ended by the base: nothing they run touches the mouse's own
 // state (the program is the base's, the worker's tasks hold copies).
-CRezazodaMouseDevice::~CRezazodaMouseDevice() = default;
+// The lighting thread asks this model what to stream: it stops before any of the object goes.
+CRezazodaMouseDevice::~CRezazodaMouseDevice() {
+    Shutdown();
+}
 
 QSize CRezazodaMouseDevice::ScreenSize() {
     static const QSize size = [] {
@@ -527,7 +530,7 @@ void CRezazodaMouseDevice::SetKeyCode(int key, int32_t code) {
     RefreshKeyInfoList();
 }
 
-void CRezazodaMouseDevice::PushLightFrame() {
+void CRezazodaMouseDevice::PaintPicture() {
     bool changed = false;
     for (size_t i = 0; i < preview_leds_.size(); ++i) {
         auto* led = qobject_cast<ui::DeviceKeyButton*>(preview_leds_[i].data());
@@ -546,7 +549,7 @@ void CRezazodaMouseDevice::PushLightFrame() {
             logo->SetLightColor(qRgba(r.red, r.green, r.blue, r.alpha));
         }
     }
-    CRezazodaUSBDevice::PushLightFrame();
+    CRezazodaUSBDevice::PaintPicture();
 }
 
 }  // namespace dz

@@ -72,7 +72,7 @@ class CRezazodaMouseDevice : public CRezazodaModelDevice, private MousePerforman
     void SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) override;
     void SetFunctionPage(int page_type) override;
     void BuildModelPage() override;
-    void PushLightFrame() override;
+    void PaintPicture() override;
     void SelectKey(int key) override;
     [[nodiscard]] std::vector<int32_t> KeyCodes() const override;
     void SetKeyCode(int key, int32_t code) override;

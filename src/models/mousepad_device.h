@@ -11,6 +11,8 @@ class CRezazodaMousePadDevice : public CRezazodaLitDevice {
     Q_OBJECT
   public:
     explicit CRezazodaMousePadDevice(QWidget* parent = nullptr);
+    // The lighting thread stops before any of the object goes.
+    ~CRezazodaMousePadDevice() override { Shutdown(); }
 
   protected:
     const char* LightContainerName() const override { return "mousepad_device_key_light"; }

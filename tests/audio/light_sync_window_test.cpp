@@ -116,6 +116,13 @@ TEST_F(LightSyncWindowTest, SteadyFromTheKeyboardShowsItsColourOnBothDevices) {
     const uint32_t word = SyncWord(10, 200, 30, lighting::BrightnessAlpha(5));
     EXPECT_TRUE(WaitUntil([&] { return AllLights(Keyboard(), word) && AllLights(Mouse(), word); }))
         << std::hex << Keyboard()->Leds().GetPacked(0) << " " << Mouse()->Leds().GetPacked(0);
+    // The mouse takes the colour in its frames (its lights scaled by their alpha).
+    const uint8_t alpha = static_cast<uint8_t>(word >> 24);
+    EXPECT_TRUE(WaitUntil([&] {
+        const std::vector<uint8_t> frame = emulator_->Model(DeviceKind::kMouse).LastLightFrame();
+        return frame.size() >= 3 && frame[0] == 10 * alpha / 256 && frame[1] == 200 * alpha / 256 &&
+               frame[2] == 30 * alpha / 256;
+    }));
 }
 
 TEST_F(LightSyncWindowTest, AColourCycleShowsTheSameColourOnBothAtEachStep) {

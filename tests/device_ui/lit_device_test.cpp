@@ -9,6 +9,7 @@
 #include <cstring>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "device/command_path.h"
@@ -336,6 +337,33 @@ TEST_F(LitDeviceTest, TheHeadsetsSoundCallsRunOffTheUiThreadAndAPresetIsOneGroup
     d->Shutdown();
     window_.reset();
     UseHeadsetAudioLibrary(nullptr);
+}
+
+// The headset's lights follow its animation on the headset itself, whether its page is
+// shown or not, without the selector's timer: every new picture of the lighting thread
+// goes as its twelve reports.
+TEST_F(LitDeviceTest, TheHeadsetsReportsFollowItsAnimationWhileItsPageIsHidden) {
+    auto* d = Make<CRezazodaDO6533Device>(kHeadset);
+    Open(d, kHeadset);
+    d->FirstSync();
+    ASSERT_TRUE(test::WaitUntil([&] { return d->SyncsDone() == 1; }, 5000));
+    window_->hide();
+    ASSERT_FALSE(d->isVisible());
+    SetLight(d, kLitWave, 4);
+    const sim::FirmwareModel& model = emu_.Model(kHeadset.sim);
+    std::set<int> reds;
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            reds.insert(model.HeadsetLeds(0x22)[0][0]);
+            return reds.size() >= 5;
+        },
+        5000))
+        << "the headset's first light took " << reds.size() << " colours";
+    EXPECT_EQ(std::count_if(entry_->timers.begin(), entry_->timers.end(),
+                            [](const auto& t) { return t.first == kTimerLightFrame; }),
+              0)
+        << "no frame timer was asked";
+    d->Shutdown();
 }
 
 }  // namespace

@@ -183,10 +183,13 @@ class MouseDeviceTest : public test::EmulatedDeviceTest {
         d->Worker().WaitIdle();
         QCoreApplication::processEvents();
     }
+    // The commands sent, without the light frames: those follow the lighting thread's
+    // steps on their own stream, between any two commands.
     std::vector<Pkt> Packets(Link link = Link::kCable) const {
         std::vector<Pkt> out;
         for (const auto& e : Sent(Node(DeviceKind::kMouse, link)))
-            out.push_back({e.bytes[3], e.bytes[4], uint16_t(e.bytes[5] | (e.bytes[6] << 8))});
+            if (e.bytes[3] != CMD_LIGHT_FRAME)
+                out.push_back({e.bytes[3], e.bytes[4], uint16_t(e.bytes[5] | (e.bytes[6] << 8))});
         return out;
     }
     // The data bytes of every packet of `command`, in order.
@@ -756,6 +759,9 @@ TEST_F(MouseDeviceTest, PointerOptionsAreStoredAndTheRodavRowsFollowEachOther) {
     auto* d = MakeMouse();
     Open(d, Link::kCable);
     Sync(d);
+    // No light frames among what is counted here.
+    d->SetHostLighting(false);
+    ASSERT_TRUE(test::WaitUntil([&] { return d->Stream().Idle(); }, 3000));
     emu_.Traffic().Clear();
     Control<QSlider>(d, "pointer_speed_slider")->setValue(17);
     d->Mouse()->OnSystemSlider(0);
@@ -802,6 +808,9 @@ TEST_F(MouseDeviceTest, AfterAFailedWriteTheNextOneWritesEverything) {
     auto* d = MakeMouse();
     Open(d, Link::kCable);
     Sync(d);
+    // The faults are armed for the writes' packets: no light frame may take one.
+    d->SetHostLighting(false);
+    ASSERT_TRUE(test::WaitUntil([&] { return d->Stream().Idle(); }, 3000));
     Bind(d, 3, {0x70, 1, 0});
     const std::string profile = ProfileText();
     for (FaultKind fault : {FaultKind::kStatusFF, FaultKind::kStatusFE, FaultKind::kDoubleAnswer}) {

@@ -257,26 +257,64 @@ TEST_F(UsbDeviceTest, AReReadNotificationMakesTheDeviceReadItselfAgain) {
         3000));
 }
 
-// A picture that stands still costs two frames a second; a change of the lights or of the
-// lighting settings brings the frames back to their moving pace at once.
-TEST_F(UsbDeviceTest, FramesSlowDownWhileThePictureStandsStill) {
+// A still picture goes to the device at the selector's still pace. A moved one goes at
+// once from the lighting step that made it, whatever the selector's timer does, and
+// whether or not the page is shown; the page takes it at the screen's pace, and not at all
+// while hidden.
+TEST_F(UsbDeviceTest, ThePictureGoesToTheDeviceFromTheStepThatMadeIt) {
     ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kCable));
-    // The base object streams every frame (the keyboard only some: keyboard_device_test).
-    auto* d = MakePage<CRezazodaUSBDevice>({{"key_0", "light_0"}}, 1, 4);
+    // The base object streams every frame (the keyboard only some: keyboard_device_test),
+    // here all 126 lights of the emulated keyboard's frame.
+    auto* d = MakePage<CRezazodaUSBDevice>({{"key_0", "light_0"}}, 1, 126);
     auto* item = new panels::CDeviceOptionUI(window_.get());
+    item->SetDevice(d);
     d->BindSelector(item, nullptr);
     ASSERT_EQ(OpenCommandPath(d->Channel(), CommandPath(DeviceKind::kKeyboard), false), 1);
     d->PushLightFrame();
     EXPECT_EQ(d->FrameInterval(), kFrameIntervalStillMs) << "nothing moved since the frame";
-    d->SetLedColour(0, lighting::PackLed({9, 9, 9, 255}));
-    EXPECT_EQ(d->FrameInterval(), kFrameIntervalMovingMs) << "a light changed";
-    d->PushLightFrame();
-    EXPECT_EQ(d->FrameInterval(), kFrameIntervalStillMs);
+    const sim::FirmwareModel& model = emu_.Model(DeviceKind::kKeyboard);
+    const auto red_of_light_0 = [&] {
+        const std::vector<uint8_t> frame = model.LastLightFrame();
+        return frame.empty() ? -1 : int{frame[0]};
+    };
 
+    // The base program shows the settings' colour: a step for each new setting.
     window_->SetTimer(item, kTimerLightFrame, kFrameIntervalStillMs);
-    d->SetLightInfo(0, 0, 0, 0);
-    EXPECT_EQ(window_->TimerInterval(item, kTimerLightFrame), kFrameIntervalMovingMs)
-        << "new settings wake the frames";
+    d->StartLightingThread(std::chrono::milliseconds(20));
+    for (const bool shown : {true, false}) {
+        window_->setVisible(shown);
+        const uint8_t red = shown ? 0x40 : 0x80;
+        d->SetLightInfo(4u << 8, uint32_t{red} << 8, 0, 0);  // brightness 4, the colour red
+        ASSERT_TRUE(test::WaitUntil([&] { return d->Leds().Get(0).red == red; }, 3000));
+        const int alpha = d->Leds().Get(0).alpha;
+        EXPECT_TRUE(test::WaitUntil([&] { return red_of_light_0() == red * alpha / 256; }, 3000))
+            << "shown " << shown << ", alpha " << alpha;
+        // Shown, the page asked for the picture through the UI thread; hidden, nothing
+        // but the step itself sent it.
+        QCoreApplication::processEvents();
+        if (shown) {
+            EXPECT_LT(window_->TimerInterval(item, kTimerLightFrame), kFrameIntervalStillMs);
+        } else {
+            EXPECT_EQ(window_->TimerInterval(item, kTimerLightFrame), kFrameIntervalStillMs);
+            EXPECT_EQ(d->FrameInterval(), kFrameIntervalStillMs) << "hidden: no picture due";
+        }
+        window_->SetTimer(item, kTimerLightFrame, kFrameIntervalStillMs);
+    }
+    d->StopLightingThread();
+
+    // A painted picture: the next one only a refresh of the screen later.
+    window_->show();
+    d->SetLedColour(0, lighting::PackLed({9, 9, 9, 255}));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            d->PushLightFrame();
+            return qobject_cast<ui::DeviceKeyButton*>(d->LightButton(0))->LightColor() ==
+                   qRgba(9, 9, 9, 255);
+        },
+        3000));
+    d->SetLedColour(0, lighting::PackLed({8, 8, 8, 255}));
+    EXPECT_GT(d->FrameInterval(), kFrameIntervalMovingMs) << "just painted";
+    EXPECT_LT(d->FrameInterval(), kFrameIntervalStillMs);
 
     ASSERT_TRUE(emu_.Plug(DeviceKind::kKeyboard, Link::kReceiver));
     ASSERT_EQ(
@@ -307,6 +345,8 @@ class ProgrammedDevice : public CRezazodaUSBDevice {
     ProgrammedDevice(QWidget* parent, std::atomic<int>& steps) : CRezazodaUSBDevice(parent) {
         SetLightingProgram(std::make_unique<CountingProgram>(Leds(), steps));
     }
+    // As every model: the threads stop before the derived part goes.
+    ~ProgrammedDevice() override { Shutdown(); }
     // State of the derived part, gone before the base destructor runs.
     std::vector<int> own_state = std::vector<int>(64, 7);
 };
