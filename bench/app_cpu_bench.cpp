@@ -8,6 +8,8 @@
 //     that wake most, so that the one to blame can be found.
 // Run it on an X server with xdotool installed: xvfb-run -a app_cpu_bench APP [SECONDS].
 // DOZADIR_BENCH_HIDRAW=1 keeps the hidraw backend listed beside the emulator.
+// DOZADIR_BENCH_DEVICES=KINDS emulates only those devices (--simulate=KINDS), so that one
+// device's share can be told from the others'.
 // --animate (before APP): the application runs on profiles of its own, in a temporary user
 // data folder, where every device kind has an animated effect selected (the keyboard its
 // wave, effect 1, the others their effect 0, also a wave); the window shows the keyboard's
@@ -352,10 +354,13 @@ int main(int argc, char** argv) {
     }
     const char* with_hidraw = std::getenv("DOZADIR_BENCH_HIDRAW");
     const bool hidraw = with_hidraw != nullptr && std::strcmp(with_hidraw, "1") == 0;
+    const char* devices = std::getenv("DOZADIR_BENCH_DEVICES");
+    const std::string simulate =
+        devices != nullptr && *devices != 0 ? std::string("--simulate=") + devices : "--simulate";
     const pid_t pid = fork();
     if (pid == 0) {
         if (!hidraw) setenv("DOZADIR_NO_HIDRAW", "1", 1);
-        execl(argv[1], argv[1], "--simulate", static_cast<char*>(nullptr));
+        execl(argv[1], argv[1], simulate.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     if (pid < 0) return 1;

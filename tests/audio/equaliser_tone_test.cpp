@@ -55,8 +55,11 @@ std::optional<Levels> MeasureOnce() {
     // Small buffers: the server's default ones hold seconds, and the test would wait for them.
     const uint32_t bytes_50ms = kRate / 20 * sizeof(float);
     const pa_buffer_attr record_buffer{static_cast<uint32_t>(-1), 0, 0, 0, bytes_50ms};
-    const pa_buffer_attr play_buffer{static_cast<uint32_t>(-1), 10 * bytes_50ms,
-                                     static_cast<uint32_t>(-1), static_cast<uint32_t>(-1), 0};
+    // The whole tone in the server before it plays: a busy machine cannot starve the stream
+    // and put a gap into it.
+    const uint32_t tone_bytes = static_cast<uint32_t>(kRate * kToneSeconds) * sizeof(float);
+    const pa_buffer_attr play_buffer{static_cast<uint32_t>(-1), tone_bytes, tone_bytes,
+                                     static_cast<uint32_t>(-1), 0};
     pa_simple* rec = pa_simple_new(nullptr, "dz test", PA_STREAM_RECORD, "hs_sink.monitor",
                                    "measure", &format, nullptr, &record_buffer, &error);
     if (rec == nullptr) return std::nullopt;
