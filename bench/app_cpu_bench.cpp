@@ -383,10 +383,11 @@ int main(int argc, char** argv) {
         stop();
         return 1;
     }
-    std::printf("%s application, 4 emulated devices%s\n",
+    std::printf("%s application, emulated: %s%s\n",
                 audio     ? "audio (keyboard page: effect 29 lit by a tone, capture program running)"
                 : animate ? "animated (keyboard page: effect 1, every device an animated effect)"
                           : "idle",
+                devices != nullptr && *devices != 0 ? devices : "all four devices",
                 hidraw ? ", hidraw listed" : "");
     const pid_t capture = audio ? FindCaptureProgram() : -1;
     if (audio && capture < 0) {
