@@ -30,6 +30,7 @@
 #include "app/skin_choice.h"
 #include "app/skin_frame.h"
 #include "profile/settings_file.h"
+#include "support/no_bus.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
 #include "support/test_http_server.h"
@@ -51,10 +52,7 @@ QApplication& App() {
     return *app;
 }
 
-QDBusConnection NoBus() {
-    return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/none"),
-                                         QStringLiteral("none"));
-}
+using test::NoBus;
 
 // Runs `act` once a top-level widget of type T is shown (polled from the event loop, so that
 // it also runs inside a modal loop).

@@ -20,6 +20,8 @@
 #include "models/mouse_settings_page.h"
 #include "platform/hid/hid_backend.h"
 #include "sim/emulator.h"
+#include "support/no_bus.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
 #include "ui/widgets/device_key_button.h"
@@ -32,21 +34,10 @@ using sim::DeviceKind;
 using test::WaitUntil;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "band_select_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* a = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    return *app;
+    return test::TestApplication();
 }
 
-QDBusConnection NoBus() {
-    return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/none"),
-                                         QStringLiteral("none"));
-}
+using test::NoBus;
 
 void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
            Qt::MouseButtons held) {

@@ -26,6 +26,8 @@
 #include "platform/hid/hid_backend.h"
 #include "profile/json_file.h"
 #include "sim/emulator.h"
+#include "support/no_bus.h"
+#include "support/qt_app.h"
 #include "support/pulse_server.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
@@ -38,21 +40,10 @@ namespace {
 using test::WaitUntil;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "headset_page_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* a = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    return *app;
+    return test::TestApplication();
 }
 
-QDBusConnection NoBus() {
-    return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/none"),
-                                         QStringLiteral("none"));
-}
+using test::NoBus;
 
 app::CMsgWnd* OpenBox() {
     for (QWidget* w : QApplication::topLevelWidgets())

@@ -28,6 +28,8 @@
 #include "platform/paths/paths.h"
 #include "profile/json_file.h"
 #include "sim/emulator.h"
+#include "support/no_bus.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
 #include "ui/control_ops.h"
@@ -42,21 +44,10 @@ using sim::Link;
 using test::WaitUntil;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "mouse_page_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* a = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    return *app;
+    return test::TestApplication();
 }
 
-QDBusConnection NoBus() {
-    return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/none"),
-                                         QStringLiteral("none"));
-}
+using test::NoBus;
 
 app::CMsgWnd* OpenBox() {
     for (QWidget* w : QApplication::topLevelWidgets())

@@ -22,6 +22,7 @@
 #include "models/mouse_device.h"
 #include "platform/hid/hid_backend.h"
 #include "sim/emulator.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
 
@@ -33,15 +34,7 @@ using sim::Link;
 using test::WaitUntil;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "mouse_window_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* a = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    return *app;
+    return test::TestApplication();
 }
 
 class MouseWindowTest : public ::testing::Test {

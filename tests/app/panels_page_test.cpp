@@ -32,6 +32,8 @@
 #include "profile/json_file.h"
 #include "sim/emulator.h"
 #include "support/macro_files.h"
+#include "support/no_bus.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
 #include "ui/control_ops.h"
@@ -48,21 +50,10 @@ using sim::DeviceKind;
 using test::WaitUntil;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "panels_page_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* a = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    return *app;
+    return test::TestApplication();
 }
 
-QDBusConnection NoBus() {
-    return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/none"),
-                                         QStringLiteral("none"));
-}
+using test::NoBus;
 
 // The text of the next message box, answered with its confirm button once it runs.
 class BoxAnswer {

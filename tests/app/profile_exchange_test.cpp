@@ -19,6 +19,7 @@
 #include "profile/device_profiledata.h"
 #include "profile/json_file.h"
 #include "sim/emulator.h"
+#include "support/no_bus.h"
 #include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
@@ -34,10 +35,7 @@ QApplication& App() {
     return test::TestApplication();
 }
 
-QDBusConnection NoBus() {
-    return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/none"),
-                                         QStringLiteral("none"));
-}
+using test::NoBus;
 
 struct Kind {
     int index;         // kind index of the device area

@@ -29,6 +29,7 @@
 #include "platform/ipc/registered_messages.h"
 #include "platform/log/debug_log.h"
 #include "sim/report_descriptors.h"
+#include "support/no_bus.h"
 #include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "ui/caption_drag.h"
@@ -45,10 +46,7 @@ QApplication& App() {
     return test::TestApplication();
 }
 
-QDBusConnection NoBus() {
-    return QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/none"),
-                                         QStringLiteral("none"));
-}
+using test::NoBus;
 
 CMsgWnd* OpenBox() {
     for (QWidget* w : QApplication::topLevelWidgets())

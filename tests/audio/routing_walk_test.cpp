@@ -20,6 +20,7 @@
 #include "models/mouse_device.h"
 #include "platform/hid/hid_backend.h"
 #include "sim/emulator.h"
+#include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
 #include "ui/control_factory.h"
@@ -36,15 +37,7 @@ using app::Action;
 using test::WaitUntil;
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "routing_walk_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* a = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    return *app;
+    return test::TestApplication();
 }
 
 #ifdef DZ_CAN_SEE_OVERRIDES
