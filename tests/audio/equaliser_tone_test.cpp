@@ -7,6 +7,7 @@
 // multiply: a centre's level is then its own gain plus what the neighbours' skirts add
 // there, which the multi-band case states and checks.
 #include <gtest/gtest.h>
+#include <pulse/error.h>
 #include <pulse/simple.h>
 
 #include <algorithm>
@@ -62,7 +63,10 @@ std::optional<Levels> MeasureOnce() {
                                      static_cast<uint32_t>(-1), 0};
     pa_simple* rec = pa_simple_new(nullptr, "dz test", PA_STREAM_RECORD, "hs_sink.monitor",
                                    "measure", &format, nullptr, &record_buffer, &error);
-    if (rec == nullptr) return std::nullopt;
+    if (rec == nullptr) {
+        std::fprintf(stderr, "measure: no recording stream: %s\n", pa_strerror(error));
+        return std::nullopt;
+    }
     const size_t frames = static_cast<size_t>(kRate * kToneSeconds);
     const auto loud = [](float x) { return std::fabs(x) > 1e-7f; };
     // Recorded until the tones have come and gone (a quarter second of silence after them),
@@ -98,15 +102,23 @@ std::optional<Levels> MeasureOnce() {
     // Not drained: the recording waits for the tones (a drain waits for the sinks' whole
     // latency besides).
     reader.join();
+    const bool played = play != nullptr;
     if (play != nullptr) pa_simple_free(play);
     pa_simple_free(rec);
     // The tones' stretch: from the first to the last sample that is not silence.
     const auto first = std::find_if(recorded.begin(), recorded.end(), loud);
     const auto last = std::find_if(recorded.rbegin(), recorded.rend(), loud);
-    if (first == recorded.end()) return std::nullopt;
+    if (first == recorded.end()) {
+        std::fprintf(stderr, "measure: nothing heard (%s)\n",
+                     played ? "silence" : "no playback stream");
+        return std::nullopt;
+    }
     const size_t from = static_cast<size_t>(first - recorded.begin());
     const size_t to = recorded.size() - static_cast<size_t>(last - recorded.rbegin());
-    if (to - from < kAnalysed + kRate / 5) return std::nullopt;
+    if (to - from < kAnalysed + kRate / 5) {
+        std::fprintf(stderr, "measure: only %zu frames of tone\n", to - from);
+        return std::nullopt;
+    }
     // The middle of it: away from the filters' onset and from the end.
     const size_t start = from + (to - from - kAnalysed) / 2;
     Levels levels{};
@@ -123,7 +135,7 @@ std::optional<Levels> MeasureOnce() {
 }
 
 std::optional<Levels> Measure() {
-    for (int attempt = 0; attempt < 3; ++attempt)
+    for (int attempt = 0; attempt < 5; ++attempt)
         if (auto levels = MeasureOnce()) return levels;
     return std::nullopt;
 }

@@ -12,6 +12,7 @@
 
 #include <sys/wait.h>
 
+#include "support/ctl_run.h"
 #include "cli.h"
 #include "device/udev_rule.h"
 #include "platform/hid/hid_backend.h"
@@ -19,17 +20,9 @@
 
 namespace {
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
+using dz::test::RunCtl;
+using Result = dz::test::CtlResult;
 
-Result RunCtl(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int code = dz::ctl::Run(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 // Runs a shell command and captures what it writes to standard output.
 Result Shell(const std::string& command) {

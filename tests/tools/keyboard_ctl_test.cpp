@@ -13,6 +13,7 @@
 #include "platform/paths/paths.h"
 #include "profile/json_file.h"
 #include "sim/emulator.h"
+#include "support/ctl_run.h"
 #include "support/macro_files.h"
 #include "support/temp_folder.h"
 
@@ -22,11 +23,8 @@ namespace {
 using sim::DeviceKind;
 using sim::Link;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::RunCtl;
+using Result = test::CtlResult;
 
 class KeyboardCtlTest : public ::testing::Test {
   protected:
@@ -40,11 +38,7 @@ class KeyboardCtlTest : public ::testing::Test {
     }
     void TearDown() override { hid::BackendRegistry::Instance().Remove(emu_.Backend().get()); }
 
-    static Result Ctl(std::vector<std::string> args) {
-        std::ostringstream out, err;
-        const int code = ctl::Run(args, out, err);
-        return {code, out.str(), err.str()};
-    }
+    static Result Ctl(const std::vector<std::string>& args) { return RunCtl(args); }
     static Json::Value Parsed(const Result& r) { return ParseJsonText(r.out); }
     std::filesystem::path Folder() const { return home_.path() / "Dozadir Keyboard" / "keyboard"; }
     sim::FirmwareModel& Model() { return emu_.Model(DeviceKind::kKeyboard); }

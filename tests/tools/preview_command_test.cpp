@@ -10,6 +10,7 @@
 #include "preview_commands.h"
 #include "profile/json_file.h"
 #include "profile/profile_store.h"
+#include "support/ctl_run.h"
 #include "support/temp_folder.h"
 
 namespace dz {
@@ -17,11 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::RunCtl;
+using Result = test::CtlResult;
 
 using Light = std::array<int, 4>;
 
@@ -30,11 +28,7 @@ class PreviewCommandTest : public ::testing::Test {
     void SetUp() override { ::setenv("DOZADIR_DATA_HOME", home_.path().c_str(), 1); }
     void TearDown() override { ::unsetenv("DOZADIR_DATA_HOME"); }
 
-    static Result Run(std::vector<std::string> args) {
-        std::ostringstream out, err;
-        const int code = ctl::Run(args, out, err);
-        return {code, out.str(), err.str()};
-    }
+    static Result Run(const std::vector<std::string>& args) { return RunCtl(args); }
     // The lights of a --json preview.
     static std::vector<Light> Lights(std::vector<std::string> options) {
         std::vector<std::string> args = {"--json", "preview", "keyboard"};

@@ -8,6 +8,7 @@
 #include "macro/macro_event.h"
 #include "profile/file_report.h"
 #include "profile/json_file.h"
+#include "support/ctl_run.h"
 #include "support/temp_folder.h"
 
 namespace dz {
@@ -15,22 +16,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::RunCtl;
+using Result = test::CtlResult;
 
 class StoreCommandsTest : public ::testing::Test {
   protected:
     void SetUp() override { ::setenv("DOZADIR_DATA_HOME", home_.path().c_str(), 1); }
     void TearDown() override { ::unsetenv("DOZADIR_DATA_HOME"); }
 
-    static Result Run(std::vector<std::string> args) {
-        std::ostringstream out, err;
-        const int code = ctl::Run(args, out, err);
-        return {code, out.str(), err.str()};
-    }
+    static Result Run(const std::vector<std::string>& args) { return RunCtl(args); }
     static Json::Value RunJson(std::vector<std::string> args) {
         args.insert(args.begin(), "--json");
         const Result r = Run(args);

@@ -11,6 +11,7 @@
 
 #include "cli.h"
 #include "profile/json_file.h"
+#include "support/ctl_run.h"
 #include "support/temp_folder.h"
 #include "support/test_http_server.h"
 #include "update/update_check.h"
@@ -18,17 +19,9 @@
 namespace dz::ctl {
 namespace {
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::RunCtl;
+using Result = test::CtlResult;
 
-Result RunCtl(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = Run(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 Json::Value Answer(const std::string& body) {
     Json::Value a;
