@@ -395,7 +395,7 @@ bool CRezazodaUSBDevice::SendsPictures() const {
 }
 
 bool CRezazodaUSBDevice::SendPicture() {
-    if (!channel_.IsOpen() || channel_.IsReceiverMode() || !StreamsLightFrames()) return false;
+    if (!SendsPictures()) return false;
     BuildLightFrame(leds_, LightCount(), LightVisibleFn(), PaintButtonFn(), send_frame_);
     const int lights = StreamedFrame(send_frame_, streamed_frame_);
     if (lights <= 0) return false;
