@@ -4,10 +4,13 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -53,6 +56,9 @@ bool PulseServer::Start(const std::vector<std::string>& modules,
         pa << "load-module module-native-protocol-unix auth-anonymous=1 socket="
            << Socket().string() << "\n";
     }
+    // A socket left by a server of before would be taken for this one's before it is up.
+    std::error_code stale;
+    std::filesystem::remove(Socket(), stale);
     const int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     if (watch < 0) return Fail("no inotify");
     (void)inotify_add_watch(watch, dir_.c_str(), IN_CREATE | IN_MOVED_TO);
@@ -104,6 +110,20 @@ bool PulseServer::Start(const std::vector<std::string>& modules,
         }
     }
     ::close(watch);
+    // The file is there from bind(); connections are taken from listen() on, a moment
+    // later: until then a client is refused.
+    for (;;) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, Socket().c_str(), sizeof address.sun_path - 1);
+        const bool taken =
+            fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        if (fd >= 0) ::close(fd);
+        if (taken) break;
+        if (std::chrono::steady_clock::now() >= deadline) return Fail("the sound server takes no connection");
+        (void)::poll(nullptr, 0, 5);
+    }
     Apply();
     return true;
 }
