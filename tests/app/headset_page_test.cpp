@@ -394,10 +394,17 @@ TEST_F(HeadsetPageTest, TheVoiceChanger) {
     for (int n = 1; n <= 4; ++n)
         EXPECT_EQ(Button(QStringLiteral("magic_option_%1").arg(n))->isChecked(), n == 3) << n;
     EXPECT_EQ(Stages()["MagicType"].asInt(), 3);
+    // Applied in the server: the voice plugin with voice 3 between the microphone and the
+    // source programs record.
+    std::string modules = Modules();
+    EXPECT_NE(modules.find("label=dozadir_voice control=3"), std::string::npos) << modules;
+    EXPECT_NE(modules.find("source=hs_mic sink=dozadir_voice_effect"), std::string::npos) << modules;
     sw->click();
     Settle();
     EXPECT_FALSE(Control(QStringLiteral("magic_option_layout"))->isEnabled());
     EXPECT_EQ(Stages()["MagicEnable"].asInt(), 0);
+    modules = Modules();
+    EXPECT_EQ(modules.find("dozadir_voice"), std::string::npos) << "off: the chain is gone: " << modules;
 }
 
 }  // namespace

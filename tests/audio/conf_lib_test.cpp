@@ -1,15 +1,17 @@
 // The audio configuration library against a real sound server started by the test: a null
 // sink and a null source that carry the headset's USB ids stand for the headset. What the
 // library is asked to do must appear in the server: the source's volume and mute, the
-// monitoring loopback, the equaliser's module with its bands; without a server every call
-// answers failure.
+// monitoring loopback, the equaliser's module with its bands, the voice changer's chain;
+// without a server every call answers failure.
 #include "platform/audio/conf_lib.h"
 
 #include <gtest/gtest.h>
+#include <pulse/simple.h>
 
 #include <cstring>
 #include <string>
 
+#include "platform/audio/voice_chain.h"
 #include "support/pulse_server.h"
 
 namespace dz::audio {
@@ -28,6 +30,7 @@ std::vector<std::string> HeadsetModules() {
                     "source_properties=") +
             kProps,
         "set-default-sink speakers",
+        "set-default-source hs_mic",
     };
 }
 
@@ -171,15 +174,112 @@ TEST_F(ConfLibTest, AGroupOfEqualiserWritesIsOneReload) {
 }
 
 TEST_F(ConfLibTest, OtherPropertiesAreStoredAndAnUnwrittenOneFails) {
-    EXPECT_EQ(Read(in_, L"MagicVoice_Selection"), "failed");
+    EXPECT_EQ(Read(in_, L"Enable_MICECHO"), "failed");
+    ASSERT_EQ(WriteInt(in_, L"Enable_MICECHO", 2), 0);
+    EXPECT_EQ(Read(in_, L"Enable_MICECHO"), "2");
+}
+
+// Lines of `pactl list short MODULES` that name `what`.
+int Count(const std::string& listing, const std::string& what) {
+    int n = 0;
+    for (size_t at = listing.find(what); at != std::string::npos; at = listing.find(what, at + 1)) ++n;
+    return n;
+}
+
+// The source a recording stream of this process is on, by `pactl list short
+// source-outputs` (its second column is the source's index).
+std::string SourceOfStreams(const test::PulseServer& server) {
+    const std::string outputs = server.Pactl("list short source-outputs");
+    const std::string sources = server.Pactl("list short sources");
+    std::string names;
+    for (size_t line = 0; line < outputs.size();) {
+        const size_t end = outputs.find('\n', line);
+        const std::string row = outputs.substr(line, end - line);
+        line = end == std::string::npos ? outputs.size() : end + 1;
+        if (row.find("protocol-native") == std::string::npos) continue;  // a module's own
+        const size_t tab = row.find('\t');
+        const std::string index = row.substr(tab + 1, row.find('\t', tab + 1) - tab - 1);
+        const size_t at = sources.find(index + "\t");
+        if (at == std::string::npos) continue;
+        const size_t name = at + index.size() + 1;
+        names += sources.substr(name, sources.find('\t', name) - name) + " ";
+    }
+    return names;
+}
+
+struct Recorder {
+    Recorder() {
+        const pa_sample_spec format{PA_SAMPLE_S16LE, 48000, 1};
+        stream = pa_simple_new(nullptr, "dz test", PA_STREAM_RECORD, "hs_mic", "chat",
+                               &format, nullptr, nullptr, nullptr);
+    }
+    ~Recorder() {
+        if (stream != nullptr) pa_simple_free(stream);
+    }
+    pa_simple* stream = nullptr;
+};
+
+TEST_F(ConfLibTest, TheVoiceChangerStandsBetweenTheMicrophoneAndItsRecorders) {
+    Recorder chat;
+    ASSERT_NE(chat.stream, nullptr);
+    EXPECT_EQ(SourceOfStreams(server_), "hs_mic ");
     ASSERT_EQ(WriteInt(in_, L"MagicVoice_Selection", 2), 0);
+    EXPECT_EQ(Modules().find("dozadir_voice"), std::string::npos) << "off: nothing loaded";
+    ASSERT_EQ(WriteInt(in_, L"Enable_MAGICVOICE", 1), 0);
+    std::string modules = Modules();
+    EXPECT_NE(modules.find(std::string("sink_name=") + kVoiceOutSink), std::string::npos) << modules;
+    // At the microphone's rate (the test server's default), mono, the program's own plugin
+    // by its absolute path.
+    EXPECT_NE(modules.find("sink_master=dozadir_voice_out rate=44100 channels=1 plugin=\"/"),
+              std::string::npos) << modules;
+    EXPECT_NE(modules.find("dozadir_voice.so\" label=dozadir_voice control=3"), std::string::npos)
+        << "selection 2 is voice 3: " << modules;
+    EXPECT_NE(modules.find("source_name=dozadir_headset_voice master=dozadir_voice_out.monitor"),
+              std::string::npos) << modules;
+    EXPECT_NE(modules.find("source=hs_mic sink=dozadir_voice_effect"), std::string::npos) << modules;
+    EXPECT_NE(server_.Pactl("get-default-source").find(kVoiceSource), std::string::npos);
+    EXPECT_EQ(SourceOfStreams(server_), std::string(kVoiceSource) + " ") << "the recorder moved";
+    EXPECT_EQ(Read(in_, L"Enable_MAGICVOICE"), "1");
     EXPECT_EQ(Read(in_, L"MagicVoice_Selection"), "2");
+
+    // Another voice: the plugin with it, still one chain.
+    ASSERT_EQ(WriteInt(in_, L"MagicVoice_Selection", 0), 0);
+    modules = Modules();
+    EXPECT_NE(modules.find("label=dozadir_voice control=1"), std::string::npos) << modules;
+    EXPECT_EQ(Count(modules, "module-ladspa-sink"), 1) << modules;
+    EXPECT_EQ(Count(modules, "sink=dozadir_voice_effect"), 1) << modules;
+    EXPECT_EQ(Count(modules, "source_name=dozadir_headset_voice"), 1) << modules;
+    // A selection past the four is the last voice.
+    ASSERT_EQ(WriteInt(in_, L"MagicVoice_Selection", 7), 0);
+    EXPECT_NE(Modules().find("control=4"), std::string::npos);
+
+    ASSERT_EQ(WriteInt(in_, L"Enable_MAGICVOICE", 0), 0);
+    modules = Modules();
+    EXPECT_EQ(modules.find("dozadir_voice"), std::string::npos) << modules;
+    EXPECT_NE(server_.Pactl("get-default-source").find("hs_mic"), std::string::npos);
+    EXPECT_EQ(SourceOfStreams(server_), "hs_mic ") << "the recorder back on the microphone";
+}
+
+TEST_F(ConfLibTest, AVoiceChangerLeftByAnEarlierRunIsTakenOverNotDoubled) {
+    ASSERT_EQ(WriteInt(in_, L"MagicVoice_Selection", 1), 0);
+    ASSERT_EQ(WriteInt(in_, L"Enable_MAGICVOICE", 1), 0);
+    (void)ConfLibUnInit();
+    ASSERT_EQ(ConfLibInit(), 0);
+    ASSERT_EQ(CreateDeviceList(), 0);
+    ASSERT_EQ(GetDeviceById(kInputList, 0, &in_), 0);
+    EXPECT_EQ(Read(in_, L"Enable_MAGICVOICE"), "1");
+    EXPECT_EQ(Read(in_, L"MagicVoice_Selection"), "1");
+    ASSERT_EQ(WriteInt(in_, L"Enable_MAGICVOICE", 1), 0);
+    EXPECT_EQ(Count(Modules(), "source_name=dozadir_headset_voice"), 1);
+    EXPECT_EQ(Count(Modules(), "module-ladspa-sink"), 1);
 }
 
 TEST_F(ConfLibTest, AnUnpluggedHeadsetLeavesNothingBehind) {
     ASSERT_EQ(WriteInt(in_, L"AAMuteControl", 0), 0);
     ASSERT_EQ(WriteInt(out_, L"Enable_EQ_GFX", 1), 0);
+    ASSERT_EQ(WriteInt(in_, L"Enable_MAGICVOICE", 1), 0);
     ASSERT_NE(Modules().find("module-ladspa-sink"), std::string::npos);
+    ASSERT_NE(Modules().find("dozadir_voice"), std::string::npos);
     // The headset goes: its sink's and source's modules are unloaded.
     std::string modules = Modules();
     for (const char* what : {"source_name=hs_mic", "sink_name=hs_sink"}) {
@@ -188,9 +288,15 @@ TEST_F(ConfLibTest, AnUnpluggedHeadsetLeavesNothingBehind) {
         const size_t line = modules.rfind('\n', at) + 1;
         (void)server_.Pactl("unload-module " + modules.substr(line, modules.find('\t', line) - line));
     }
+    // The voice changer's own null sink is taken out by the library when it hears of the
+    // source's leaving (the rest of the chain goes with it); the server tells it a moment
+    // after the unload, so the listing is asked again until then.
+    for (int i = 0; i < 200 && Modules().find("dozadir_voice") != std::string::npos; ++i) {
+    }
     modules = Modules();
     EXPECT_EQ(modules.find("module-ladspa-sink"), std::string::npos) << modules;
     EXPECT_EQ(modules.find("module-loopback"), std::string::npos) << modules;
+    EXPECT_EQ(modules.find("dozadir_voice"), std::string::npos) << modules;
     ASSERT_EQ(CreateDeviceList(), 0);
     uint32_t outputs = 9;
     ASSERT_EQ(GetDeviceCount(kOutputList, &outputs), 0);

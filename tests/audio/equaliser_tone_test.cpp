@@ -7,8 +7,6 @@
 // multiply: a centre's level is then its own gain plus what the neighbours' skirts add
 // there, which the multi-band case states and checks.
 #include <gtest/gtest.h>
-#include <pulse/error.h>
-#include <pulse/simple.h>
 
 #include <algorithm>
 #include <array>
@@ -18,11 +16,11 @@
 #include <cstring>
 #include <numbers>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "platform/audio/conf_lib.h"
 #include "support/pulse_server.h"
+#include "support/pulse_tone.h"
 
 namespace dz::audio {
 namespace {
@@ -51,82 +49,28 @@ using EqGains = std::array<int, kBands>;
 // One play and record: the level of each centre's tone, or nothing when the recording has
 // no steady stretch long enough (a stream that started late).
 std::optional<Levels> MeasureOnce() {
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
-    int error = 0;
-    // Small buffers: the server's default ones hold seconds, and the test would wait for them.
-    const uint32_t bytes_50ms = kRate / 20 * sizeof(float);
-    const pa_buffer_attr record_buffer{static_cast<uint32_t>(-1), 0, 0, 0, bytes_50ms};
-    // The whole tone in the server before it plays: a busy machine cannot starve the stream
-    // and put a gap into it.
-    const uint32_t tone_bytes = static_cast<uint32_t>(kRate * kToneSeconds) * sizeof(float);
-    const pa_buffer_attr play_buffer{static_cast<uint32_t>(-1), tone_bytes, tone_bytes,
-                                     static_cast<uint32_t>(-1), 0};
-    pa_simple* rec = pa_simple_new(nullptr, "dz test", PA_STREAM_RECORD, "hs_sink.monitor",
-                                   "measure", &format, nullptr, &record_buffer, &error);
-    if (rec == nullptr) {
-        std::fprintf(stderr, "measure: no recording stream: %s\n", pa_strerror(error));
-        return std::nullopt;
+    std::vector<float> tone(static_cast<size_t>(kRate * kToneSeconds));
+    for (size_t i = 0; i < tone.size(); ++i) {
+        double x = 0;
+        for (int b = 0; b < kBands; ++b)
+            x += std::sin(2 * std::numbers::pi * Centre(b) * static_cast<double>(i) / kRate);
+        tone[i] = static_cast<float>(kToneAmplitude * x);
     }
-    const size_t frames = static_cast<size_t>(kRate * kToneSeconds);
-    const auto loud = [](float x) { return std::fabs(x) > 1e-7f; };
-    // Recorded until the tones have come and gone (a quarter second of silence after them),
-    // at most six seconds.
-    std::vector<float> recorded;
-    std::thread reader([&] {
-        std::vector<float> chunk(kRate / 20);
-        bool heard = false;
-        int quiet = 0;
-        while (recorded.size() < static_cast<size_t>(kRate) * 6) {
-            if (pa_simple_read(rec, chunk.data(), chunk.size() * sizeof(float), &error) < 0) break;
-            recorded.insert(recorded.end(), chunk.begin(), chunk.end());
-            if (std::any_of(chunk.begin(), chunk.end(), loud)) {
-                heard = true;
-                quiet = 0;
-            } else if (heard && ++quiet >= 5) {
-                break;
-            }
-        }
-    });
-    pa_simple* play = pa_simple_new(nullptr, "dz test", PA_STREAM_PLAYBACK, kEqualiserSink,
-                                    "tones", &format, nullptr, &play_buffer, &error);
-    if (play != nullptr) {
-        std::vector<float> tone(frames);
-        for (size_t i = 0; i < frames; ++i) {
-            double x = 0;
-            for (int b = 0; b < kBands; ++b)
-                x += std::sin(2 * std::numbers::pi * Centre(b) * static_cast<double>(i) / kRate);
-            tone[i] = static_cast<float>(kToneAmplitude * x);
-        }
-        (void)pa_simple_write(play, tone.data(), tone.size() * sizeof(float), &error);
-    }
-    // Not drained: the recording waits for the tones (a drain waits for the sinks' whole
-    // latency besides).
-    reader.join();
-    const bool played = play != nullptr;
-    if (play != nullptr) pa_simple_free(play);
-    pa_simple_free(rec);
-    // The tones' stretch: from the first to the last sample that is not silence.
-    const auto first = std::find_if(recorded.begin(), recorded.end(), loud);
-    const auto last = std::find_if(recorded.rbegin(), recorded.rend(), loud);
-    if (first == recorded.end()) {
-        std::fprintf(stderr, "measure: nothing heard (%s)\n",
-                     played ? "silence" : "no playback stream");
-        return std::nullopt;
-    }
-    const size_t from = static_cast<size_t>(first - recorded.begin());
-    const size_t to = recorded.size() - static_cast<size_t>(last - recorded.rbegin());
-    if (to - from < kAnalysed + kRate / 5) {
-        std::fprintf(stderr, "measure: only %zu frames of tone\n", to - from);
+    const std::optional<std::vector<float>> recorded =
+        test::PlayAndRecord(kEqualiserSink, "hs_sink.monitor", tone, kRate);
+    if (!recorded) return std::nullopt;
+    if (recorded->size() < kAnalysed + kRate / 5) {
+        std::fprintf(stderr, "measure: only %zu frames of tone\n", recorded->size());
         return std::nullopt;
     }
     // The middle of it: away from the filters' onset and from the end.
-    const size_t start = from + (to - from - kAnalysed) / 2;
+    const size_t start = (recorded->size() - kAnalysed) / 2;
     Levels levels{};
     for (int b = 0; b < kBands; ++b) {
         std::complex<double> sum = 0;
         const double w = 2 * std::numbers::pi * Centre(b) / kRate;
         for (size_t i = 0; i < kAnalysed; ++i)
-            sum += static_cast<double>(recorded[start + i]) *
+            sum += static_cast<double>((*recorded)[start + i]) *
                    std::polar(1.0, -w * static_cast<double>(i));
         const double amplitude = 2 * std::abs(sum) / static_cast<double>(kAnalysed);
         levels[static_cast<size_t>(b)] = 20 * std::log10(std::max(amplitude, 1e-12));

@@ -116,6 +116,21 @@ TEST_F(LitCtlTest, TheHeadsetsSoundThroughTheSoundServer) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.json["MagicEnable"].asInt(), 1);
     EXPECT_EQ(r.json["MagicType"].asInt(), 2);
+    EXPECT_NE(server_.Pactl("list short modules").find("label=dozadir_voice control=2"),
+              std::string::npos) << server_.Pactl("list short modules");
+    // Each command is a new process: it takes over the voice changer the last one left
+    // (its start-up defaults do not switch it off), changes its voice, and switches it off.
+    ASSERT_EQ(Ctl({"headset", "eq", "4"}).code, 0);
+    std::string modules = server_.Pactl("list short modules");
+    EXPECT_NE(modules.find("label=dozadir_voice control=2"), std::string::npos) << modules;
+    ASSERT_EQ(Ctl({"headset", "voice", "4"}).code, 0);
+    modules = server_.Pactl("list short modules");
+    EXPECT_NE(modules.find("label=dozadir_voice control=4"), std::string::npos) << modules;
+    EXPECT_EQ(modules.find("label=dozadir_voice"), modules.rfind("label=dozadir_voice")) << modules;
+    r = Ctl({"headset", "voice", "off"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.json["MagicEnable"].asInt(), 0);
+    EXPECT_EQ(server_.Pactl("list short modules").find("dozadir_voice"), std::string::npos);
     EXPECT_EQ(Ctl({"headset", "eq", "custom", "nothing"}).code, ctl::kExitRefused);
     EXPECT_EQ(Ctl({"headset", "mic", "101"}).code, ctl::kExitUsage);
 }

@@ -168,8 +168,9 @@ int HeadsetVoiceCommand(Context& ctx, const std::vector<std::string>& args) {
     Session s;
     int status = kExitOk;
     if (!Open(ctx, what, s, status)) return status;
-    s.sound.SetVoiceEnabled(*s.audio, s.profile, n.has_value());
+    // The voice first: switched on, the voice changer starts with it (one load, not two).
     if (n) (void)s.sound.SelectVoice(*s.audio, s.profile, *n);
+    s.sound.SetVoiceEnabled(*s.audio, s.profile, n.has_value());
     return Finish(ctx, what, s, s.audio->HasOutput());
 }
 

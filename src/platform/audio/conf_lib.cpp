@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/audio/pulse_connection.h"
+#include "platform/audio/voice_chain.h"
 #include "platform/log/debug_log.h"
 #include "platform/paths/paths.h"
 
@@ -25,130 +27,6 @@ constexpr int kLowestGain = -48;
 constexpr int kHighestGain = 24;
 constexpr const char* kPluginLabel = "dozadir_octave_eq";
 constexpr const char* kGainsProperty = "dozadir.eq.gains";
-
-struct Endpoint {
-    std::string name;  // the server's sink or source name
-    uint32_t channels = 2;
-    uint32_t rate = 48000;
-};
-
-// One connection to the server, under the threaded main loop's lock.
-class Server {
-  public:
-    ~Server() { Disconnect(); }
-
-    bool Connect() {
-        Disconnect();
-        loop_ = pa_threaded_mainloop_new();
-        if (loop_ == nullptr) return false;
-        pa_threaded_mainloop_lock(loop_);
-        if (pa_threaded_mainloop_start(loop_) < 0) {
-            pa_threaded_mainloop_unlock(loop_);
-            return false;
-        }
-        context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Dozadir Keyboard");
-        pa_context_set_state_callback(
-            context_, [](pa_context*, void* loop) {
-                pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
-            },
-            loop_);
-        bool ready = false;
-        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
-            for (;;) {
-                const pa_context_state_t s = pa_context_get_state(context_);
-                if (s == PA_CONTEXT_READY) {
-                    ready = true;
-                    break;
-                }
-                if (!PA_CONTEXT_IS_GOOD(s)) break;
-                pa_threaded_mainloop_wait(loop_);
-            }
-        }
-        pa_threaded_mainloop_unlock(loop_);
-        if (!ready) Disconnect();
-        return ready;
-    }
-    void Disconnect() {
-        if (loop_ == nullptr) return;
-        pa_threaded_mainloop_lock(loop_);
-        if (context_ != nullptr) {
-            pa_context_set_state_callback(context_, nullptr, nullptr);
-            pa_context_disconnect(context_);
-            pa_context_unref(context_);
-            context_ = nullptr;
-        }
-        pa_threaded_mainloop_unlock(loop_);
-        pa_threaded_mainloop_stop(loop_);
-        pa_threaded_mainloop_free(loop_);
-        loop_ = nullptr;
-    }
-    [[nodiscard]] bool Ready() {
-        if (loop_ == nullptr) return false;
-        pa_threaded_mainloop_lock(loop_);
-        const bool ready = context_ != nullptr && pa_context_get_state(context_) == PA_CONTEXT_READY;
-        pa_threaded_mainloop_unlock(loop_);
-        return ready;
-    }
-    // The connection, connected again when the server went away and came back.
-    bool Ensure() { return Ready() || Connect(); }
-
-    // Runs `start(context)` (which answers an operation) and waits for it to end.
-    template <class Start>
-    bool Run(Start start) {
-        if (loop_ == nullptr) return false;
-        pa_threaded_mainloop_lock(loop_);
-        pa_operation* op = context_ != nullptr ? start(context_) : nullptr;
-        bool ok = op != nullptr;
-        while (op != nullptr && pa_operation_get_state(op) == PA_OPERATION_RUNNING) {
-            if (pa_context_get_state(context_) != PA_CONTEXT_READY) {
-                pa_operation_cancel(op);
-                ok = false;
-                break;
-            }
-            pa_threaded_mainloop_wait(loop_);
-        }
-        if (op != nullptr) pa_operation_unref(op);
-        pa_threaded_mainloop_unlock(loop_);
-        return ok;
-    }
-    [[nodiscard]] pa_threaded_mainloop* Loop() const { return loop_; }
-
-  private:
-    pa_threaded_mainloop* loop_ = nullptr;
-    pa_context* context_ = nullptr;
-};
-
-struct Result {
-    explicit Result(pa_threaded_mainloop* l) : loop(l) {}
-    pa_threaded_mainloop* loop = nullptr;
-    bool success = false;
-    uint32_t index = PA_INVALID_INDEX;
-    std::function<void(const void*)> each;
-};
-
-void SignalSuccess(pa_context*, int success, void* data) {
-    auto* r = static_cast<Result*>(data);
-    r->success = success != 0;
-    pa_threaded_mainloop_signal(r->loop, 0);
-}
-
-void SignalIndex(pa_context*, uint32_t index, void* data) {
-    auto* r = static_cast<Result*>(data);
-    r->index = index;
-    r->success = index != PA_INVALID_INDEX;
-    pa_threaded_mainloop_signal(r->loop, 0);
-}
-
-template <class Info>
-void EachInfo(pa_context*, const Info* info, int eol, void* data) {
-    auto* r = static_cast<Result*>(data);
-    if (eol != 0 || info == nullptr) {
-        r->success = eol > 0;
-        pa_threaded_mainloop_signal(r->loop, 0);
-        return;
-    }
-    r->each(info);
-}
 
 bool IsHeadset(pa_proplist* props) {
     const char* vendor = pa_proplist_gets(props, "device.vendor.id");
@@ -163,19 +41,27 @@ std::string Text(const wchar_t* name) {
     return s;
 }
 
-// The program's own equaliser plugin, given to the server by its absolute path.
-std::string PluginFile() {
+// The program's own plugins, given to the server by their absolute paths; empty when the
+// file is not there.
+std::string Installed(const std::filesystem::path& file) {
     std::error_code ec;
-    const std::filesystem::path file = paths::EqualiserPluginFile();
     return std::filesystem::is_regular_file(file, ec) ? file.string() : std::string();
+}
+std::string PluginFile() {
+    return Installed(paths::EqualiserPluginFile());
+}
+std::string VoicePlugin() {
+    return Installed(paths::VoicePluginFile());
 }
 
 bool PluginInstalled() {
-    return !PluginFile().empty();
+    return !PluginFile().empty() && !VoicePlugin().empty();
 }
 
 class Library {
   public:
+    Library() : voice_(server_) {}
+
     int Init() {
         std::lock_guard lock(mutex_);
         if (!EnsureServer()) {
@@ -237,6 +123,13 @@ class Library {
             return pa_context_get_source_info_list(c, &EachInfo<pa_source_info>, &sources);
         });
         if (!lists_[0].empty()) AdoptModules();
+        if (!lists_[1].empty()) {
+            AdoptVoice();
+        } else if (ok) {
+            // No microphone: a voice changer left without one (an earlier run's, the
+            // headset unplugged meanwhile) is taken out.
+            voice_.Remove();
+        }
         return ok ? 0 : kFailed;
     }
 
@@ -409,6 +302,13 @@ class Library {
             stored_[{e.name, name}] = text;
             return ApplyMonitor(e);
         }
+        if (list == 1 && (name == "Enable_MAGICVOICE" || name == "MagicVoice_Selection")) {
+            std::snprintf(text, sizeof text, "%d",
+                          name == "Enable_MAGICVOICE" ? static_cast<int>(as_int != 0)
+                                                      : std::clamp(as_int, 0, kLastVoice - 1));
+            stored_[{e.name, name}] = text;
+            return ApplyVoice(e);
+        }
         if (list == 0 && name == "Enable_EQ_GFX") {
             stored_[{e.name, name}] = as_int != 0 ? "1" : "0";
             return ApplyEqualiserOrDefer(e);
@@ -449,20 +349,6 @@ class Library {
     }
 
   private:
-    uint32_t LoadModule(const std::string& module, const std::string& args) {
-        Result r{server_.Loop()};
-        if (!server_.Run([&](pa_context* c) {
-                return pa_context_load_module(c, module.c_str(), args.c_str(), &SignalIndex, &r);
-            }))
-            return PA_INVALID_INDEX;
-        return r.index;
-    }
-    void UnloadModule(uint32_t index) {
-        if (index == PA_INVALID_INDEX) return;
-        Result r{server_.Loop()};
-        (void)server_.Run(
-            [&](pa_context* c) { return pa_context_unload_module(c, index, &SignalSuccess, &r); });
-    }
     std::vector<uint32_t> SinkInputsOn(const std::string& sink) {
         uint32_t sink_index = PA_INVALID_INDEX;
         Result s{server_.Loop()};
@@ -505,7 +391,7 @@ class Library {
                                      " source_dont_move=true sink_dont_move=true"
                                      " sink_input_properties=media.name=" +
                                      kMonitorStream;
-            if (LoadModule("module-loopback", args) == PA_INVALID_INDEX) return false;
+            if (server_.LoadModule("module-loopback", args) == PA_INVALID_INDEX) return false;
             loop = MonitorState();
             if (!loop) return false;
         }
@@ -525,33 +411,6 @@ class Library {
         return v ? std::atoi(v->c_str()) : 0;
     }
 
-    std::string DefaultSink() {
-        std::string name;
-        Result r{server_.Loop()};
-        r.each = [&](const void* p) {
-            const auto* i = static_cast<const pa_server_info*>(p);
-            if (i->default_sink_name != nullptr) name = i->default_sink_name;
-        };
-        (void)server_.Run([&](pa_context* c) {
-            return pa_context_get_server_info(
-                c,
-                [](pa_context*, const pa_server_info* i, void* data) {
-                    auto* res = static_cast<Result*>(data);
-                    if (i != nullptr) res->each(i);
-                    res->success = i != nullptr;
-                    pa_threaded_mainloop_signal(res->loop, 0);
-                },
-                &r);
-        });
-        return name;
-    }
-    void SetDefaultSink(const std::string& name) {
-        Result r{server_.Loop()};
-        (void)server_.Run([&](pa_context* c) {
-            return pa_context_set_default_sink(c, name.c_str(), &SignalSuccess, &r);
-        });
-    }
-
     // The equaliser as the stored switch and bands say: loaded (again, with the bands) or not.
     // While it is on and the headset is the default output, the equaliser is, so that new
     // streams meant for the headset go through it too.
@@ -559,11 +418,11 @@ class Library {
         const bool on = Stored(sink, "Enable_EQ_GFX").value_or("0") == "1";
         if (!on) {
             if (eq_module_ == PA_INVALID_INDEX) return true;
-            const bool was_default = DefaultSink() == kEqualiserSink;
+            const bool was_default = server_.DefaultSink() == kEqualiserSink;
             MoveInputs(SinkInputsOn(kEqualiserSink), sink.name);
-            UnloadModule(eq_module_);
+            server_.UnloadModule(eq_module_);
             eq_module_ = PA_INVALID_INDEX;
-            if (was_default) SetDefaultSink(sink.name);
+            if (was_default) server_.SetDefaultSink(sink.name);
             return true;
         }
         const std::string plugin = PluginFile();
@@ -580,16 +439,16 @@ class Library {
         // name, and the streams it had come back to it.
         const std::string from = eq_module_ == PA_INVALID_INDEX ? sink.name : kEqualiserSink;
         const std::vector<uint32_t> inputs = SinkInputsOn(from);
-        const std::string current_default = DefaultSink();
+        const std::string current_default = server_.DefaultSink();
         const bool make_default = current_default == sink.name || current_default == kEqualiserSink;
-        UnloadModule(eq_module_);
-        eq_module_ = LoadModule("module-ladspa-sink", args);
+        server_.UnloadModule(eq_module_);
+        eq_module_ = server_.LoadModule("module-ladspa-sink", args);
         if (eq_module_ == PA_INVALID_INDEX) {
             MoveInputs(inputs, sink.name);
             return false;
         }
         MoveInputs(inputs, kEqualiserSink);
-        if (make_default) SetDefaultSink(kEqualiserSink);
+        if (make_default) server_.SetDefaultSink(kEqualiserSink);
         return true;
     }
 
@@ -597,34 +456,49 @@ class Library {
     // its bands are stored by the headset's profile and written again by it.
     void AdoptModules() {
         eq_module_ = PA_INVALID_INDEX;  // unless it is still there
-        Result r{server_.Loop()};
         const Endpoint& sink = lists_[0][0];
-        r.each = [&](const void* p) {
-            const auto* m = static_cast<const pa_module_info*>(p);
-            const std::string args = m->argument != nullptr ? m->argument : "";
-            if (std::strcmp(m->name, "module-ladspa-sink") != 0 ||
-                args.find("sink_name=" + std::string(kEqualiserSink)) == std::string::npos)
-                return;
-            eq_module_ = m->index;
+        for (const PulseConnection::Module& m : server_.Modules()) {
+            if (m.name != "module-ladspa-sink" ||
+                m.argument.find("sink_name=" + std::string(kEqualiserSink)) == std::string::npos)
+                continue;
+            eq_module_ = m.index;
             stored_[{sink.name, "Enable_EQ_GFX"}] = "1";
             const std::string key = std::string(kGainsProperty) + "=";
-            const size_t c = args.find(key);
-            if (c == std::string::npos) return;
-            std::string gains = args.substr(c + key.size(), args.find(' ', c) - c - key.size());
+            const size_t c = m.argument.find(key);
+            if (c == std::string::npos) continue;
+            std::string gains =
+                m.argument.substr(c + key.size(), m.argument.find(' ', c) - c - key.size());
             for (int b = 0; b < kBands && !gains.empty(); ++b) {
                 const size_t comma = gains.find(',');
                 stored_[{sink.name, "EQ_Slider" + std::to_string(b + 1)}] =
                     std::to_string(std::atoi(gains.substr(0, comma).c_str()));
                 gains = comma == std::string::npos ? "" : gains.substr(comma + 1);
             }
-        };
-        (void)server_.Run([&](pa_context* c) {
-            return pa_context_get_module_info_list(c, &EachInfo<pa_module_info>, &r);
-        });
+        }
+    }
+
+    // A voice changer an earlier run left in the server is on, with its voice.
+    void AdoptVoice() {
+        const std::optional<int> voice = voice_.VoiceInServer();
+        if (!voice) return;
+        const Endpoint& source = lists_[1][0];
+        stored_[{source.name, "Enable_MAGICVOICE"}] = "1";
+        stored_[{source.name, "MagicVoice_Selection"}] = std::to_string(*voice - kFirstVoice);
+    }
+
+    // The voice changer as the stored switch and selection say.
+    bool ApplyVoice(const Endpoint& source) {
+        const bool on = Stored(source, "Enable_MAGICVOICE").value_or("0") == "1";
+        const int voice =
+            std::atoi(Stored(source, "MagicVoice_Selection").value_or("0").c_str()) + kFirstVoice;
+        const std::string plugin = VoicePlugin();
+        if (on && plugin.empty()) return true;  // stored: it applies once the plugin is there
+        return voice_.Apply(source, on, voice, plugin);
     }
 
     std::mutex mutex_;
-    Server server_;
+    PulseConnection server_;
+    VoiceChain voice_;
     std::vector<Endpoint> lists_[2];
     std::map<Key, std::string> stored_;
     uint32_t eq_module_ = PA_INVALID_INDEX;
@@ -686,7 +560,8 @@ std::string MissingFeatures() {
 const char* MissingText(const std::string& id) {
     if (id == kMissingServer) return "no sound server: the headset's sound settings cannot be applied";
     if (id == kMissingPlugin)
-        return "the equaliser plugin is not installed: the equaliser is only stored";
+        return "the sound plugins are not installed: the equaliser and voice changer are only "
+               "stored";
     if (id == kMissingHeadset)
         return "the headset is not among the sound server's devices: its sound settings are only "
                "stored";

@@ -6,9 +6,12 @@
 //   - monitoring: a loopback from the headset source to the headset sink, created on first
 //     use ("AAVolumeScalarControl", "AAMuteControl");
 //   - the equaliser: the ten bands (-48 to +24 dB) of the program's own LADSPA equaliser
-//     (platform/audio/equaliser: chained peaking filters at the octaves 31.25 Hz to 16 kHz)
+//     (platform/audio/plugins: chained peaking filters at the octaves 31.25 Hz to 16 kHz)
 //     loaded with module-ladspa-sink on the headset's sink; switching it on moves the
-//     headset's streams onto it, switching it off moves them back.
+//     headset's streams onto it, switching it off moves them back;
+//   - the voice changer ("Enable_MAGICVOICE", "MagicVoice_Selection" 0 to 3): the program's
+//     own voice plugin between the headset's source and a source of ours that takes the
+//     recording programs over (voice_chain.h).
 // Every other property is stored, so that reading it answers what was written.
 //
 // Endpoints are the headset's own sink (list 0) and source (list 1), found by its USB ids

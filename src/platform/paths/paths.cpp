@@ -115,16 +115,27 @@ fs::path DefaultLightFile() {
     return DefaultDataFolder() / "default_light.json";
 }
 
-fs::path EqualiserPluginFile() {
-    if (const char* value = EnvValue("DOZADIR_EQ_PLUGIN")) return value;
+namespace {
+fs::path PluginFile(const char* name) {
     const fs::path exe_folder = ExecutableFolder();
-    if (IsInside(exe_folder, DZ_BUILD_TREE_DIR)) return DZ_BUILD_EQ_PLUGIN;
+    if (IsInside(exe_folder, DZ_BUILD_TREE_DIR)) return fs::path(DZ_BUILD_PLUGIN_DIR) / name;
     std::error_code ec;
     if (!exe_folder.empty()) {
-        const fs::path beside = (exe_folder / DZ_INSTALL_EQ_PLUGIN_RELATIVE).lexically_normal();
+        const fs::path beside =
+            (exe_folder / DZ_INSTALL_PLUGIN_RELATIVE / name).lexically_normal();
         if (fs::exists(beside, ec)) return beside;
     }
-    return DZ_INSTALL_EQ_PLUGIN;
+    return fs::path(DZ_INSTALL_PLUGIN_DIR) / name;
+}
+}  // namespace
+
+fs::path EqualiserPluginFile() {
+    if (const char* value = EnvValue("DOZADIR_EQ_PLUGIN")) return value;
+    return PluginFile("dozadir_octave_eq.so");
+}
+
+fs::path VoicePluginFile() {
+    return PluginFile("dozadir_voice.so");
 }
 
 }  // namespace dz::paths

@@ -39,9 +39,10 @@ inline constexpr std::string_view kProductFolderName = "Dozadir Keyboard";
 // DefaultData + "default_light.json".
 [[nodiscard]] std::filesystem::path DefaultLightFile();
 
-// The headset's equaliser plugin (a LADSPA shared object the sound server loads):
-// DOZADIR_EQ_PLUGIN when set, the build tree's while the program runs from there, else the
-// one installed beside the program.
+// The headset's sound plugins (LADSPA shared objects the sound server loads): the build
+// tree's while the program runs from there, else the ones installed beside the program.
+// DOZADIR_EQ_PLUGIN, when set, names the equaliser's file.
 [[nodiscard]] std::filesystem::path EqualiserPluginFile();
+[[nodiscard]] std::filesystem::path VoicePluginFile();
 
 }  // namespace dz::paths
