@@ -140,7 +140,7 @@ void RecordProgram::CaptureLoop() {
             std::lock_guard<std::mutex> hold(target_lock_);
             target = target_;
         }
-        if (target.isEmpty()) return;
+        if (target.isEmpty() || !silence_.Pass(packet)) return;
         (void)ipc::CopyDataToService(
             bus_, target, kSampleTag,
             QByteArray(reinterpret_cast<const char*>(packet.data()), sizeof(packet)));

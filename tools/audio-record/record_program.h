@@ -10,7 +10,8 @@
 //   6, 7, 8  lParam 0..255: red, green, blue of the direct colour, sent back at once as a
 //      colour packet (the keyboard's host-colour effect shows it)
 //   colour block (data 10, 40 bytes): the current style's colour; kept, shown with -v.
-// Sample packets (data 1) carry 500 values, one packet per 500 samples (88.2 a second).
+// Sample packets (data 1) carry 500 values, one packet per 500 samples (88.2 a second);
+// of a silence, only the first few (silence_gate.h).
 
 #include <QDBusConnection>
 #include <QDBusServiceWatcher>
@@ -24,6 +25,7 @@
 
 #include "platform/ipc/window_endpoint.h"
 #include "pulse_capture.h"
+#include "silence_gate.h"
 
 namespace dz::audio_record {
 
@@ -63,6 +65,7 @@ class RecordProgram : public QObject {
     std::unique_ptr<ipc::WindowEndpoint> window_;
     bool presence_held_ = false;
     PulseCapture capture_;
+    SilenceGate silence_;  // the capture thread's own
     std::thread capture_thread_;
     std::atomic<bool> sending_{false};
     std::atomic<int> exit_code_{0};
