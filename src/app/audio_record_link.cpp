@@ -47,7 +47,8 @@ bool AudioRecordLink::PresenceHeld() const {
 
 bool AudioRecordLink::Launch() {
     // Detached: the program outlives a crash of ours only until it sees our bus name go.
-    if (QProcess::startDetached(config_.program, {})) return true;
+    const QStringList arguments = quiet_.load() ? QStringList{QStringLiteral("-q")} : QStringList{};
+    if (QProcess::startDetached(config_.program, arguments)) return true;
     log::DebugLineF("audio capture program %s not started", qUtf8Printable(config_.program));
     if (config_.launch_failed) config_.launch_failed();
     return false;
@@ -116,10 +117,15 @@ void AudioRecordLink::RunDaemon(const StopEvent& stop) {
     for (;;) {
         // The round's second is spent waiting on the stop event, so a stop ends it at once.
         if (stop.WaitFor(std::chrono::milliseconds(1000))) break;
-        if (PresenceHeld()) continue;
+        if (PresenceHeld()) {
+            quiet_ = false;
+            continue;
+        }
         relaunches_.fetch_add(1);
         if (!Launch()) continue;
         if (stop.WaitFor(std::chrono::milliseconds(500))) break;
+        // Not there half a second after its start: it ended (no sound server, and it said so).
+        if (!PresenceHeld()) quiet_ = true;
         Handshake();
     }
     log::DebugLine("AudioDaemonThreadPrc stop");

@@ -36,7 +36,11 @@ class AudioRecordLink {
     [[nodiscard]] bool PresenceHeld() const;
     [[nodiscard]] bool BusConnected() const { return config_.bus.isConnected(); }
     // Starts the program, hidden and detached. False (and launch_failed) when it cannot.
+    // After a start that did not come up (no sound server: the program says so and ends),
+    // the next starts get "-q" and stay quiet about it, until one comes up again: the
+    // daemon starts a new one every second, and its line once is enough.
     bool Launch();
+    [[nodiscard]] bool LaunchesQuiet() const { return quiet_.load(); }
     // Looks for the program's window and, when it is there, sends the commands 0 (with
     // this process's handle), 3 and 1. Any thread.
     void Handshake();
@@ -58,6 +62,7 @@ class AudioRecordLink {
     [[nodiscard]] int ColourBlocksGivenUp() const { return colour_blocks_given_up_->load(); }
 
   private:
+    std::atomic<bool> quiet_{false};
     void Command(int command, int64_t argument, bool wait);
 
     Config config_;

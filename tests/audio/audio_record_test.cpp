@@ -69,11 +69,11 @@ class AudioRecordTest : public ::testing::Test {
             program_.waitForFinished(3000);
         }
     }
-    void StartProgram(const QString& pulse_server) {
+    void StartProgram(const QString& pulse_server, const QStringList& arguments = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("PULSE_SERVER", pulse_server);
         program_.setProcessEnvironment(env);
-        program_.start(QString::fromLatin1(DZ_AUDIO_RECORD_BIN), {});
+        program_.start(QString::fromLatin1(DZ_AUDIO_RECORD_BIN), arguments);
         ASSERT_TRUE(program_.waitForStarted(3000));
     }
     void StartAndShakeHands() {
@@ -180,6 +180,11 @@ TEST_F(AudioRecordTest, WithoutASoundServerItSaysSoAndEnds) {
     EXPECT_EQ(program_.exitCode(), 2);
     EXPECT_TRUE(program_.readAllStandardError().contains("no sound server"));
     EXPECT_FALSE(Registered(kPresence));
+    // Started again with -q (the application's later starts): the same end, without a word.
+    StartProgram(QStringLiteral("unix:/nonexistent/native"), {QStringLiteral("-q")});
+    ASSERT_TRUE(program_.waitForFinished(5000));
+    EXPECT_EQ(program_.exitCode(), 2);
+    EXPECT_EQ(program_.readAllStandardError(), QByteArray());
 }
 
 // The server ending under a running program: it says so, gives up its presence (so the

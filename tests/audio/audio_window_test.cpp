@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <cmath>
 #include <thread>
 
@@ -259,6 +261,9 @@ TEST_F(AudioWindowTest, TheDirectColourSlidersColourTheKeyboardThroughTheProgram
 }
 
 TEST_F(AudioWindowTest, AKilledProgramIsStartedAgainAndSendsToTheWindowAgain) {
+    // The program of the test before is told to stop with its window; until it has gone,
+    // its pid could be taken for this window's program.
+    ASSERT_TRUE(WaitUntil([] { return ProgramPid() == 0; }, 5000)) << "an earlier program still runs";
     OpenWindow();
     ASSERT_TRUE(WaitUntil([] { return ProgramPid() != 0; }, 5000));
     ASSERT_TRUE(WaitUntil([&] { return wnd_->Audio().Link().WindowKnown(); }, 5000));
@@ -314,6 +319,33 @@ TEST_F(AudioWindowTest, AProgramThatCannotBeStartedIsReportedAndTriedAgain) {
     EXPECT_TRUE(WaitUntil([&] { return boxes >= 2; }, 6000)) << "at start and on a round";
     EXPECT_EQ(text, QStringLiteral("Record open failed!"));
     EXPECT_FALSE(wnd_->Audio().Link().WindowKnown());
+}
+
+// A program that ends at once (as the capture program does without a sound server) is
+// started again on each round; it said why the first time, so the later starts ask it to
+// keep quiet, until one comes up again.
+TEST_F(AudioWindowTest, AProgramThatEndsAtOnceIsStartedAgainQuietly) {
+    const std::filesystem::path program = data_.path() / "ends-at-once";
+    const std::filesystem::path starts = data_.path() / "starts.txt";
+    {
+        std::ofstream script(program);
+        script << "#!/bin/sh\necho \"[$*]\" >> '" << starts.string() << "'\n";
+    }
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    qputenv("DOZADIR_AUDIO_RECORD", program.c_str());
+    const auto lines = [&] {
+        std::vector<std::string> out;
+        std::ifstream in(starts);
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        return out;
+    };
+    OpenWindow();
+    ASSERT_TRUE(WaitUntil([&] { return lines().size() >= 3; }, 8000)) << "started on the rounds";
+    const std::vector<std::string> got = lines();
+    EXPECT_EQ(got[0], "[]") << "the start with the window says why it ends";
+    EXPECT_EQ(got[1], "[]") << "the first round's start too: it was not known to end yet";
+    EXPECT_EQ(got[2], "[-q]");
+    EXPECT_TRUE(wnd_->Audio().Link().LaunchesQuiet());
 }
 
 }  // namespace

@@ -51,8 +51,9 @@ int RecordProgram::Start() {
     }
     presence_held_ = true;
     if (!capture_.Open("Dozadir Keyboard audio lighting")) {
-        std::fprintf(stderr, "dozadir-audio-record: no sound server: %s\n",
-                     capture_.Error().c_str());
+        if (!quiet_without_server_)
+            std::fprintf(stderr, "dozadir-audio-record: no sound server: %s\n",
+                         capture_.Error().c_str());
         return 2;
     }
     window_ = std::make_unique<ipc::WindowEndpoint>(WindowName(title_), bus_);

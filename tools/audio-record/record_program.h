@@ -48,6 +48,8 @@ class RecordProgram : public QObject {
     // Takes the presence and the window and opens the capture. Answers the exit code to
     // end with at once (with a line on stderr), or 0 to run.
     [[nodiscard]] int Start();
+    // "-q": no line when there is no sound server (the exit code says it).
+    void SetQuietWithoutServer(bool quiet) { quiet_without_server_ = quiet; }
     // The exit code once the program ended by itself (the server went away: 3).
     [[nodiscard]] int ExitCode() const { return exit_code_.load(); }
 
@@ -64,6 +66,7 @@ class RecordProgram : public QObject {
     bool verbose_ = false;
     std::unique_ptr<ipc::WindowEndpoint> window_;
     bool presence_held_ = false;
+    bool quiet_without_server_ = false;
     PulseCapture capture_;
     SilenceGate silence_;  // the capture thread's own
     std::thread capture_thread_;
