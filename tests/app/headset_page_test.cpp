@@ -394,6 +394,12 @@ TEST_F(HeadsetPageTest, TheVoiceChanger) {
     for (int n = 1; n <= 4; ++n)
         EXPECT_EQ(Button(QStringLiteral("magic_option_%1").arg(n))->isChecked(), n == 3) << n;
     EXPECT_EQ(Stages()["MagicType"].asInt(), 3);
+    // DOZADIR_SHOT_DIR: a picture of the page on its voice changer tab, to be looked at.
+    if (const QString shots = qEnvironmentVariable("DOZADIR_SHOT_DIR"); !shots.isEmpty()) {
+        Button(QStringLiteral("magic_Op_tab"))->click();
+        Settle();
+        EXPECT_TRUE(wnd_->grab().save(shots + QStringLiteral("/headset_voice_changer.png")));
+    }
     // Applied in the server: the voice plugin with voice 3 between the microphone and the
     // source programs record.
     std::string modules = Modules();
