@@ -53,6 +53,8 @@ std::optional<std::vector<float>> PlayAndRecord(const char* sink, const char* so
                                     nullptr, &play_buffer, &error);
     if (play != nullptr)
         (void)pa_simple_write(play, samples.data(), samples.size() * sizeof(float), &error);
+    else
+        std::fprintf(stderr, "record: no playback stream into %s: %s\n", sink, pa_strerror(error));
     // Not drained: the recording waits for the sound (a drain waits for the sinks' whole
     // latency besides).
     reader.join();
