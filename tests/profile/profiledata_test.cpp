@@ -372,21 +372,31 @@ TEST_F(ProfileDataTest, KilledDuringConsecutiveSavesLeavesAParsableProfile) {
     LoadRoot(kDefaultSection);
     data_.SetProfilePath(profile_);
     std::mt19937 random(7);
-    std::uniform_int_distribution<int> delay_us(0, 30000);
+    std::uniform_int_distribution<int> delay_us(0, 5000);
     int saved_by_child = 0;
     for (int run = 0; run < 12; ++run) {
         LoadRoot(kDefaultSection);  // SelectItem 3 again before each run
+        // The child says when its first save is done: the kill then falls among its saves
+        // however slowly it started (a sanitizer build on a busy machine).
+        int started[2];
+        ASSERT_EQ(::pipe(started), 0);
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
+            ::close(started[0]);
             for (int i = 0; i < 1000; ++i) {
                 LightInfoRecord record;
                 record.mode = static_cast<uint8_t>(i);
                 data_.WriteLightInfo(record);
                 (void)data_.Save();
+                if (i == 0) (void)!::write(started[1], "s", 1);
             }
             ::_exit(0);
         }
+        ::close(started[1]);
+        char byte = 0;
+        (void)!::read(started[0], &byte, 1);
+        ::close(started[0]);
         ::usleep(static_cast<useconds_t>(delay_us(random)));
         ::kill(pid, SIGKILL);
         int status = 0;
