@@ -18,22 +18,10 @@ namespace fs = std::filesystem;
 using test::RunCtl;
 using Result = test::CtlResult;
 
-class AudioStyleCommandTest : public ::testing::Test {
+class AudioStyleCommandTest : public test::PrivateHomeCtlTest {
   protected:
-    void SetUp() override { ::setenv("DOZADIR_DATA_HOME", home_.path().c_str(), 1); }
-    void TearDown() override { ::unsetenv("DOZADIR_DATA_HOME"); }
-
-    static Result Run(const std::vector<std::string>& args) { return RunCtl(args); }
-    static Json::Value RunJson(std::vector<std::string> args) {
-        args.insert(args.begin(), "--json");
-        const Result r = Run(args);
-        EXPECT_EQ(r.code, ctl::kExitOk) << r.err;
-        return ParseJsonText(r.out);
-    }
     fs::path UserFile() const { return home_.path() / "Dozadir Keyboard" / "AudioFile.json"; }
     Json::Value Info() const { return ReadJsonFile(UserFile())["Device"]["AudioLightInfo"]; }
-
-    test::TempFolder home_;
 };
 
 TEST_F(AudioStyleCommandTest, ListSeedsTheUserFileFromTheDefaultAndShowsTheFourStyles) {

@@ -11,6 +11,7 @@
 #include "platform/hid/hid_backend.h"
 #include "profile/json_file.h"
 #include "sim/emulator.h"
+#include "support/emulated_ctl.h"
 #include "support/pulse_server.h"
 #include "support/temp_folder.h"
 
@@ -19,39 +20,22 @@ namespace {
 
 using sim::DeviceKind;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-    Json::Value json;
-};
+using Result = test::CtlJsonResult;
 
 constexpr const char* kProps = "'device.vendor.id=0c76 device.product.id=1630'";
 
-class LitCtlTest : public ::testing::Test {
+class LitCtlTest : public test::EmulatedCtlTest {
   protected:
-    void SetUp() override {
-        ::setenv("DOZADIR_NO_HIDRAW", "1", 1);
-        ::unsetenv("DOZADIR_SIMULATE");
-        ::setenv("DOZADIR_DATA_HOME", home_.path().c_str(), 1);
-        emu_.SetLatency(std::chrono::microseconds(0));
-        hid::BackendRegistry::Instance().Add(emu_.Backend());
+    LitCtlTest() : EmulatedCtlTest(Devices()) {}
+    static sim::EmulatorConfig Devices() {
+        sim::EmulatorConfig c;
+        c.mousepad = true;
+        c.headset = true;
+        return c;
     }
     void TearDown() override {
-        hid::BackendRegistry::Instance().Remove(emu_.Backend().get());
         (void)audio::ConfLibUnInit();
-        ::unsetenv("DOZADIR_DATA_HOME");
-    }
-    Result Ctl(std::vector<std::string> args) {
-        args.insert(args.begin(), "--json");
-        std::ostringstream out, err;
-        Result r;
-        r.code = ctl::Run(args, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        std::istringstream in(r.out);
-        (void)Json::parseFromStream(Json::CharReaderBuilder(), in, &r.json, nullptr);
-        return r;
+        EmulatedCtlTest::TearDown();
     }
     void StartServer() {
         ASSERT_TRUE(server_.Start({
@@ -61,13 +45,6 @@ class LitCtlTest : public ::testing::Test {
         })) << server_.Error();
     }
 
-    test::TempFolder home_;
-    sim::Emulator emu_{[] {
-        sim::EmulatorConfig c;
-        c.mousepad = true;
-        c.headset = true;
-        return c;
-    }()};
     test::PulseServer server_;
 };
 

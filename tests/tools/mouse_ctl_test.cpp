@@ -13,6 +13,7 @@
 #include "platform/paths/paths.h"
 #include "profile/json_file.h"
 #include "sim/emulator.h"
+#include "support/emulated_ctl.h"
 #include "support/temp_folder.h"
 
 namespace dz {
@@ -21,36 +22,16 @@ namespace {
 using sim::DeviceKind;
 using sim::Link;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-    Json::Value json;
-};
+using Result = test::CtlJsonResult;
 
-class MouseCtlTest : public ::testing::Test {
+class MouseCtlTest : public test::EmulatedCtlTest {
   protected:
-    void SetUp() override {
-        ::setenv("DOZADIR_NO_HIDRAW", "1", 1);
-        ::unsetenv("DOZADIR_SIMULATE");
-        ::setenv("DOZADIR_DATA_HOME", home_.path().c_str(), 1);
-        emu_.SetLatency(std::chrono::microseconds(0));
-        hid::BackendRegistry::Instance().Add(emu_.Backend());
-    }
-    void TearDown() override {
-        hid::BackendRegistry::Instance().Remove(emu_.Backend().get());
-        ::unsetenv("DOZADIR_DATA_HOME");
-    }
-    Result Ctl(std::vector<std::string> args) {
-        args.insert(args.begin(), "--json");
-        std::ostringstream out, err;
-        Result r;
-        r.code = ctl::Run(args, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        std::istringstream in(r.out);
-        (void)Json::parseFromStream(Json::CharReaderBuilder(), in, &r.json, nullptr);
-        return r;
+    MouseCtlTest() : EmulatedCtlTest(Devices()) {}
+    static sim::EmulatorConfig Devices() {
+        sim::EmulatorConfig c;
+        c.mouse = true;
+        c.mouse_receiver = true;
+        return c;
     }
     sim::FirmwareModel& Model() { return emu_.Model(DeviceKind::kMouse); }
     std::filesystem::path Folder() const { return paths::KindDataFolder("mouse"); }
@@ -61,14 +42,6 @@ class MouseCtlTest : public ::testing::Test {
             if (e.path().extension() == ".Json") return ReadJsonFile(e.path())["Device"][0];
         return {};
     }
-
-    test::TempFolder home_;
-    sim::Emulator emu_{[] {
-        sim::EmulatorConfig c;
-        c.mouse = true;
-        c.mouse_receiver = true;
-        return c;
-    }()};
 };
 
 TEST_F(MouseCtlTest, SyncPrintsWhatTheOpeningReadFound) {

@@ -15,6 +15,7 @@
 #include "profile/json_file.h"
 #include "sim/emulator.h"
 #include "sim/model_tables.h"
+#include "support/emulated_ctl.h"
 #include "support/macro_files.h"
 #include "support/temp_folder.h"
 
@@ -23,36 +24,16 @@ namespace {
 
 using sim::DeviceKind;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-    Json::Value json;
-};
+using Result = test::CtlJsonResult;
 
-class PanelCommandsTest : public ::testing::Test {
+class PanelCommandsTest : public test::EmulatedCtlTest {
   protected:
-    void SetUp() override {
-        ::setenv("DOZADIR_NO_HIDRAW", "1", 1);
-        ::unsetenv("DOZADIR_SIMULATE");
-        ::setenv("DOZADIR_DATA_HOME", home_.path().c_str(), 1);
-        emu_.SetLatency(std::chrono::microseconds(0));
-        hid::BackendRegistry::Instance().Add(emu_.Backend());
-    }
-    void TearDown() override {
-        hid::BackendRegistry::Instance().Remove(emu_.Backend().get());
-        ::unsetenv("DOZADIR_DATA_HOME");
-    }
-    Result Ctl(std::vector<std::string> args) {
-        args.insert(args.begin(), "--json");
-        std::ostringstream out, err;
-        Result r;
-        r.code = ctl::Run(args, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        std::istringstream in(r.out);
-        (void)Json::parseFromStream(Json::CharReaderBuilder(), in, &r.json, nullptr);
-        return r;
+    PanelCommandsTest() : EmulatedCtlTest(Devices()) {}
+    static sim::EmulatorConfig Devices() {
+        sim::EmulatorConfig c;
+        c.keyboard = true;
+        c.mouse = true;
+        return c;
     }
     static std::filesystem::path Folder(const char* kind) { return paths::KindDataFolder(kind); }
     // The kind's selected profile's device section (the kind keeps one profile here).
@@ -74,14 +55,6 @@ class PanelCommandsTest : public ::testing::Test {
             emu_.Model(DeviceKind::kKeyboard).KeySlot(sim::KeyboardSlotOfPosition(position));
         return {s[0], s[1], s[2]};
     }
-
-    test::TempFolder home_;
-    sim::Emulator emu_{[] {
-        sim::EmulatorConfig c;
-        c.keyboard = true;
-        c.mouse = true;
-        return c;
-    }()};
 };
 
 TEST_F(PanelCommandsTest, LightingChangesTheRecordAsThePanelDoesAndWritesIt) {

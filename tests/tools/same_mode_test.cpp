@@ -13,6 +13,7 @@
 #include "platform/paths/paths.h"
 #include "profile/json_file.h"
 #include "sim/emulator.h"
+#include "support/emulated_ctl.h"
 #include "support/temp_folder.h"
 
 namespace dz {
@@ -20,34 +21,18 @@ namespace {
 
 using sim::DeviceKind;
 
-struct Result {
-    int code;
-    std::string err;
-    Json::Value json;
-};
+using Result = test::CtlJsonResult;
 
-class SameModeCommandTest : public ::testing::Test {
+class SameModeCommandTest : public test::EmulatedCtlTest {
   protected:
-    void SetUp() override {
-        ::setenv("DOZADIR_NO_HIDRAW", "1", 1);
-        ::unsetenv("DOZADIR_SIMULATE");
-        ::setenv("DOZADIR_DATA_HOME", home_.path().c_str(), 1);
-        emu_.SetLatency(std::chrono::microseconds(0));
-        hid::BackendRegistry::Instance().Add(emu_.Backend());
-    }
-    void TearDown() override {
-        hid::BackendRegistry::Instance().Remove(emu_.Backend().get());
-        ::unsetenv("DOZADIR_DATA_HOME");
-    }
-    static Result Ctl(std::vector<std::string> args) {
-        args.insert(args.begin(), "--json");
-        std::ostringstream out, err;
-        Result r;
-        r.code = ctl::Run(args, out, err);
-        r.err = err.str();
-        std::istringstream in(out.str());
-        (void)Json::parseFromStream(Json::CharReaderBuilder(), in, &r.json, nullptr);
-        return r;
+    SameModeCommandTest() : EmulatedCtlTest(Devices()) {}
+    static sim::EmulatorConfig Devices() {
+        sim::EmulatorConfig c;
+        c.keyboard = true;
+        c.mouse = true;
+        c.mousepad = true;
+        c.headset = true;
+        return c;
     }
     // The lighting record of the kind's selected (only) profile.
     static Json::Value Light(const char* kind) {
@@ -64,16 +49,6 @@ class SameModeCommandTest : public ::testing::Test {
             if (d["kind"].asString() == kind) return &d;
         return nullptr;
     }
-
-    test::TempFolder home_;
-    sim::Emulator emu_{[] {
-        sim::EmulatorConfig c;
-        c.keyboard = true;
-        c.mouse = true;
-        c.mousepad = true;
-        c.headset = true;
-        return c;
-    }()};
 };
 
 TEST_F(SameModeCommandTest, TheKeyboardsBreathingGoesToEveryDeviceInItsOwnMode) {

@@ -19,21 +19,9 @@ namespace fs = std::filesystem;
 using test::RunCtl;
 using Result = test::CtlResult;
 
-class StoreCommandsTest : public ::testing::Test {
+class StoreCommandsTest : public test::PrivateHomeCtlTest {
   protected:
-    void SetUp() override { ::setenv("DOZADIR_DATA_HOME", home_.path().c_str(), 1); }
-    void TearDown() override { ::unsetenv("DOZADIR_DATA_HOME"); }
-
-    static Result Run(const std::vector<std::string>& args) { return RunCtl(args); }
-    static Json::Value RunJson(std::vector<std::string> args) {
-        args.insert(args.begin(), "--json");
-        const Result r = Run(args);
-        EXPECT_EQ(r.code, ctl::kExitOk) << r.err;
-        return ParseJsonText(r.out);
-    }
     fs::path Folder(const char* kind) const { return home_.path() / "Dozadir Keyboard" / kind; }
-
-    test::TempFolder home_;
 };
 
 TEST_F(StoreCommandsTest, ProfileOperations) {
