@@ -130,15 +130,11 @@ bool VoiceChain::Apply(const Endpoint& source, bool on, int voice, const std::st
         loaded = true;
     }
     out_module_ = p.out;
-    if (p.effect != PA_INVALID_INDEX && p.voice != voice) {
-        // The voice is the plugin's argument: the plugin's sink is loaded again with the
-        // new one, and the loopback into it with it.
+    if (p.effect == PA_INVALID_INDEX || p.voice != voice) {
+        // The voice is the plugin's argument: the plugin's sink is loaded (again) with it,
+        // and the loopback into it with it.
         server_.UnloadModule(p.loopback);
         server_.UnloadModule(p.effect);
-        p.loopback = p.effect = PA_INVALID_INDEX;
-    }
-    if (p.effect == PA_INVALID_INDEX) {
-        server_.UnloadModule(p.loopback);
         p.loopback = PA_INVALID_INDEX;
         p.effect = server_.LoadModule("module-ladspa-sink",
                                       std::string("sink_name=") + kVoiceEffectSink +
