@@ -91,15 +91,7 @@ class Library {
     }
 
     // Whether the headset's sink is still in the server.
-    bool SinkThere(const std::string& name) {
-        bool found = false;
-        Result r{server_.Loop()};
-        r.each = [&](const void*) { found = true; };
-        (void)server_.Run([&](pa_context* c) {
-            return pa_context_get_sink_info_by_name(c, name.c_str(), &EachInfo<pa_sink_info>, &r);
-        });
-        return found;
-    }
+    bool SinkThere(const std::string& name) { return server_.SinkIndex(name) != PA_INVALID_INDEX; }
 
     int ListEndpoints() {
         lists_[0].clear();
@@ -350,12 +342,7 @@ class Library {
 
   private:
     std::vector<uint32_t> SinkInputsOn(const std::string& sink) {
-        uint32_t sink_index = PA_INVALID_INDEX;
-        Result s{server_.Loop()};
-        s.each = [&](const void* p) { sink_index = static_cast<const pa_sink_info*>(p)->index; };
-        (void)server_.Run([&](pa_context* c) {
-            return pa_context_get_sink_info_by_name(c, sink.c_str(), &EachInfo<pa_sink_info>, &s);
-        });
+        const uint32_t sink_index = server_.SinkIndex(sink);
         std::vector<uint32_t> inputs;
         if (sink_index == PA_INVALID_INDEX) return inputs;
         Result r{server_.Loop()};

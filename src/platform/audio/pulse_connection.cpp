@@ -148,6 +148,26 @@ Defaults ReadDefaults(PulseConnection& server) {
 
 }  // namespace
 
+uint32_t PulseConnection::SinkIndex(const std::string& name) {
+    uint32_t index = PA_INVALID_INDEX;
+    Result r{loop_};
+    r.each = [&](const void* p) { index = static_cast<const pa_sink_info*>(p)->index; };
+    (void)Run([&](pa_context* c) {
+        return pa_context_get_sink_info_by_name(c, name.c_str(), &EachInfo<pa_sink_info>, &r);
+    });
+    return index;
+}
+
+uint32_t PulseConnection::SourceIndex(const std::string& name) {
+    uint32_t index = PA_INVALID_INDEX;
+    Result r{loop_};
+    r.each = [&](const void* p) { index = static_cast<const pa_source_info*>(p)->index; };
+    (void)Run([&](pa_context* c) {
+        return pa_context_get_source_info_by_name(c, name.c_str(), &EachInfo<pa_source_info>, &r);
+    });
+    return index;
+}
+
 std::string PulseConnection::DefaultSink() {
     return ReadDefaults(*this).sink;
 }

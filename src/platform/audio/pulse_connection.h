@@ -87,6 +87,10 @@ class PulseConnection {
     };
     std::vector<Module> Modules();
 
+    // A sink's or source's index by its name, PA_INVALID_INDEX when it is not there.
+    uint32_t SinkIndex(const std::string& name);
+    uint32_t SourceIndex(const std::string& name);
+
     std::string DefaultSink();
     std::string DefaultSource();
     void SetDefaultSink(const std::string& name);

@@ -70,20 +70,10 @@ void VoiceChain::Remove() {
     Unload(p);
 }
 
-uint32_t VoiceChain::SourceIndex(const std::string& name) {
-    uint32_t index = PA_INVALID_INDEX;
-    Result r{server_.Loop()};
-    r.each = [&](const void* p) { index = static_cast<const pa_source_info*>(p)->index; };
-    (void)server_.Run([&](pa_context* c) {
-        return pa_context_get_source_info_by_name(c, name.c_str(), &EachInfo<pa_source_info>, &r);
-    });
-    return index;
-}
-
 // Programs' recording streams (not the modules' own, ours or the system's) from one source
 // to the other.
 void VoiceChain::MoveRecorders(const std::string& from, const std::string& to) {
-    const uint32_t from_index = SourceIndex(from);
+    const uint32_t from_index = server_.SourceIndex(from);
     if (from_index == PA_INVALID_INDEX) return;
     std::vector<uint32_t> streams;
     Result r{server_.Loop()};
@@ -168,7 +158,7 @@ bool VoiceChain::Apply(const Endpoint& source, bool on, int voice, const std::st
         server_.SuspendSink(kVoiceOutSink, true);
         server_.SuspendSink(kVoiceOutSink, false);
     }
-    watched_source_ = SourceIndex(source.name);
+    watched_source_ = server_.SourceIndex(source.name);
     MoveRecorders(source.name, kVoiceSource);
     if (server_.DefaultSource() == source.name) server_.SetDefaultSource(kVoiceSource);
     return true;

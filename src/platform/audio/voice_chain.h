@@ -52,7 +52,6 @@ class VoiceChain {
     };
     Pieces Find();
     void Unload(const Pieces& pieces);
-    uint32_t SourceIndex(const std::string& name);
     void MoveRecorders(const std::string& from, const std::string& to);
 
     PulseConnection& server_;
