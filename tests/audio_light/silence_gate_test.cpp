@@ -62,7 +62,9 @@ TEST(SilenceGate, TheWindowEndsASilenceAsIfItHadHeardAllOfIt) {
             EXPECT_TRUE(AllZero(gated.last_delivered)) << "the keyboard was handed the silence";
             EXPECT_EQ(gated.bands.Bands(), everything.bands.Bands());
         }
-        if (k >= sound_again) EXPECT_EQ(gated.bands.Bands(), everything.bands.Bands()) << "packet " << k;
+        if (k >= sound_again) {
+            EXPECT_EQ(gated.bands.Bands(), everything.bands.Bands()) << "packet " << k;
+        }
     }
     EXPECT_EQ(passed_in_silence, SilenceGate::kTrailing);
 }
