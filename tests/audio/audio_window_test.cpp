@@ -36,6 +36,7 @@
 #include "platform/paths/paths.h"
 #include "sim/emulator.h"
 #include "support/pulse_server.h"
+#include "support/pulse_tone.h"
 #include "support/qt_app.h"
 #include "support/qt_wait.h"
 #include "support/temp_folder.h"
@@ -110,6 +111,8 @@ class AudioWindowTest : public ::testing::Test {
         ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
         ASSERT_TRUE(pulse_.Start(dz::test::PulseServer::OneSink())) << pulse_.Error();
         pulse_.Apply();
+        // The tone is to be heard when it is played, as on a sound card.
+        ASSERT_TRUE(live_.Start());
         // The program beside the application in the build tree.
         qputenv("DOZADIR_AUDIO_RECORD", DZ_AUDIO_RECORD_BIN);
         qputenv("XDG_DATA_HOME", data_.path().c_str());
@@ -176,6 +179,7 @@ class AudioWindowTest : public ::testing::Test {
     }
 
     test::PulseServer pulse_;
+    test::LiveOutput live_{test::PulseServer::kSinkName};
     test::TempFolder data_;
     std::unique_ptr<sim::Emulator> emulator_;
     std::unique_ptr<CMainWnd> wnd_;

@@ -4,6 +4,7 @@
 #include <pulse/simple.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <thread>
@@ -69,6 +70,42 @@ std::optional<std::vector<float>> PlayAndRecord(const char* sink, const char* so
         return std::nullopt;
     }
     return std::vector<float>(first, last.base());
+}
+
+LiveOutput::~LiveOutput() {
+    stop_.store(true);
+    if (reader_.joinable()) reader_.join();
+    if (stream_ != nullptr) pa_simple_free(stream_);
+}
+
+bool LiveOutput::Start() {
+    constexpr uint32_t kRate = 44100;
+    constexpr uint32_t kChunk = kRate / 100 * sizeof(int16_t);  // 10 ms, mono
+    const pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 1};
+    const pa_buffer_attr buffer{static_cast<uint32_t>(-1), 0, 0, 0, kChunk};
+    const std::string monitor = sink_ + ".monitor";
+    int error = 0;
+    stream_ = pa_simple_new(nullptr, "dz test", PA_STREAM_RECORD, monitor.c_str(), "live output",
+                            &format, nullptr, &buffer, &error);
+    if (stream_ == nullptr) {
+        std::fprintf(stderr, "live output: no recording stream on %s: %s\n", monitor.c_str(),
+                     pa_strerror(error));
+        return false;
+    }
+    std::array<char, kChunk> chunk{};
+    // Blocks until the sink has rendered past its head start.
+    if (pa_simple_read(stream_, chunk.data(), chunk.size(), &error) < 0) {
+        std::fprintf(stderr, "live output: %s gave nothing: %s\n", monitor.c_str(),
+                     pa_strerror(error));
+        return false;
+    }
+    reader_ = std::thread([this] {
+        std::array<char, kChunk> drain{};
+        int e = 0;
+        while (!stop_.load() && pa_simple_read(stream_, drain.data(), drain.size(), &e) >= 0) {
+        }
+    });
+    return true;
 }
 
 }  // namespace dz::test
