@@ -264,6 +264,7 @@ TEST_F(AudioPanelTest, Pictures) {
     if (shots.isEmpty()) GTEST_SKIP() << "DOZADIR_SHOT_DIR not set";
     for (const char* lang : {"lan_en", "lan_cn"}) {
         ASSERT_TRUE(ui::ResourceManager::Instance().LoadLanguage(QString::fromLatin1(lang)));
+        ui::ResourceManager::Instance().ReloadText();
         LightRecord r = Keyboard()->GetLightRecord();
         r[0] = 29;
         Keyboard()->SetLightRecord(r);
