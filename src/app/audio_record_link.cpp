@@ -48,7 +48,10 @@ bool AudioRecordLink::PresenceHeld() const {
 bool AudioRecordLink::Launch() {
     // Detached: the program outlives a crash of ours only until it sees our bus name go.
     const QStringList arguments = quiet_.load() ? QStringList{QStringLiteral("-q")} : QStringList{};
-    if (QProcess::startDetached(config_.program, arguments)) return true;
+    if (QProcess::startDetached(config_.program, arguments)) {
+        started_.store(true);
+        return true;
+    }
     log::DebugLineF("audio capture program %s not started", qUtf8Printable(config_.program));
     if (config_.launch_failed) config_.launch_failed();
     return false;
@@ -121,11 +124,12 @@ void AudioRecordLink::RunDaemon(const StopEvent& stop) {
             quiet_ = false;
             continue;
         }
+        // A program started before (the window's own start among them) and gone now ended:
+        // without a sound server it said so, and the next starts need not say it again.
+        if (started_.load()) quiet_ = true;
         relaunches_.fetch_add(1);
         if (!Launch()) continue;
         if (stop.WaitFor(std::chrono::milliseconds(500))) break;
-        // Not there half a second after its start: it ended (no sound server, and it said so).
-        if (!PresenceHeld()) quiet_ = true;
         Handshake();
     }
     log::DebugLine("AudioDaemonThreadPrc stop");

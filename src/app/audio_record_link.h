@@ -63,6 +63,7 @@ class AudioRecordLink {
 
   private:
     std::atomic<bool> quiet_{false};
+    std::atomic<bool> started_{false};
     void Command(int command, int64_t argument, bool wait);
 
     Config config_;
